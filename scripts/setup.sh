@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what building and testing Quorel needs on a Debian machine.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  cmake ninja-build googletest
+  wine64 xvfb xauth xdotool x11-utils imagemagick
+  fonts-ipafont-gothic fonts-wine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+[ -x /usr/lib/wine/wine64 ] || { echo "setup: /usr/lib/wine/wine64 is missing" >&2; exit 1; }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both architectures and runs every test
+# under Wine on a private virtual display. Extra arguments go to ctest
+# (for example -R Shortcut).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+# The product must be a 32-bit Windows GUI program that needs no DLL
+# beyond those Windows ships.
+scripts/check-exe.sh build/i686/Quorel.exe
+
+. scripts/winenv.sh
+trap quorel_wine_down EXIT
+quorel_wine_up
+ctest --preset x86_64 "$@"

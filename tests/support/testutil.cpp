@@ -1,0 +1,260 @@
+#include "support/testutil.h"
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace testutil {
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        PumpMessages();
+        if (pred())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        // Wake on any new message or after a short poll interval.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+namespace {
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring full = dir + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(dir.c_str());
+}
+
+} // namespace
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        std::wstringstream ss;
+        ss << base << L"quorel-test-" << GetCurrentProcessId() << L"-" << ++counter;
+        path_ = ss.str();
+        if (CreateDirectoryW(path_.c_str(), nullptr))
+            break;
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0)
+        out.append(buf, n);
+    CloseHandle(h);
+    return out;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    DWORD n = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+void PressKey(UINT mods, UINT vk) {
+    std::vector<INPUT> in;
+    auto key = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC));
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        if (k == VK_UP || k == VK_DOWN || k == VK_LEFT || k == VK_RIGHT || k == VK_DELETE ||
+            k == VK_INSERT || k == VK_HOME || k == VK_END || k == VK_PRIOR || k == VK_NEXT)
+            i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+        in.push_back(i);
+    };
+    if (mods & MOD_SHIFT)
+        key(VK_SHIFT, false);
+    if (mods & MOD_CONTROL)
+        key(VK_CONTROL, false);
+    if (mods & MOD_ALT)
+        key(VK_MENU, false);
+    key(static_cast<WORD>(vk), false);
+    key(static_cast<WORD>(vk), true);
+    if (mods & MOD_ALT)
+        key(VK_MENU, true);
+    if (mods & MOD_CONTROL)
+        key(VK_CONTROL, true);
+    if (mods & MOD_SHIFT)
+        key(VK_SHIFT, true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+std::wstring QuorelExePath() {
+    std::string p = QUOREL_EXE_PATH;
+    std::wstring w(p.begin(), p.end());
+    if (!w.empty() && w[0] == L'/') { // a Unix path: Wine maps / to Z:
+        for (auto& c : w)
+            if (c == L'/')
+                c = L'\\';
+        w = L"Z:" + w;
+    }
+    return w;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t buf[1024] = {};
+    GetWindowTextW(hwnd, buf, 1024);
+    return buf;
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t buf[256] = {};
+    GetClassNameW(hwnd, buf, 256);
+    return buf;
+}
+
+std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className, bool visibleOnly) {
+    struct Ctx {
+        DWORD pid;
+        const wchar_t* cls;
+        bool visibleOnly;
+        std::vector<HWND> out;
+    } ctx{pid, className, visibleOnly, {}};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD p = 0;
+            GetWindowThreadProcessId(h, &p);
+            if (p != c->pid)
+                return TRUE;
+            if (c->visibleOnly && !IsWindowVisible(h))
+                return TRUE;
+            if (c->cls && ClassName(h) != c->cls)
+                return TRUE;
+            c->out.push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.out;
+}
+
+QuorelProcess::QuorelProcess(const std::string* iniText) {
+    exe_ = dir_.File(L"Quorel.exe");
+    CopyFileW(QuorelExePath().c_str(), exe_.c_str(), FALSE);
+    if (iniText)
+        WriteFileBytes(IniPath(), *iniText);
+}
+
+QuorelProcess::~QuorelProcess() {
+    if (pi_.hProcess) {
+        if (Running() && !Close()) {
+            TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+}
+
+std::wstring QuorelProcess::IniPath() const { return dir_.File(L"Quorel.INI"); }
+std::string QuorelProcess::IniText() const { return ReadFileBytes(IniPath()); }
+
+bool QuorelProcess::Start() {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring cmd = L"\"" + exe_ + L"\"";
+    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir_.Path().c_str(), &si, &pi_))
+        return false;
+    WaitForInputIdle(pi_.hProcess, 10000);
+    return WaitUntil([&] { return MainForm() != nullptr || !Running(); },
+                     std::chrono::milliseconds(10000)) &&
+           Running();
+}
+
+int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + exe_ + L"\"";
+    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir_.Path().c_str(), &si, &pi))
+        return -1;
+    int code = -1;
+    bool ended = WaitUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; },
+                           std::chrono::milliseconds(timeoutMs));
+    if (ended) {
+        DWORD c = 0;
+        GetExitCodeProcess(pi.hProcess, &c);
+        code = static_cast<int>(c);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return code;
+}
+
+bool QuorelProcess::Running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void QuorelProcess::WaitIdle(DWORD timeoutMs) const {
+    if (pi_.hProcess)
+        WaitForInputIdle(pi_.hProcess, timeoutMs);
+}
+
+HWND QuorelProcess::MainForm() const {
+    auto w = ProcessWindows(pi_.dwProcessId, L"TQuorelMainForm", false);
+    return w.empty() ? nullptr : w.front();
+}
+
+HWND QuorelProcess::AppWindow() const {
+    auto w = ProcessWindows(pi_.dwProcessId, L"TApplication", false);
+    return w.empty() ? nullptr : w.front();
+}
+
+std::vector<HWND> QuorelProcess::VisibleWindows(const wchar_t* className) const {
+    return ProcessWindows(pi_.dwProcessId, className, true);
+}
+
+bool QuorelProcess::Close(DWORD timeoutMs) {
+    HWND app = AppWindow();
+    if (app)
+        PostMessageW(app, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !Running(); }, std::chrono::milliseconds(timeoutMs));
+}
+
+} // namespace testutil

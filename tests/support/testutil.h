@@ -1,0 +1,92 @@
+// Helpers shared by the test programs: waiting on conditions while pumping
+// messages, temporary folders, pressing keys with SendInput, and starting
+// the real Quorel.exe in a folder of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// Dispatches every message waiting in this thread's queue.
+void PumpMessages();
+
+// Pumps messages and polls pred until it holds or timeout passes. Returns
+// whether it held. Use this instead of sleeping.
+bool WaitUntil(const std::function<bool()>& pred,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+// A fresh, empty folder under the temp path, removed with its contents when
+// the object goes.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+  private:
+    std::wstring path_;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// Presses a combination through SendInput: modifiers down, key down, key
+// up, modifiers up. mods are MOD_ALT/MOD_CONTROL/MOD_SHIFT.
+void PressKey(UINT mods, UINT vk);
+
+// Path of the Quorel.exe built with these tests, as a Windows path.
+std::wstring QuorelExePath();
+
+// A running copy of Quorel.exe, copied (with an optional INI text) into a
+// temp folder of its own. The destructor closes it properly (WM_CLOSE to
+// its application window) and waits for it to end.
+class QuorelProcess {
+  public:
+    explicit QuorelProcess(const std::string* iniText = nullptr);
+    ~QuorelProcess();
+    QuorelProcess(const QuorelProcess&) = delete;
+    QuorelProcess& operator=(const QuorelProcess&) = delete;
+
+    // Starts the copy and waits until its main form exists and it is idle.
+    bool Start();
+    // Starts another process of the same exe (a second copy); returns its
+    // exit code, or -1 when it did not end in time.
+    int StartSecondCopy(DWORD timeoutMs = 10000);
+    // Ends it by WM_CLOSE to the application window; true when it ended.
+    bool Close(DWORD timeoutMs = 10000);
+    bool Running() const;
+    void WaitIdle(DWORD timeoutMs = 5000) const;
+
+    DWORD ProcessId() const { return pi_.dwProcessId; }
+    HANDLE ProcessHandle() const { return pi_.hProcess; }
+    const std::wstring& ExePath() const { return exe_; }
+    std::wstring IniPath() const;
+    std::string IniText() const;
+    // The program's windows: main form, application window.
+    HWND MainForm() const;
+    HWND AppWindow() const;
+    // Top-level visible windows of the program's process (dialogs, message
+    // boxes, menus) with the given class name (nullptr: any class).
+    std::vector<HWND> VisibleWindows(const wchar_t* className = nullptr) const;
+
+  private:
+    TempDir dir_;
+    std::wstring exe_;
+    PROCESS_INFORMATION pi_{};
+};
+
+// Top-level windows of a process, visible or not.
+std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className = nullptr,
+                                 bool visibleOnly = true);
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+
+} // namespace testutil
