@@ -1,6 +1,9 @@
 #include "app/errorreport.h"
 
+#include "support/testutil.h"
+
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 TEST(ErrorReport, TitleIsFileNameUpToFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(ApplicationTitleFromPath(L"C:\\Tools\\QUOREL.EXE"), L"Quorel");
@@ -29,4 +32,13 @@ TEST(ErrorReport, ExceptionMessagesKeepTheirUnicodeText) {
     EXPECT_EQ(ExceptionMessage(e), L"アイコンが指定されていません");
     std::runtime_error r("plain");
     EXPECT_EQ(ExceptionMessage(r), L"plain");
+}
+
+TEST(ErrorReport, ShowExceptionShowsTheMessageUnderTheApplicationTitle) {
+    testutil::MessageBoxCloser closer;
+    ShowException(EInvalidOperation(L"タスクトレイに登録できません"));
+    ASSERT_EQ(closer.Count(), 1u);
+    auto box = closer.Seen().front();
+    EXPECT_EQ(box.text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(box.caption, L"errorreport_test");
 }

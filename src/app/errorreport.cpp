@@ -26,10 +26,18 @@ std::string Convert(UINT codePage, const std::wstring& s) {
 
 } // namespace
 
-std::wstring Utf8ToWide(const std::string& s) { return Convert(CP_UTF8, s); }
-std::string WideToUtf8(const std::wstring& s) { return Convert(CP_UTF8, s); }
-std::wstring AnsiToWide(const std::string& s) { return Convert(CP_ACP, s); }
-std::string WideToAnsi(const std::wstring& s) { return Convert(CP_ACP, s); }
+std::wstring Utf8ToWide(const std::string& s) {
+    return Convert(CP_UTF8, s);
+}
+std::string WideToUtf8(const std::wstring& s) {
+    return Convert(CP_UTF8, s);
+}
+std::wstring AnsiToWide(const std::string& s) {
+    return Convert(CP_ACP, s);
+}
+std::string WideToAnsi(const std::wstring& s) {
+    return Convert(CP_ACP, s);
+}
 
 EQuorelError::EQuorelError(std::wstring message)
     : message_(std::move(message)), narrow_(WideToUtf8(message_)) {}
@@ -68,7 +76,9 @@ std::wstring ApplicationTitleFromPath(const std::wstring& exePath) {
     return name;
 }
 
-std::wstring ApplicationTitle() { return ApplicationTitleFromPath(ExecutablePath()); }
+std::wstring ApplicationTitle() {
+    return ApplicationTitleFromPath(ExecutablePath());
+}
 
 std::wstring ErrorReportText(const std::wstring& message) {
     if (!message.empty() && message.back() > L'.')

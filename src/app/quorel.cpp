@@ -1,4 +1,6 @@
 // Program entry.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    return 0;
+}

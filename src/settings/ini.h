@@ -71,10 +71,10 @@ constexpr int HotkeyCommandLast = 20;
 // One row of the hotkey table: the single source that registration, the
 // INI file and the options dialog read.
 struct HotkeyEntry {
-    int Number;                     // 1..20
-    std::string TAppIni::*Field;    // the shortcut text in Settings
-    const char* Key;                // INI key, also the dialog control's name
-    const char* DefaultText;        // default shortcut text ("" for none)
+    int Number;                  // 1..20
+    std::string TAppIni::*Field; // the shortcut text in Settings
+    const char* Key;             // INI key, also the dialog control's name
+    const char* DefaultText;     // default shortcut text ("" for none)
 };
 
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
@@ -87,11 +87,11 @@ enum class SettingKind { Text, Integer, Switch };
 struct SettingEntry {
     const char* Key;
     SettingKind Kind;
-    std::string TAppIni::*Text;    // Kind == Text
-    std::int32_t TAppIni::*Int;    // Kind == Integer
-    bool TAppIni::*Switch;         // Kind == Switch
-    const char* DefaultText;       // Kind == Text
-    std::int32_t DefaultInt;       // Kind == Integer or Switch (0/1)
+    std::string TAppIni::*Text; // Kind == Text
+    std::int32_t TAppIni::*Int; // Kind == Integer
+    bool TAppIni::*Switch;      // Kind == Switch
+    const char* DefaultText;    // Kind == Text
+    std::int32_t DefaultInt;    // Kind == Integer or Switch (0/1)
 };
 const std::array<SettingEntry, 26>& SettingTable();
 

@@ -2,6 +2,8 @@
 
 #include <fstream>
 #include <sstream>
+#include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace testutil {
@@ -66,7 +68,9 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
 
 std::string ReadFileBytes(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -188,8 +192,12 @@ QuorelProcess::~QuorelProcess() {
     }
 }
 
-std::wstring QuorelProcess::IniPath() const { return dir_.File(L"Quorel.INI"); }
-std::string QuorelProcess::IniText() const { return ReadFileBytes(IniPath()); }
+std::wstring QuorelProcess::IniPath() const {
+    return dir_.File(L"Quorel.INI");
+}
+std::string QuorelProcess::IniText() const {
+    return ReadFileBytes(IniPath());
+}
 
 bool QuorelProcess::Start() {
     STARTUPINFOW si{};
@@ -255,6 +263,62 @@ bool QuorelProcess::Close(DWORD timeoutMs) {
     if (app)
         PostMessageW(app, WM_CLOSE, 0, 0);
     return WaitUntil([&] { return !Running(); }, std::chrono::milliseconds(timeoutMs));
+}
+
+std::wstring MessageBoxText(HWND dialog) {
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassName(c) == L"Static" && !WindowText(c).empty())
+            return WindowText(c);
+    }
+    return {};
+}
+
+struct MessageBoxCloser::Impl {
+    DWORD pid;
+    WPARAM answer;
+    std::atomic<bool> stop{false};
+    mutable std::mutex mu;
+    std::vector<SeenBox> seen;
+    std::thread worker;
+};
+
+MessageBoxCloser::MessageBoxCloser(DWORD pid, WPARAM answer) : impl_(new Impl) {
+    impl_->pid = pid;
+    impl_->answer = answer;
+    impl_->worker = std::thread([this] {
+        while (!impl_->stop) {
+            for (HWND h : ProcessWindows(impl_->pid, L"#32770", true)) {
+                SeenBox box{WindowText(h), MessageBoxText(h), GetWindow(h, GW_OWNER)};
+                {
+                    std::lock_guard<std::mutex> lock(impl_->mu);
+                    impl_->seen.push_back(box);
+                }
+                // Posted, so a box that belongs to this very thread's
+                // caller is answered from its own modal loop.
+                PostMessageW(h, WM_COMMAND, impl_->answer, 0);
+                // Wait until this box is gone before looking again.
+                for (int i = 0; i < 400 && IsWindow(h) && IsWindowVisible(h); ++i)
+                    Sleep(5);
+            }
+            Sleep(5);
+        }
+    });
+}
+
+MessageBoxCloser::~MessageBoxCloser() {
+    impl_->stop = true;
+    impl_->worker.join();
+    delete impl_;
+}
+
+std::vector<SeenBox> MessageBoxCloser::Seen() const {
+    std::lock_guard<std::mutex> lock(impl_->mu);
+    return impl_->seen;
+}
+
+size_t MessageBoxCloser::Count() const {
+    std::lock_guard<std::mutex> lock(impl_->mu);
+    return impl_->seen.size();
 }
 
 } // namespace testutil

@@ -83,6 +83,35 @@ class QuorelProcess {
     PROCESS_INFORMATION pi_{};
 };
 
+// A message box or dialog seen by MessageBoxCloser.
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text; // the static text of a message box
+    HWND owner;
+};
+
+// Watches, on a thread of its own, for visible dialog windows (class
+// "#32770") of one process, records each one's caption and text, and
+// answers it with the given command (IDOK by default) through WM_COMMAND.
+// Use it around a step that shows message boxes on the thread under test.
+class MessageBoxCloser {
+  public:
+    explicit MessageBoxCloser(DWORD pid = GetCurrentProcessId(), WPARAM answer = IDOK);
+    ~MessageBoxCloser();
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+    std::vector<SeenBox> Seen() const;
+    size_t Count() const;
+
+  private:
+    struct Impl;
+    Impl* impl_;
+};
+
+// The text of the first static control in a dialog (the message of a
+// message box).
+std::wstring MessageBoxText(HWND dialog);
+
 // Top-level windows of a process, visible or not.
 std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className = nullptr,
                                  bool visibleOnly = true);
