@@ -172,14 +172,19 @@ TEST(IniFile, FolderOutsideTheAnsiCodePage) {
     Settings = TAppIni{};
     LoadSettings(path);
     Settings.MoveP = -7;
+    // A value outside ASCII is stored as the bytes of the system code page.
+    const std::string ansi = WideToAnsi(L"Ctrl+\u00e9\u00fc");
+    Settings.PopupMenuKey = ansi;
     SaveSettings(path);
     std::string expected = kDefaultFile;
     expected.replace(expected.find("MoveP=5"), 7, "MoveP=-7");
+    expected.replace(expected.find("PopupMenuKey="), 13, "PopupMenuKey=" + ansi);
     EXPECT_EQ(testutil::ReadFileBytes(path), expected);
     Settings = TAppIni{};
     LoadSettings(path);
     EXPECT_EQ(Settings.MoveP, -7);
     EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
+    EXPECT_EQ(Settings.PopupMenuKey, ansi);
 }
 
 TEST(IniFile, MalformedValuesTakeTheirDefaults) {
@@ -256,10 +261,15 @@ TEST(IniFile, MissingSectionEmptyFileAndOverlongValues) {
 
     std::wstring longer = dir.File(L"Long.INI");
     testutil::WriteFileBytes(longer, "[Option]\r\nCloseKey=" + std::string(5000, 'K') +
-                                         "\r\nMoveP=" + std::string(3000, '1') + "\r\n");
+                                         "\r\nMoveP=" + std::string(3000, '1') +
+                                         "\r\nSizeP=\r\nNoTrayIcon=\r\n");
+    Settings.SizeP = 99;
+    Settings.NoTrayIcon = true;
     LoadSettings(longer);
     EXPECT_EQ(Settings.CloseKey, std::string(IniValueMaxBytes, 'K'));
     EXPECT_EQ(Settings.MoveP, 5);
+    EXPECT_EQ(Settings.SizeP, 5);      // present but empty: the default
+    EXPECT_FALSE(Settings.NoTrayIcon); // likewise
 }
 
 TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {

@@ -63,8 +63,8 @@ TEST(ShortCutText, CaretIsAFurtherCtrlPrefix) {
     EXPECT_EQ(ParseShortCutWith("^C", caretLayout), 0x4043);
     // With the layout in use: the key named "^", if any, or nothing.
     unsigned caret = LowestCodeNamed("^");
-    EXPECT_EQ(ParseShortCut("Ctrl+^"), caret ? (scCtrl | caret) : 0u);
-    EXPECT_EQ(ParseShortCut("^"), caret);
+    EXPECT_EQ(ParseShortCut("Ctrl+^"), static_cast<TShortCut>(caret ? scCtrl | caret : 0));
+    EXPECT_EQ(ParseShortCut("^"), static_cast<TShortCut>(caret));
 }
 
 TEST(ShortCutText, WhatNamesNoKeyParsesToZero) {
@@ -109,7 +109,8 @@ TEST(ShortCutText, SameNameParsesToTheLowerCodeAndNumpadDigitsBecomeMainDigits) 
         EXPECT_EQ(text, "Shift+Ctrl+Alt+" + name);
         if (vk < 8)
             continue; // codes below 8 are never tried when reading
-        EXPECT_EQ(ParseShortCut(text), 0xE000 | LowestCodeNamed(name)) << vk << ' ' << name;
+        EXPECT_EQ(ParseShortCut(text), static_cast<TShortCut>(0xE000 | LowestCodeNamed(name)))
+            << vk << ' ' << name;
     }
     // The Pause key's layout name is longer than one byte here: no name,
     // so Shift+Ctrl+Pause formats as nothing.
