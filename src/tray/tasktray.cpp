@@ -1,0 +1,532 @@
+#include "tray/tasktray.h"
+
+#include "app/errorreport.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TTaskTray::ShellNotify = Shell_NotifyIconA;
+
+namespace {
+
+// The icon registry: icon identifier as decimal text -> component, in the
+// order the components were made. Lookups go front to back.
+struct RegistryEntry {
+    std::string key;
+    TTaskTray* tray;
+};
+
+std::vector<RegistryEntry>& Registry() {
+    static std::vector<RegistryEntry> registry;
+    return registry;
+}
+
+TTaskTray* FindByKey(const std::string& key) {
+    for (const RegistryEntry& e : Registry()) {
+        if (e.key == key) {
+            return e.tray;
+        }
+    }
+    return nullptr;
+}
+
+// Set while a tray callback is being dispatched; callbacks that arrive then
+// (from a nested message loop) are dropped.
+bool dispatching = false;
+
+class DispatchGuard {
+  public:
+    DispatchGuard() { dispatching = true; }
+    ~DispatchGuard() { dispatching = false; }
+    DispatchGuard(const DispatchGuard&) = delete;
+    DispatchGuard& operator=(const DispatchGuard&) = delete;
+};
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+BOOL CallShell(DWORD message, NOTIFYICONDATAA& data) {
+    if (TTaskTray::ShellNotify) {
+        return TTaskTray::ShellNotify(message, &data);
+    }
+    return Shell_NotifyIconA(message, &data);
+}
+
+// 1 for the first component; otherwise one more than the identifier of the
+// registry's last entry. When that would pass the largest identifier, the
+// smallest one that no entry holds.
+int DefaultIconID() {
+    const auto& registry = Registry();
+    if (registry.empty()) {
+        return 1;
+    }
+    const long long last = std::stoll(registry.back().key);
+    if (last < INT_MAX) {
+        return static_cast<int>(last + 1);
+    }
+    for (int id = 1;; ++id) {
+        if (!FindByKey(std::to_string(id))) {
+            return id;
+        }
+    }
+}
+
+// Processes every message waiting in this thread's queue. A quit request
+// is put back for the real message loop.
+void ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The shared receiver window of class "TNotifyWindow". It takes the tray
+// callback message for every icon of the process and hands it to the
+// component the registry names. "TaskbarCreated" is broadcast only to
+// top-level windows, so when the receiver is a child the top-level window
+// above it is subclassed to pass that message down.
+class TNotifyWindow {
+  public:
+    TNotifyWindow() = default;
+    ~TNotifyWindow() { Destroy(); }
+    TNotifyWindow(const TNotifyWindow&) = delete;
+    TNotifyWindow& operator=(const TNotifyWindow&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+
+    // Creates the window as a zero-size child of owner (a hidden top-level
+    // window when there is no owner window). Throws when it cannot.
+    void Create(HWND owner);
+    void Destroy();
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR refData);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void HandleTrayCallback(WPARAM wParam, LPARAM lParam);
+    void Unhook();
+
+    HWND hwnd_ = nullptr;
+    HWND root_ = nullptr; // subclassed top-level window, if any
+};
+
+constexpr UINT_PTR RootSubclassID = 0x5452; // "TR"
+constexpr wchar_t NotifyWindowClass[] = L"TNotifyWindow";
+
+TNotifyWindow& SharedWindow() {
+    static TNotifyWindow window;
+    return window;
+}
+
+void TNotifyWindow::Create(HWND owner) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(instance, NotifyWindowClass, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = NotifyWindowClass;
+        RegisterClassExW(&wc);
+    }
+    const bool child = owner != nullptr;
+    HWND hwnd =
+        CreateWindowExW(child ? 0 : WS_EX_TOOLWINDOW, NotifyWindowClass, L"",
+                        child ? WS_CHILD : WS_POPUP, 0, 0, 0, 0, owner, nullptr, instance, this);
+    if (!hwnd) {
+        throw EInvalidOperation(L"タスクトレイに登録できません");
+    }
+    // hwnd_ was set by WM_NCCREATE.
+    HWND root = child ? GetAncestor(owner, GA_ROOT) : hwnd;
+    if (child && root && SetWindowSubclass(root, RootProc, RootSubclassID, 0)) {
+        root_ = root;
+    }
+    if (root) {
+        // Let the shell's message through to a program run elevated.
+        ChangeWindowMessageFilterEx(root, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    }
+}
+
+void TNotifyWindow::Destroy() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        DestroyWindow(hwnd_);
+    }
+    Unhook();
+    hwnd_ = nullptr;
+}
+
+void TNotifyWindow::Unhook() {
+    if (root_) {
+        if (IsWindow(root_)) {
+            RemoveWindowSubclass(root_, RootProc, RootSubclassID);
+        }
+        root_ = nullptr;
+    }
+}
+
+LRESULT CALLBACK TNotifyWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<TNotifyWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TNotifyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self->hwnd_ == hwnd) {
+            self->Unhook();
+            self->hwnd_ = nullptr;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK TNotifyWindow::RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR) {
+    if (msg == TaskbarCreatedMessage()) {
+        HWND receiver = SharedWindow().Handle();
+        if (receiver) {
+            SendMessageW(receiver, msg, wParam, lParam);
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, RootProc, RootSubclassID);
+        SharedWindow().root_ = nullptr;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TNotifyWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TASKTRAY_NOTIFY) {
+        RunGuarded([&] { HandleTrayCallback(wParam, lParam); });
+        return 0;
+    }
+    if (msg == TaskbarCreatedMessage()) {
+        TTaskTray::ShellRestarted();
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void TNotifyWindow::HandleTrayCallback(WPARAM wParam, LPARAM lParam) {
+    POINT pt{};
+    GetCursorPos(&pt);
+    TTaskTray* tray = FindByKey(std::to_string(wParam));
+    if (!tray || dispatching) {
+        return;
+    }
+    DispatchGuard guard;
+    switch (lParam) {
+    case WM_MOUSEMOVE:
+        tray->DoMouseMove(pt.x, pt.y);
+        break;
+    case WM_LBUTTONDOWN:
+        tray->DoMouseDown(mbLeft, TTaskTray::ShiftLeft, pt.x, pt.y);
+        break;
+    case WM_LBUTTONUP:
+        tray->DoMouseUp(mbLeft, TTaskTray::ShiftLeft, pt.x, pt.y);
+        break;
+    case WM_LBUTTONDBLCLK:
+        tray->DoDblClick(mbLeft);
+        break;
+    case WM_RBUTTONDOWN:
+        tray->DoMouseDown(mbRight, TTaskTray::ShiftRight, pt.x, pt.y);
+        break;
+    case WM_RBUTTONUP:
+        tray->DoMouseUp(mbRight, TTaskTray::ShiftRight, pt.x, pt.y);
+        break;
+    case WM_RBUTTONDBLCLK:
+        tray->DoDblClick(mbRight);
+        break;
+    case WM_MBUTTONDOWN:
+        tray->DoMouseDown(mbMiddle, TTaskTray::ShiftMiddle, pt.x, pt.y);
+        break;
+    case WM_MBUTTONUP:
+        tray->DoMouseUp(mbMiddle, TTaskTray::ShiftMiddle, pt.x, pt.y);
+        break;
+    default: // WM_MBUTTONDBLCLK and anything else
+        break;
+    }
+}
+
+// The receiver window, made now when there is none yet (or the one there
+// was went with its owner).
+HWND EnsureNotifyWindow(HWND owner) {
+    TNotifyWindow& window = SharedWindow();
+    if (!window.Handle() || !IsWindow(window.Handle())) {
+        window.Destroy();
+        window.Create(owner && IsWindow(owner) ? owner : nullptr);
+    }
+    return window.Handle();
+}
+
+} // namespace
+
+std::string CutTipText(const std::string& text, std::size_t maxBytes, UINT codePage) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const auto b = static_cast<BYTE>(text[end]);
+        const bool lead = codePage == CP_ACP ? IsDBCSLeadByte(b) : IsDBCSLeadByteEx(codePage, b);
+        const std::size_t width = lead ? 2 : 1;
+        if (end + width > maxBytes) {
+            break;
+        }
+        end += width;
+    }
+    return text.substr(0, end < text.size() ? end : text.size());
+}
+
+TTaskTray::TTaskTray(HWND owner)
+    : TTaskTray(owner ? std::function<HWND()>([owner] { return owner; })
+                      : std::function<HWND()>()) {}
+
+TTaskTray::TTaskTray(std::function<HWND()> owner) : owner_(std::move(owner)) {
+    iconID_ = DefaultIconID();
+    Registry().push_back({std::to_string(iconID_), this});
+}
+
+TTaskTray::~TTaskTray() {
+    try {
+        RemoveIcon();
+    } catch (...) {
+        // A failing delete is ignored, as in RemoveIcon itself.
+        inTray_ = registered_ = false;
+    }
+    auto& registry = Registry();
+    for (auto it = registry.begin(); it != registry.end(); ++it) {
+        if (it->tray == this) {
+            registry.erase(it);
+            break;
+        }
+    }
+    if (icon_) {
+        DestroyIcon(icon_);
+    }
+    if (registry.empty()) {
+        SharedWindow().Destroy();
+    }
+}
+
+HWND TTaskTray::OwnerWindow() const {
+    HWND owner = owner_ ? owner_() : nullptr;
+    return owner && IsWindow(owner) ? owner : nullptr;
+}
+
+void TTaskTray::SetTipString(const std::string& text) {
+    if (text == tip_) {
+        return;
+    }
+    tip_ = text;
+    RefreshIcon();
+}
+
+void TTaskTray::SetIcon(HICON icon) {
+    if (icon && icon == icon_) {
+        return;
+    }
+    if (!icon) {
+        if (icon_) {
+            DestroyIcon(icon_);
+            icon_ = nullptr;
+        }
+        RemoveIcon();
+        return;
+    }
+    HICON copy = CopyIcon(icon);
+    if (!copy) {
+        throw std::invalid_argument("TTaskTray::SetIcon: not an icon handle");
+    }
+    if (icon_) {
+        DestroyIcon(icon_);
+    }
+    icon_ = copy;
+    RefreshIcon();
+}
+
+void TTaskTray::SetIconID(int id) {
+    if (id < 1) {
+        throw EInvalidOperation(L"0以下は指定できません");
+    }
+    if (id == iconID_) {
+        return;
+    }
+    auto& registry = Registry();
+    auto own = registry.begin();
+    while (own != registry.end() && own->tray != this) {
+        ++own;
+    }
+    std::string key = std::to_string(id);
+    if (FindByKey(key)) {
+        throw EInvalidOperation(L"同じアイコン識別子が有ります");
+    }
+    if (registered_) {
+        RemoveIcon();
+        registered_ = true;
+    }
+    iconID_ = id;
+    if (own != registry.end()) {
+        own->key = std::move(key);
+    }
+    RefreshIcon();
+}
+
+void TTaskTray::SetRegistered(bool registered) {
+    if (registered == registered_) {
+        return;
+    }
+    if (registered) {
+        if (!icon_) {
+            throw EInvalidOperation(L"アイコンが指定されていません");
+        }
+        registered_ = true;
+        RefreshIcon();
+    } else {
+        RemoveIcon();
+    }
+}
+
+void TTaskTray::SetPopupMenuL(HMENU menu) {
+    popupL_ = menu;
+}
+
+void TTaskTray::SetPopupMenuR(HMENU menu) {
+    popupR_ = menu;
+}
+
+void TTaskTray::MenuDestroyed(HMENU menu) {
+    if (!menu) {
+        return;
+    }
+    if (popupL_ == menu) {
+        popupL_ = nullptr;
+    }
+    if (popupR_ == menu) {
+        popupR_ = nullptr;
+    }
+}
+
+void TTaskTray::RemoveIcon() {
+    const bool held = inTray_;
+    inTray_ = false;
+    registered_ = false;
+    if (held) {
+        CallShell(NIM_DELETE, nid_);
+    }
+}
+
+void TTaskTray::RefreshIcon() {
+    if (!registered_) {
+        return;
+    }
+    HWND receiver = EnsureNotifyWindow(OwnerWindow());
+    if (inTray_ && nid_.hWnd != receiver) {
+        // The receiver the shell knows is gone: take the entry away and add
+        // it again for the new one.
+        CallShell(NIM_DELETE, nid_);
+        inTray_ = false;
+    }
+    if (!inTray_) {
+        nid_.cbSize = RecordSize;
+        nid_.hWnd = receiver;
+        nid_.uCallbackMessage = WM_TASKTRAY_NOTIFY;
+    }
+    nid_.uID = static_cast<UINT>(iconID_);
+    nid_.uFlags = tip_.empty() ? (NIF_MESSAGE | NIF_ICON) : (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    nid_.hIcon = icon_;
+    const std::string tip = CutTipText(tip_, 63);
+    std::memset(nid_.szTip, 0, 64);
+    std::memcpy(nid_.szTip, tip.data(), tip.size());
+    if (!CallShell(inTray_ ? NIM_MODIFY : NIM_ADD, nid_)) {
+        throw EInvalidOperation(L"タスクトレイに登録できません");
+    }
+    inTray_ = true;
+}
+
+void TTaskTray::DoDblClick(TMouseButton button) {
+    if (OnDblClick) {
+        OnDblClick(*this, button);
+    }
+}
+
+void TTaskTray::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    HWND owner = OwnerWindow();
+    if (owner) {
+        SetForegroundWindow(owner);
+        ProcessMessages();
+    }
+    if (OnMouseDown) {
+        OnMouseDown(*this, button, shift, x, y);
+    }
+    if (button == mbLeft && popupL_) {
+        OpenMenu(popupL_, owner, x, y);
+    }
+    if (button == mbRight && popupR_) {
+        OpenMenu(popupR_, owner, x, y);
+    }
+}
+
+void TTaskTray::DoMouseMove(int x, int y) {
+    if (OnMouseMove) {
+        OnMouseMove(*this, 0, x, y);
+    }
+}
+
+void TTaskTray::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) {
+        OnMouseUp(*this, button, shift, x, y);
+    }
+}
+
+void TTaskTray::OpenMenu(HMENU menu, HWND owner, int x, int y) {
+    HWND window = owner ? owner : SharedWindow().Handle();
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, window, nullptr);
+    // Lets the menu close properly when the user clicks elsewhere next time.
+    if (window) {
+        PostMessageW(window, WM_NULL, 0, 0);
+    }
+}
+
+HWND TTaskTray::NotifyWindow() {
+    return SharedWindow().Handle();
+}
+
+TTaskTray* TTaskTray::Find(int id) {
+    return FindByKey(std::to_string(id));
+}
+
+void TTaskTray::ShellRestarted() {
+    // Work on a copy: components may come and go while an error is shown.
+    std::vector<TTaskTray*> trays;
+    for (const RegistryEntry& e : Registry()) {
+        trays.push_back(e.tray);
+    }
+    for (TTaskTray* tray : trays) {
+        bool alive = false;
+        for (const RegistryEntry& e : Registry()) {
+            alive = alive || e.tray == tray;
+        }
+        if (!alive || !tray->registered_) {
+            continue;
+        }
+        tray->inTray_ = false; // the new shell holds no entry
+        RunGuarded([tray] { tray->RefreshIcon(); });
+    }
+}
