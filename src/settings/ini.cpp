@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <limits>
 #include <vector>
 
 TAppIni Settings;
