@@ -3,8 +3,24 @@
 TApplication* Application = nullptr;
 
 namespace {
+
 const wchar_t kClassName[] = L"TApplication";
+
+struct TopWindowSearch {
+    HWND app;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopWindow(HWND h, LPARAM lp) {
+    auto* s = reinterpret_cast<TopWindowSearch*>(lp);
+    if (h != s->app && IsWindowVisible(h) && IsWindowEnabled(h)) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
 }
+
+} // namespace
 
 TApplication::TApplication(const wchar_t* title) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
@@ -47,22 +63,8 @@ int TApplication::Run() {
 HWND TApplication::TopVisibleWindow() const {
     // Top-level windows come in z-order: the first visible, enabled one of
     // this thread is the program's top-most window.
-    struct Ctx {
-        DWORD thread;
-        HWND app;
-        HWND found;
-    } ctx{GetCurrentThreadId(), handle_, nullptr};
-    EnumThreadWindows(
-        ctx.thread,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            if (h != c->app && IsWindowVisible(h) && IsWindowEnabled(h)) {
-                c->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    TopWindowSearch ctx{handle_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindTopWindow, reinterpret_cast<LPARAM>(&ctx));
     if (!ctx.found) {
         HWND popup = GetLastActivePopup(handle_);
         if (popup != handle_ && IsWindowVisible(popup))
