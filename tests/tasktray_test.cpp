@@ -381,7 +381,7 @@ TEST_F(TaskTray, ButtonDownBringsTheOwnerForwardAfterWaitingMessages) {
         events.push_back(GetForegroundWindow() == owner ? "down, owner in front" : "down");
     };
     PostMessageW(owner, WM_TEST_MARK, 0, 0);
-    t.DoMouseDown(mbMiddle, TTaskTray::ShiftMiddle, 0, 0);
+    t.DoMouseDown(mbMiddle, ssMiddle, 0, 0);
     EXPECT_EQ(events, (std::vector<std::string>{"mark", "down, owner in front"}));
     DestroyWindow(other);
 }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+static_assert(sizeof(void*) != 4 || TTaskTray::RecordSize == 88);
+
 std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TTaskTray::ShellNotify = Shell_NotifyIconA;
 
 namespace {
@@ -239,28 +241,28 @@ void TNotifyWindow::HandleTrayCallback(WPARAM wParam, LPARAM lParam) {
         tray->DoMouseMove(pt.x, pt.y);
         break;
     case WM_LBUTTONDOWN:
-        tray->DoMouseDown(mbLeft, TTaskTray::ShiftLeft, pt.x, pt.y);
+        tray->DoMouseDown(mbLeft, ssLeft, pt.x, pt.y);
         break;
     case WM_LBUTTONUP:
-        tray->DoMouseUp(mbLeft, TTaskTray::ShiftLeft, pt.x, pt.y);
+        tray->DoMouseUp(mbLeft, ssLeft, pt.x, pt.y);
         break;
     case WM_LBUTTONDBLCLK:
         tray->DoDblClick(mbLeft);
         break;
     case WM_RBUTTONDOWN:
-        tray->DoMouseDown(mbRight, TTaskTray::ShiftRight, pt.x, pt.y);
+        tray->DoMouseDown(mbRight, ssRight, pt.x, pt.y);
         break;
     case WM_RBUTTONUP:
-        tray->DoMouseUp(mbRight, TTaskTray::ShiftRight, pt.x, pt.y);
+        tray->DoMouseUp(mbRight, ssRight, pt.x, pt.y);
         break;
     case WM_RBUTTONDBLCLK:
         tray->DoDblClick(mbRight);
         break;
     case WM_MBUTTONDOWN:
-        tray->DoMouseDown(mbMiddle, TTaskTray::ShiftMiddle, pt.x, pt.y);
+        tray->DoMouseDown(mbMiddle, ssMiddle, pt.x, pt.y);
         break;
     case WM_MBUTTONUP:
-        tray->DoMouseUp(mbMiddle, TTaskTray::ShiftMiddle, pt.x, pt.y);
+        tray->DoMouseUp(mbMiddle, ssMiddle, pt.x, pt.y);
         break;
     default: // WM_MBUTTONDBLCLK and anything else
         break;

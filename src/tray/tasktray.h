@@ -11,6 +11,8 @@
 // Components always run live: there is no design state.
 #pragma once
 
+#include "hotkey/shortcut.h" // TShiftState and its flags
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,11 +20,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-
-// The 8-bit set of shift and mouse-button flags (Shift 0x01, Alt 0x02,
-// Ctrl 0x04, left button 0x08, right 0x10, middle 0x20). The same alias is
-// declared with the shortcut value in hotkey/shortcut.h.
-using TShiftState = std::uint8_t;
 
 enum TMouseButton : std::uint8_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
 
@@ -44,11 +41,6 @@ std::string CutTipText(const std::string& text, std::size_t maxBytes = 63, UINT 
 
 class TTaskTray {
   public:
-    // Shift flags the tray reports with a button event.
-    static constexpr TShiftState ShiftLeft = 0x08;
-    static constexpr TShiftState ShiftRight = 0x10;
-    static constexpr TShiftState ShiftMiddle = 0x20;
-
     // The owner window (the main form) is the parent of the receiver window
     // and is brought to the foreground when a button goes down over the
     // icon. It can be given as a handle, or as a function asked each time
