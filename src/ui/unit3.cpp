@@ -143,9 +143,38 @@ bool IsPageIndex(int index) {
 
 } // namespace
 
+bool IsExtendedKey(unsigned vk) {
+    switch (vk) {
+    case VK_CANCEL:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_SNAPSHOT:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_DIVIDE:
+    case VK_NUMLOCK:
+        return true;
+    default:
+        return false;
+    }
+}
+
 WPARAM ShortCutToHotkeyControl(TShortCut value) {
     WPARAM key = (value & 0x1FFF) & 0xFF;
     WPARAM flags = 0;
+    // The control names a key by its scan code: without the extended flag
+    // the arrow keys would read as the keypad's ("Num 8" for Up).
+    if (IsExtendedKey(static_cast<unsigned>(key)))
+        flags |= HOTKEYF_EXT;
     if (value & scShift)
         flags |= HOTKEYF_SHIFT;
     if (value & scCtrl)
@@ -327,6 +356,8 @@ void TOptionDlg::Layout(UINT dpi) {
     SIZE outer = dpi::WindowSizeForClient(S(kClientWidth), S(kClientHeight), kStyle, kExStyle, dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, flags | SWP_NOMOVE);
     HWND tab = GetDlgItem(hwnd_, idPageControl1);
+    // Narrow padding keeps the six tabs on one row without scroll arrows.
+    SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(S(4), S(3)));
     SetWindowPos(tab, nullptr, S(5), S(5), S(kClientWidth - 10), S(kClientHeight - 28 - 10), flags);
     const int buttonTop = kClientHeight - 5 - 21;
     SetWindowPos(GetDlgItem(hwnd_, idOKBtn), nullptr, S(90), S(buttonTop), S(88), S(21), flags);

@@ -53,8 +53,12 @@ constexpr int kOptionPageCount = 6;
 inline constexpr wchar_t kOptionDlgClassName[] = L"TOptionDlg";
 
 // Value conversions of the key-capture controls ("msctls_hotkey32"):
-// HKM_SETHOTKEY's wParam for a shortcut (HOTKEYF_EXT never set), and the
-// shortcut of HKM_GETHOTKEY's result (HOTKEYF_EXT ignored).
+// HKM_SETHOTKEY's wParam for a shortcut, and the shortcut of
+// HKM_GETHOTKEY's result. HOTKEYF_EXT is ignored when reading, so a key of
+// the extended keyboard and its twin on the keypad read alike; when
+// setting, it is given for the keys of the extended keyboard only so that
+// the control names them rightly ("Up", not the keypad's "Num 8").
+bool IsExtendedKey(unsigned vk);
 WPARAM ShortCutToHotkeyControl(TShortCut value);
 TShortCut HotkeyControlToShortCut(LRESULT value);
 // A stored step or distance as the spin control's 16-bit position (the low

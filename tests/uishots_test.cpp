@@ -1,0 +1,138 @@
+// Renders the options dialog's six pages and the About box to BMP files for
+// the documentation and for review (tools/screenshots.sh turns them into
+// PNG). Disabled in normal runs; run it with
+//   uishots_test --gtest_also_run_disabled_tests
+// and QUOREL_SHOTS_DIR set to a Windows folder.
+#include "settings/ini.h"
+#include "ui/dpi.h"
+#include "ui/unit2.h"
+#include "ui/unit3.h"
+
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace testutil;
+
+namespace {
+
+std::wstring ShotsDir() {
+    const wchar_t* d = _wgetenv(L"QUOREL_SHOTS_DIR");
+    return d && *d ? d : L".";
+}
+
+void PumpDialog(HWND dialog) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &m))
+            continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+// Lets the window paint completely, then copies its screen rectangle into
+// a 24-bit BMP file.
+bool Capture(HWND hwnd, const std::wstring& name) {
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int i = 0; i < 20; ++i) {
+        PumpDialog(hwnd);
+        Sleep(10); // the X server catches up with the drawing
+    }
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h; // bottom-up
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    int stride = ((w * 3) + 3) & ~3;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * h);
+    std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+    bytes.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), static_cast<size_t>(stride * h));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    WriteFileBytes(ShotsDir() + L"\\" + name + L".bmp", bytes);
+    return true;
+}
+
+// Sends the window what the system sends when it moves to a monitor of
+// another DPI (the window is at fromDpi now).
+void SimulateDpi(HWND hwnd, UINT fromDpi, UINT dpi) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int extraW = (r.right - r.left) - client.right, extraH = (r.bottom - r.top) - client.bottom;
+    RECT suggested{r.left, r.top, r.left + MulDiv(client.right, dpi, fromDpi) + extraW,
+                   r.top + MulDiv(client.bottom, dpi, fromDpi) + extraH};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+} // namespace
+
+TEST(UiShots, DISABLED_RenderDialogs) {
+    TempDir dir;
+    LoadSettings(dir.File(L"none.ini")); // the defaults
+
+    OptionDlg = new TOptionDlg(nullptr);
+    HWND dlg = OptionDlg->Handle();
+    OptionDlg->UnregisterHotKeys = nullptr;
+    OptionDlg->RegisterHotKeys = nullptr;
+    OptionDlg->UpdateTray = nullptr;
+    OptionDlg->Show();
+    SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    SetCursorPos(0, 0);
+    // The focus on the tab strip, as after a click on a tab.
+    SetFocus(OptionDlgControl(dlg, idPageControl1));
+    for (int page = 0; page < kOptionPageCount; ++page) {
+        OptionDlg->SetActivePage(page);
+        EXPECT_TRUE(Capture(dlg, L"options-" + std::to_wstring(page)));
+    }
+    UINT current = 96;
+    for (UINT dpi : {144u, 192u}) {
+        SimulateDpi(dlg, current, dpi);
+        current = dpi;
+        for (int page : {0, 2, 4}) {
+            OptionDlg->SetActivePage(page);
+            Capture(dlg, L"options-" + std::to_wstring(page) + L"-" + std::to_wstring(dpi));
+        }
+    }
+    SendMessageW(OptionDlgControl(dlg, idCancelBtn), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+
+    for (UINT dpi : {96u, 144u}) {
+        TAboutBox box(nullptr);
+        box.SetLabel1Caption(L"Quorel");
+        box.SetLabel3Caption(L"Version 1.06");
+        box.OnShow = [&](TAboutBox& b) {
+            SetWindowPos(b.Handle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+            if (dpi != 96)
+                SimulateDpi(b.Handle(), 96, dpi);
+            Capture(b.Handle(), dpi == 96 ? L"about" : L"about-" + std::to_wstring(dpi));
+            PostMessageW(b.Handle(), WM_COMMAND, IDOK, 0);
+        };
+        box.ShowModal();
+    }
+}
