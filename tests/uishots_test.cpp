@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,9 @@ using namespace testutil;
 namespace {
 
 std::wstring ShotsDir() {
-    const wchar_t* d = _wgetenv(L"QUOREL_SHOTS_DIR");
-    return d && *d ? d : L".";
+    wchar_t d[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(L"QUOREL_SHOTS_DIR", d, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? d : L".";
 }
 
 void PumpDialog(HWND dialog) {

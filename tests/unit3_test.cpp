@@ -13,6 +13,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -173,6 +175,12 @@ TEST_F(OptionDlgTest, FormAndPagesAsLaidOut) {
     GetClientRect(dlg_, &client);
     EXPECT_EQ(client.right, S(371));
     EXPECT_EQ(client.bottom, S(310));
+    // Centred on the screen.
+    RECT w, area;
+    GetWindowRect(dlg_, &w);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_LE(std::abs((w.left + w.right) - (area.left + area.right)), 2);
+    EXPECT_LE(std::abs((w.top + w.bottom) - (area.top + area.bottom)), 2);
 
     HWND tab = C(idPageControl1);
     EXPECT_EQ(ClassName(tab), L"SysTabControl32");
@@ -516,8 +524,24 @@ TEST_F(OptionDlgTest, HelpAsksForThePagesTopicAndStaysOpen) {
     EXPECT_EQ(OptionDlg->ActivePage(), 5);
 }
 
-TEST_F(OptionDlgTest, TabSelectionShowsOnlyItsPage) {
+TEST_F(OptionDlgTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) {
     Open();
+    OptionDlg->SetActivePage(1);
+    const int order[] = {HotkeyControlId(hkMoveUp),
+                         HotkeyControlId(hkMoveDown),
+                         HotkeyControlId(hkMoveLeft),
+                         HotkeyControlId(hkMoveRight),
+                         idButton1,
+                         idButton4,
+                         idMoveP,
+                         idPageControl1,
+                         idOKBtn,
+                         idCancelBtn,
+                         idHelpBtn,
+                         HotkeyControlId(hkMoveUp)};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(dlg_, C(order[i]), FALSE), C(order[i + 1])) << i;
+
     HWND tab = C(idPageControl1);
     SendMessageW(tab, TCM_SETCURSEL, 4, 0);
     NMHDR n{tab, static_cast<UINT_PTR>(idPageControl1), static_cast<UINT>(TCN_SELCHANGE)};

@@ -2,7 +2,7 @@
 
 #include "ui/dpi.h"
 
-#include <cwchar>
+#include <string_view>
 
 namespace ui {
 
@@ -35,7 +35,7 @@ UniqueFont CreateDialogFont(const wchar_t* face, int height96, int weight, BYTE 
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    std::wstring_view(face).copy(lf.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(CreateFontIndirectW(&lf));
 }
 

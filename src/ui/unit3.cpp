@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include <iterator>
 #include <vector>
 
@@ -486,7 +488,9 @@ void TOptionDlg::Show() {
         POINT pos = dpi::ScreenCentre(size);
         SetWindowPos(hwnd_, nullptr, pos.x, pos.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        FormShow();
+        // Shown even when FormShow fails, so that it can be closed again
+        // (which registers the hotkeys anew).
+        RunGuarded([this] { FormShow(); });
         ShowWindow(hwnd_, SW_SHOW);
         SetModelessDialog(hwnd_);
         SendMessageW(hwnd_, WM_NEXTDLGCTL,

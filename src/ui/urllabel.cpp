@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <cwchar>
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"TURLLabel";
