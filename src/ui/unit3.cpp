@@ -37,10 +37,12 @@ struct Item {
 };
 
 constexpr int kRowH = 20;     // key-capture controls and number fields
-constexpr int kLabelX = 20;   // labels in a group
-constexpr int kWideX = 180;   // controls after long labels (pages 0, 4)
+constexpr int kLabelX = 16;   // labels in a group
+constexpr int kWideX = 176;   // controls after long labels (pages 0, 4)
 constexpr int kNarrowX = 104; // controls after short labels (pages 1, 2, 3, 5)
-constexpr int kKeyW = 150;
+// Key-capture controls end at the same place on every page, wide enough
+// for "Ctrl + Shift + Alt + Right" after the long labels.
+constexpr int kKeyRight = 334;
 constexpr int kNumberW = 56;
 
 std::vector<Item> BuildLayout() {
@@ -51,7 +53,7 @@ std::vector<Item> BuildLayout() {
     };
     auto keyRow = [&](int page, int number, const wchar_t* text, int x, int y) {
         items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
-        items.push_back({page, Kind::Hotkey, number, nullptr, x, y, kKeyW, kRowH});
+        items.push_back({page, Kind::Hotkey, number, nullptr, x, y, kKeyRight - x, kRowH});
     };
     auto numberRow = [&](int page, int id, const wchar_t* text, int x, int y) {
         items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
