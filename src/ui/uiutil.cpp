@@ -2,8 +2,6 @@
 
 #include "ui/dpi.h"
 
-#include <string_view>
-
 namespace ui {
 
 namespace {
@@ -35,7 +33,8 @@ UniqueFont CreateDialogFont(const wchar_t* face, int height96, int weight, BYTE 
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    std::wstring_view(face).copy(lf.lfFaceName, LF_FACESIZE - 1);
+    for (int i = 0; i < LF_FACESIZE - 1 && face[i]; ++i)
+        lf.lfFaceName[i] = face[i];
     return UniqueFont(CreateFontIndirectW(&lf));
 }
 
