@@ -1,0 +1,276 @@
+// End-to-end tests: the real Quorel.exe runs in a folder of its own, and
+// this process, a separate program, presses its hotkeys and watches what
+// happens to its own windows, to the cursor and to the INI file.
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testutil;
+using std::chrono::milliseconds;
+
+namespace {
+
+const char kDefaultsIni[] = "[Option]\r\n"
+                            "MaxRestoreKey=Alt+F12\r\n"
+                            "MinKey=Alt+F11\r\n"
+                            "CloseKey=\r\n"
+                            "AllRestoreKey=\r\n"
+                            "AllMinKey=\r\n"
+                            "ScreenSaver=\r\n"
+                            "MoveUpKey=Shift+Alt+Up\r\n"
+                            "MoveDownKey=Shift+Alt+Down\r\n"
+                            "MoveLeftKey=Shift+Alt+Left\r\n"
+                            "MoveRightKey=Shift+Alt+Right\r\n"
+                            "MoveP=5\r\n"
+                            "RB_SizeUpKey=Ctrl+Alt+Up\r\n"
+                            "RB_SizeDownKey=Ctrl+Alt+Down\r\n"
+                            "RB_SizeLeftKey=Ctrl+Alt+Left\r\n"
+                            "RB_SizeRightKey=Ctrl+Alt+Right\r\n"
+                            "TL_SizeUpKey=Shift+Ctrl+Alt+Up\r\n"
+                            "TL_SizeDownKey=Shift+Ctrl+Alt+Down\r\n"
+                            "TL_SizeLeftKey=Shift+Ctrl+Alt+Left\r\n"
+                            "TL_SizeRightKey=Shift+Ctrl+Alt+Right\r\n"
+                            "SizeP=5\r\n"
+                            "MouseMoveKey=Ctrl+Alt+M\r\n"
+                            "MouseMovePos=2\r\n"
+                            "MouseOffset=0\r\n"
+                            "StartMouseMove=0\r\n"
+                            "PopupMenuKey=\r\n"
+                            "NoTrayIcon=0\r\n";
+
+// A top-level window of this process that records the positions it is
+// asked to take.
+class TargetWindow {
+  public:
+    explicit TargetWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0,
+                          const wchar_t* cls = L"QuorelE2ETarget") {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &TargetWindow::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = cls;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        RegisterClassExW(&wc);
+        hwnd_ = CreateWindowExW(exStyle, cls, L"target", style, 200, 150, 400, 300, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
+    ~TargetWindow() {
+        if (IsWindow(hwnd_))
+            DestroyWindow(hwnd_);
+    }
+    HWND Handle() const { return hwnd_; }
+    RECT Rect() const {
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        return r;
+    }
+    bool MakeForeground() const {
+        return WaitUntil([&] {
+            if (GetForegroundWindow() != hwnd_)
+                SetForegroundWindow(hwnd_);
+            return GetForegroundWindow() == hwnd_;
+        });
+    }
+
+  private:
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        return DefWindowProcW(h, m, w, l);
+    }
+    HWND hwnd_;
+};
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+bool WaitRect(const TargetWindow& w, const RECT& expected) {
+    return WaitUntil([&] { return SameRect(w.Rect(), expected); });
+}
+
+std::string IniWith(const std::string& lines) {
+    return "[Option]\r\n" + lines;
+}
+
+} // namespace
+
+TEST(QuorelProgram, FirstRunIsHiddenAndWritesTheDefaultsAtExit) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    // No visible window, and the application window is a hidden tool window.
+    EXPECT_TRUE(q.VisibleWindows(L"TQuorelMainForm").empty());
+    HWND app = q.AppWindow();
+    ASSERT_NE(app, nullptr);
+    EXPECT_FALSE(IsWindowVisible(app));
+    // The program sets exactly WS_EX_TOOLWINDOW; the system adds the edge
+    // bit to any window with a caption.
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(app, GWL_EXSTYLE)) & ~DWORD{WS_EX_WINDOWEDGE},
+              DWORD{WS_EX_TOOLWINDOW});
+    EXPECT_EQ(GetWindow(q.MainForm(), GW_OWNER), app);
+    EXPECT_TRUE(q.IniText().empty());
+
+    ASSERT_TRUE(q.Close());
+    EXPECT_EQ(q.IniText(), kDefaultsIni);
+}
+
+TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {
+    std::string ini = IniWith("MoveP=7\r\nSizeP=3\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+
+    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+    OffsetRect(&r, 7, 0);
+    EXPECT_TRUE(WaitRect(w, r));
+    PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
+    OffsetRect(&r, 0, -7);
+    EXPECT_TRUE(WaitRect(w, r));
+
+    // Bottom-right family: the bottom edge goes down, the right edge left.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_DOWN);
+    r.bottom += 3;
+    EXPECT_TRUE(WaitRect(w, r));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_LEFT);
+    r.right -= 3;
+    EXPECT_TRUE(WaitRect(w, r));
+
+    // Top-left family: the top edge goes up, the left edge right; the
+    // bottom and right edges stay.
+    PressKey(MOD_SHIFT | MOD_CONTROL | MOD_ALT, VK_UP);
+    r.top -= 3;
+    EXPECT_TRUE(WaitRect(w, r));
+    PressKey(MOD_SHIFT | MOD_CONTROL | MOD_ALT, VK_RIGHT);
+    r.left += 3;
+    EXPECT_TRUE(WaitRect(w, r));
+}
+
+TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
+    std::string ini = IniWith("CloseKey=Ctrl+Alt+F9\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    PressKey(MOD_ALT, VK_F12);
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(w.Handle()) != FALSE; }));
+    PressKey(MOD_ALT, VK_F12);
+    EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(w.Handle()); }));
+    // A maximized window is not moved: after a move press and a restore
+    // press (handled in order) it is back where it was.
+    RECT normal = w.Rect();
+    PressKey(MOD_ALT, VK_F12);
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(w.Handle()) != FALSE; }));
+    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    PressKey(MOD_ALT, VK_F12);
+    ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(w.Handle()); }));
+    EXPECT_TRUE(WaitRect(w, normal));
+
+    // No maximize box: neither maximized nor resized; still moved.
+    TargetWindow fixed(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+                       L"QuorelE2EFixed");
+    ASSERT_TRUE(fixed.MakeForeground());
+    RECT r = fixed.Rect();
+    PressKey(MOD_ALT, VK_F12);
+    PressKey(MOD_CONTROL | MOD_ALT, VK_RIGHT);
+    PressKey(MOD_SHIFT | MOD_ALT, VK_LEFT);
+    OffsetRect(&r, -5, 0);
+    EXPECT_TRUE(WaitRect(fixed, r));
+    EXPECT_FALSE(IsZoomed(fixed.Handle()));
+
+    PressKey(MOD_ALT, VK_F11);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(fixed.Handle()) != FALSE; }));
+
+    ASSERT_TRUE(w.MakeForeground());
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F9);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(w.Handle()); }));
+}
+
+TEST(QuorelProgram, CursorGoesToTheConfiguredCornerByHotkeyAndAtStartUp) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    SetCursorPos(w / 2, h / 2);
+    std::string ini = IniWith("MouseMovePos=1\r\nMouseOffset=10\r\nStartMouseMove=1\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    POINT p{};
+    EXPECT_TRUE(WaitUntil([&] {
+        GetCursorPos(&p);
+        return p.x == w - 10 && p.y == 10;
+    })) << p.x
+        << "," << p.y;
+
+    SetCursorPos(w / 2, h / 2);
+    PressKey(MOD_CONTROL | MOD_ALT, 'M');
+    EXPECT_TRUE(WaitUntil([&] {
+        GetCursorPos(&p);
+        return p.x == w - 10 && p.y == 10;
+    })) << p.x
+        << "," << p.y;
+}
+
+TEST(QuorelProgram, RestoreAllAndMinimizeAllByHotkey) {
+    std::string ini = IniWith("AllRestoreKey=Ctrl+Alt+F7\r\nAllMinKey=Ctrl+Alt+F8\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow a, b;
+    TargetWindow tool(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, L"QuorelE2ETool");
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return IsIconic(a.Handle()) && IsIconic(b.Handle()) && IsIconic(tool.Handle()); }));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F7);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(a.Handle()) && !IsIconic(b.Handle()); }));
+    // Tool windows are not restored.
+    EXPECT_TRUE(IsIconic(tool.Handle()));
+    // The program survives all of it.
+    EXPECT_TRUE(q.Running());
+}
+
+TEST(QuorelProgram, ASecondCopyEndsAtOnceAndShowsNothing) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    q.WaitIdle();
+    EXPECT_TRUE(q.VisibleWindows(L"#32768").empty());
+    EXPECT_TRUE(q.Running());
+}
+
+TEST(QuorelProgram, ASecondCopyOpensTheMenuWhenTheTrayIconIsHidden) {
+    std::string ini = IniWith("NoTrayIcon=1\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !q.VisibleWindows(L"#32768").empty(); }));
+    PressKey(0, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32768").empty(); }));
+    EXPECT_TRUE(q.Running());
+}
+
+TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
+    // This process holds Alt+F12 before the program starts.
+    TargetWindow holder;
+    ASSERT_TRUE(RegisterHotKey(holder.Handle(), 1, MOD_ALT, VK_F12));
+    std::string ini = IniWith("MaxRestoreKey=alt+f12\r\n");
+    QuorelProcess q(&ini);
+    std::vector<SeenBox> seen;
+    ASSERT_TRUE(q.Start());
+    {
+        MessageBoxCloser closer(q.ProcessId());
+        EXPECT_TRUE(WaitUntil([&] { return closer.Count() >= 1; }, milliseconds(10000)));
+        seen = closer.Seen();
+    }
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].caption, L"Quorel");
+    EXPECT_EQ(seen[0].text, L"ホットキー「alt+f12」の登録に失敗しました。");
+    EXPECT_EQ(seen[0].owner, q.MainForm());
+    UnregisterHotKey(holder.Handle(), 1);
+
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    OffsetRect(&r, 0, 5);
+    EXPECT_TRUE(WaitRect(w, r));
+}

@@ -1,0 +1,156 @@
+// End-to-end tests of the tray icon's callbacks, the popup menu and the
+// dialogs it opens, against the real Quorel.exe. The callbacks are posted to
+// the program's tray receiver window as the shell would post them.
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testutil;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 102;
+constexpr UINT kAboutCommand = 106; // the About item of the popup menu
+
+HWND NotifyWindow(const QuorelProcess& q) {
+    return FindWindowExW(q.MainForm(), nullptr, L"TNotifyWindow", nullptr);
+}
+
+void PostTray(const QuorelProcess& q, UINT mouseMessage) {
+    PostMessageW(NotifyWindow(q), kTrayCallback, 1, mouseMessage);
+}
+
+std::vector<HWND> Menus(const QuorelProcess& q) {
+    return q.VisibleWindows(L"#32768");
+}
+
+HWND FindTitled(const QuorelProcess& q, const std::wstring& title) {
+    for (HWND h : q.VisibleWindows())
+        if (WindowText(h) == title)
+            return h;
+    return nullptr;
+}
+
+bool HasStaticText(HWND dialog, const std::wstring& text) {
+    bool found = false;
+    EnumChildWindows(
+        dialog,
+        [](HWND h, LPARAM lp) -> BOOL {
+            auto* p = reinterpret_cast<std::pair<const std::wstring*, bool*>*>(lp);
+            if (WindowText(h) == *p->first)
+                *p->second = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(new std::pair<const std::wstring*, bool*>(&text, &found)));
+    return found;
+}
+
+std::string IniWith(const std::string& lines) {
+    return "[Option]\r\n" + lines;
+}
+
+} // namespace
+
+TEST(QuorelTray, RightPressOpensTheMenuAndItsExitItemEndsTheProgramWritingTheIni) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    ASSERT_NE(NotifyWindow(q), nullptr);
+    PostTray(q, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    // "Quorel の終了(&X)": its access key chooses it.
+    PressKey(0, 'X');
+    EXPECT_TRUE(WaitUntil([&] { return !q.Running(); }, milliseconds(10000)));
+    EXPECT_NE(q.IniText().find("MaxRestoreKey=Alt+F12\r\n"), std::string::npos);
+}
+
+TEST(QuorelTray, CallbacksAreDroppedWhileTheMenuIsOpen) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    PostTray(q, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    // A double click while the menu is open is not queued for later.
+    PostTray(q, WM_LBUTTONDBLCLK);
+    PressKey(0, VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+    q.WaitIdle();
+    // The program handles a later callback normally...
+    PostTray(q, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    PressKey(0, VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+    // ...and the dropped double click never opened the options dialog.
+    EXPECT_EQ(FindTitled(q, L"オプション"), nullptr);
+}
+
+TEST(QuorelTray, HotkeySixteenOpensTheMenuAtTheCursor) {
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    SetCursorPos(300, 200);
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    RECT r{};
+    GetWindowRect(Menus(q).front(), &r);
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 200);
+    // "キャンセル(&C)" only closes the menu.
+    PressKey(0, 'C');
+    EXPECT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+    q.WaitIdle();
+    EXPECT_TRUE(q.Running());
+    EXPECT_TRUE(q.VisibleWindows().empty());
+}
+
+TEST(QuorelTray, DoubleClickOpensTheOptionsDialogAndTrayActionsOnlyBringItForward) {
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    PostTray(q, WM_LBUTTONDBLCLK);
+    HWND dlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dlg = FindTitled(q, L"オプション")) != nullptr; }));
+
+    for (UINT m : {WM_RBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+        PostTray(q, m);
+        q.WaitIdle();
+        EXPECT_TRUE(Menus(q).empty());
+    }
+    // Only one options dialog.
+    int count = 0;
+    for (HWND h : q.VisibleWindows())
+        count += WindowText(h) == L"オプション";
+    EXPECT_EQ(count, 1);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dlg; }));
+
+    // Cancel closes it; the hotkeys are registered again: hotkey 16 opens
+    // the menu.
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    PressKey(0, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+}
+
+TEST(QuorelTray, AboutBoxShowsTheVersionAndANewOneIsMadeEachTime) {
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    for (int round = 0; round < 2; ++round) {
+        PostMessageW(q.MainForm(), WM_COMMAND, kAboutCommand, 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(
+            WaitUntil([&] { return (about = FindTitled(q, L"バージョン情報")) != nullptr; }));
+        EXPECT_TRUE(HasStaticText(about, L"Version 1.06"));
+        EXPECT_TRUE(HasStaticText(about, L"Quorel"));
+        // While it is open, hotkey 16 and the tray open no menu.
+        PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+        PostTray(q, WM_RBUTTONDOWN);
+        q.WaitIdle();
+        EXPECT_TRUE(Menus(q).empty());
+        PostMessageW(about, WM_COMMAND, round == 0 ? IDOK : IDCANCEL, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    }
+}
