@@ -5,6 +5,7 @@
 //                [--size-quorel <exe>] [--size-baseline <exe>]
 //                [--imports "<dll> ..."] [--imports-ok 0|1] [--out <file.md>]
 //                [--presses N] [--commands N] [--cycles N] [--starts N] [--verbose]
+//                [--samples <file.csv>]   (every timed press and start, in order)
 //
 // Figures: hotkey latency (SendInput of a move hotkey until the foreground
 // window's rectangle has changed), start-up (CreateProcess until every
@@ -50,7 +51,7 @@ constexpr int kMovesBeforeHome = 40;
 constexpr int kWarmUpPresses = 20;
 
 struct Options {
-    std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out;
+    std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out, samples;
     int importsOk = -1;
     int presses = 2000, commands = 2000, cycles = 50, starts = 10;
     bool verbose = false;
@@ -676,6 +677,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
             o.cycles = std::stoi(next());
         else if (a == L"--starts")
             o.starts = std::stoi(next());
+        else if (a == L"--samples")
+            o.samples = WindowsPath(next());
         else if (a == L"--verbose")
             o.verbose = true;
 
@@ -687,6 +690,15 @@ Options ParseOptions(int argc, wchar_t** argv) {
     if (o.presses < 1 || o.commands < 1 || o.cycles < 3 || o.starts < 1)
         Fail(L"counts must be positive, and --cycles at least 3");
     return o;
+}
+
+void WriteText(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        Fail(L"cannot write " + path);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
 }
 
 void LogUsage(const wchar_t* what, const Usage& u) {
@@ -800,15 +812,21 @@ int Run(int argc, wchar_t** argv) {
     bp->Close();
 
     Table t = BuildTable(opt, r);
-    std::string doc = Utf8(Document(opt, r, t));
-    if (!opt.out.empty()) {
-        HANDLE f =
-            CreateFileW(opt.out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE)
-            Fail(L"cannot write " + opt.out);
-        DWORD written = 0;
-        WriteFile(f, doc.data(), static_cast<DWORD>(doc.size()), &written, nullptr);
-        CloseHandle(f);
+    if (!opt.out.empty())
+        WriteText(opt.out, Utf8(Document(opt, r, t)));
+    if (!opt.samples.empty()) {
+        std::string csv = "phase,program,ms\n";
+        auto add = [&](const char* phase, const char* who, const std::vector<double>& v) {
+            for (double ms : v)
+                csv += std::string(phase) + "," + who + "," + Utf8(Fixed(ms, 4)) + "\n";
+        };
+        add("latency", "quorel", r.latency.q);
+        add("latency", "baseline", r.latency.b);
+        add("method", "baseline-right", r.method.q);
+        add("method", "baseline-end", r.method.b);
+        add("startup", "quorel", r.startQ);
+        add("startup", "baseline", r.startB);
+        WriteText(opt.samples, csv);
     }
     Log(L"%ls\n", t.missed.empty() ? L"all targets met" : L"targets missed");
     return t.missed.empty() ? 0 : 1;
