@@ -1,6 +1,6 @@
-// Renders the options dialog's six pages and the About box to BMP files for
-// the documentation and for review (tools/screenshots.sh turns them into
-// PNG). Disabled in normal runs; run it with
+// Renders the options dialog's six pages, the About box and the program's
+// popup menu to BMP files for the documentation and for review
+// (tools/screenshots.sh turns them into PNG). Disabled in normal runs; run it with
 //   uishots_test --gtest_also_run_disabled_tests
 // and QUOREL_SHOTS_DIR set to a Windows folder.
 #include "settings/ini.h"
@@ -135,4 +135,37 @@ TEST(UiShots, DISABLED_RenderDialogs) {
         };
         box.ShowModal();
     }
+}
+
+// The popup menu of the real program, opened from the tray icon (the
+// shell's callback for a right-button press) and at the cursor (its
+// hotkey).
+TEST(UiShots, DISABLED_RenderPopupMenu) {
+    const std::string ini = "[Option]\r\nPopupMenuKey=Ctrl+Alt+P\r\n";
+    QuorelProcess quorel(&ini);
+    ASSERT_TRUE(quorel.Start());
+    quorel.WaitIdle();
+    auto menu = [&] {
+        auto menus = quorel.VisibleWindows(L"#32768");
+        return menus.empty() ? HWND{} : menus.front();
+    };
+    auto shoot = [&](const wchar_t* name) {
+        ASSERT_TRUE(WaitUntil([&] { return menu() != nullptr; }));
+        quorel.WaitIdle();
+        Capture(menu(), name);
+        PressKey(0, VK_ESCAPE);
+        ASSERT_TRUE(WaitUntil([&] { return menu() == nullptr; }));
+    };
+
+    HWND receiver = FindWindowExW(quorel.MainForm(), nullptr, L"TNotifyWindow", nullptr);
+    ASSERT_TRUE(receiver);
+    SetCursorPos(200, 150);
+    PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONDOWN);
+    PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONUP);
+    shoot(L"menu-tray");
+
+    SetCursorPos(200, 150);
+    PressKey(MOD_CONTROL | MOD_ALT, 'P');
+    shoot(L"menu-cursor");
+    EXPECT_TRUE(quorel.Close());
 }

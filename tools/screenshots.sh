@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the options dialog (all six pages, and three of them at 150 % and
-# 200 %) and the About box on a virtual display under Wine, and writes them
-# as PNG files to docs/images/. Builds first.
+# 200 %), the About box and the popup menu (from the tray icon and at the
+# cursor) on a virtual display under Wine, and writes them as PNG files to
+# docs/images/. Builds first.
 #   tools/screenshots.sh            build, render, convert
 #   QUOREL_WINEPREFIX=/tmp/x ...    reuse a Wine prefix
 set -euo pipefail
