@@ -154,3 +154,53 @@ TEST(QuorelTray, AboutBoxShowsTheVersionAndANewOneIsMadeEachTime) {
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     }
 }
+
+namespace {
+
+void MouseClickAt(int x, int y, DWORD down, DWORD up, int times = 1) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<INPUT> in;
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = x * 65535 / (w - 1);
+    move.mi.dy = y * 65535 / (h - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.push_back(move);
+    for (int i = 0; i < times; ++i) {
+        INPUT b{};
+        b.type = INPUT_MOUSE;
+        b.mi.dwFlags = down;
+        in.push_back(b);
+        b.mi.dwFlags = up;
+        in.push_back(b);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+} // namespace
+
+// With no tray program on the display, Wine shows the icons in a window of
+// its own; the program's icon is its first one. This clicks it for real.
+TEST(QuorelTray, ClickingTheRealIconOpensTheMenuAndDoubleClickingItTheOptions) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    HWND tray = nullptr;
+    if (!WaitUntil([&] { return (tray = FindWindowW(nullptr, L"Wine System Tray")) != nullptr; },
+                   milliseconds(3000)))
+        GTEST_SKIP() << "no stand-alone tray window on this system";
+    POINT icon{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
+    ClientToScreen(tray, &icon);
+
+    MouseClickAt(icon.x, icon.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    // A click beside the menu closes it.
+    MouseClickAt(icon.x + 600, icon.y + 500, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+    q.WaitIdle();
+
+    MouseClickAt(icon.x, icon.y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
+    HWND dlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (dlg = FindTitled(q, L"オプション")) != nullptr; }));
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return FindTitled(q, L"オプション") == nullptr; }));
+}
