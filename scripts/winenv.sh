@@ -54,6 +54,10 @@ _quorel_make_prefix() {
   _quorel_reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg' /d IPAPGothic /f
   _quorel_reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg 2' /d IPAPGothic /f
   _quorel_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  # Caption buttons are drawn with the Marlett font.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   "$WINESERVER" -w
 }
 
