@@ -8,35 +8,6 @@
 
 namespace {
 
-// The file that a first run writes, as the profile functions lay it out.
-const char kDefaultFile[] = "[Option]\r\n"
-                            "MaxRestoreKey=Alt+F12\r\n"
-                            "MinKey=Alt+F11\r\n"
-                            "CloseKey=\r\n"
-                            "AllRestoreKey=\r\n"
-                            "AllMinKey=\r\n"
-                            "ScreenSaver=\r\n"
-                            "MoveUpKey=Shift+Alt+Up\r\n"
-                            "MoveDownKey=Shift+Alt+Down\r\n"
-                            "MoveLeftKey=Shift+Alt+Left\r\n"
-                            "MoveRightKey=Shift+Alt+Right\r\n"
-                            "MoveP=5\r\n"
-                            "RB_SizeUpKey=Ctrl+Alt+Up\r\n"
-                            "RB_SizeDownKey=Ctrl+Alt+Down\r\n"
-                            "RB_SizeLeftKey=Ctrl+Alt+Left\r\n"
-                            "RB_SizeRightKey=Ctrl+Alt+Right\r\n"
-                            "TL_SizeUpKey=Shift+Ctrl+Alt+Up\r\n"
-                            "TL_SizeDownKey=Shift+Ctrl+Alt+Down\r\n"
-                            "TL_SizeLeftKey=Shift+Ctrl+Alt+Left\r\n"
-                            "TL_SizeRightKey=Shift+Ctrl+Alt+Right\r\n"
-                            "SizeP=5\r\n"
-                            "MouseMoveKey=Ctrl+Alt+M\r\n"
-                            "MouseMovePos=2\r\n"
-                            "MouseOffset=0\r\n"
-                            "StartMouseMove=0\r\n"
-                            "PopupMenuKey=\r\n"
-                            "NoTrayIcon=0\r\n";
-
 void ExpectDefaults() {
     for (const HotkeyEntry& h : HotkeyTable())
         EXPECT_EQ(Settings.*h.Field, h.DefaultText) << h.Key;
@@ -156,12 +127,12 @@ TEST(IniFile, FirstRunReadsDefaultsAndWritesTheDefaultListing) {
     ExpectDefaults();
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES); // reading made no file
     SaveSettings(path);
-    EXPECT_EQ(testutil::ReadFileBytes(path), kDefaultFile);
+    EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
     // Saving again changes nothing.
     LoadSettings(path);
     ExpectDefaults();
     SaveSettings(path);
-    EXPECT_EQ(testutil::ReadFileBytes(path), kDefaultFile);
+    EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
 }
 
 TEST(IniFile, FolderOutsideTheAnsiCodePage) {
@@ -176,7 +147,7 @@ TEST(IniFile, FolderOutsideTheAnsiCodePage) {
     const std::string ansi = WideToAnsi(L"Ctrl+\u00e9\u00fc");
     Settings.PopupMenuKey = ansi;
     SaveSettings(path);
-    std::string expected = kDefaultFile;
+    std::string expected = testutil::kDefaultIniText;
     expected.replace(expected.find("MoveP=5"), 7, "MoveP=-7");
     expected.replace(expected.find("PopupMenuKey="), 13, "PopupMenuKey=" + ansi);
     EXPECT_EQ(testutil::ReadFileBytes(path), expected);

@@ -12,34 +12,6 @@ using std::chrono::milliseconds;
 
 namespace {
 
-const char kDefaultsIni[] = "[Option]\r\n"
-                            "MaxRestoreKey=Alt+F12\r\n"
-                            "MinKey=Alt+F11\r\n"
-                            "CloseKey=\r\n"
-                            "AllRestoreKey=\r\n"
-                            "AllMinKey=\r\n"
-                            "ScreenSaver=\r\n"
-                            "MoveUpKey=Shift+Alt+Up\r\n"
-                            "MoveDownKey=Shift+Alt+Down\r\n"
-                            "MoveLeftKey=Shift+Alt+Left\r\n"
-                            "MoveRightKey=Shift+Alt+Right\r\n"
-                            "MoveP=5\r\n"
-                            "RB_SizeUpKey=Ctrl+Alt+Up\r\n"
-                            "RB_SizeDownKey=Ctrl+Alt+Down\r\n"
-                            "RB_SizeLeftKey=Ctrl+Alt+Left\r\n"
-                            "RB_SizeRightKey=Ctrl+Alt+Right\r\n"
-                            "TL_SizeUpKey=Shift+Ctrl+Alt+Up\r\n"
-                            "TL_SizeDownKey=Shift+Ctrl+Alt+Down\r\n"
-                            "TL_SizeLeftKey=Shift+Ctrl+Alt+Left\r\n"
-                            "TL_SizeRightKey=Shift+Ctrl+Alt+Right\r\n"
-                            "SizeP=5\r\n"
-                            "MouseMoveKey=Ctrl+Alt+M\r\n"
-                            "MouseMovePos=2\r\n"
-                            "MouseOffset=0\r\n"
-                            "StartMouseMove=0\r\n"
-                            "PopupMenuKey=\r\n"
-                            "NoTrayIcon=0\r\n";
-
 // A top-level window of this process that records the positions it is
 // asked to take.
 class TargetWindow {
@@ -112,7 +84,7 @@ TEST(QuorelProgram, FirstRunIsHiddenAndWritesTheDefaultsAtExit) {
     EXPECT_TRUE(q.IniText().empty());
 
     ASSERT_TRUE(q.Close());
-    EXPECT_EQ(q.IniText(), kDefaultsIni);
+    EXPECT_EQ(q.IniText(), kDefaultIniText);
 }
 
 TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {

@@ -4,17 +4,6 @@ namespace dpi {
 
 namespace {
 
-template <class Fn> Fn LookUp(const wchar_t* module, const char* name) {
-    HMODULE h = GetModuleHandleW(module);
-    if (!h)
-        h = LoadLibraryW(module);
-    if (!h)
-        return nullptr;
-    // Casting through a generic function pointer keeps GCC's
-    // -Wcast-function-type quiet and is valid for MSVC as well.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(h, name)));
-}
-
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
@@ -83,6 +72,12 @@ POINT ScreenCentre(SIZE size) {
         area = mi.rcWork;
     return POINT{area.left + (area.right - area.left - size.cx) / 2,
                  area.top + (area.bottom - area.top - size.cy) / 2};
+}
+
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggested) {
+    const RECT* r = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace dpi

@@ -10,6 +10,18 @@ namespace dpi {
 
 constexpr UINT kDefaultDpi = 96;
 
+// A function of a system DLL that older Windows may lack, or nullptr.
+template <class Fn> Fn LookUp(const wchar_t* module, const char* name) {
+    HMODULE h = GetModuleHandleW(module);
+    if (!h)
+        h = LoadLibraryW(module);
+    if (!h)
+        return nullptr;
+    // Casting through a generic function pointer keeps GCC's
+    // -Wcast-function-type quiet and is valid for MSVC as well.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(h, name)));
+}
+
 // value * dpi / 96, rounded to the nearest pixel (negative values, such as
 // font heights, round symmetrically).
 int Scale(int value, UINT dpi);
@@ -26,6 +38,9 @@ void AdjustWindowRect(RECT& rc, DWORD style, DWORD exStyle, UINT dpi);
 
 // The outer size of a window whose client area is clientWidth x clientHeight.
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
+
+// Moves a window to the rectangle that WM_DPICHANGED suggests (its lParam).
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggested);
 
 // The top-left position that centres a window of the given size in the
 // work area of the primary monitor (poScreenCenter), and that monitor.

@@ -6,15 +6,6 @@ namespace ui {
 
 namespace {
 
-template <class Fn> Fn LookUp(const wchar_t* module, const char* name) {
-    HMODULE h = GetModuleHandleW(module);
-    if (!h)
-        h = LoadLibraryW(module);
-    if (!h)
-        return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(h, name)));
-}
-
 void AppendString(std::vector<WORD>& t, const wchar_t* s) {
     if (s)
         for (; *s; ++s)
@@ -81,14 +72,14 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const wchar_t*
 
 void DisableSystemDialogScaling(HWND dialog) {
     using Fn = BOOL(WINAPI*)(HWND, int, int);
-    static const auto fn = LookUp<Fn>(L"user32.dll", "SetDialogDpiChangeBehavior");
+    static const auto fn = dpi::LookUp<Fn>(L"user32.dll", "SetDialogDpiChangeBehavior");
     if (fn)
         fn(dialog, 0x0001 /* DDC_DISABLE_ALL */, 0x0001);
 }
 
 void EnableTabPageTexture(HWND page) {
     using Fn = HRESULT(WINAPI*)(HWND, DWORD);
-    static const auto fn = LookUp<Fn>(L"uxtheme.dll", "EnableThemeDialogTexture");
+    static const auto fn = dpi::LookUp<Fn>(L"uxtheme.dll", "EnableThemeDialogTexture");
     if (fn)
         fn(page, 0x0006 /* ETDT_ENABLETAB */);
 }

@@ -687,9 +687,7 @@ INT_PTR TOptionDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case WM_DPICHANGED: {
         Layout(HIWORD(wp));
-        const RECT* r = reinterpret_cast<const RECT*>(lp);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        dpi::MoveToSuggestedRect(hwnd_, lp);
         return TRUE;
     }
     case WM_DESTROY:

@@ -12,6 +12,10 @@
 
 namespace testutil {
 
+// The INI file that a first run writes, byte for byte, as the profile
+// functions lay it out.
+extern const char kDefaultIniText[];
+
 // Dispatches every message waiting in this thread's queue.
 void PumpMessages();
 
