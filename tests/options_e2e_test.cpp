@@ -1,0 +1,567 @@
+// End-to-end tests of the options dialog and the About box against the real
+// Quorel.exe. This process, a separate program, opens the dialog through the
+// tray callback as the shell would, drives its controls with their own
+// messages (none of which carries a pointer, so they work across
+// processes), closes it, and looks at what the program does afterwards: its
+// hotkeys, its tray icon, its message boxes and the INI file it writes at
+// exit.
+#include "ui/unit2.h"
+#include "ui/unit3.h"
+
+#include "support/testutil.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+using namespace testutil;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 102;
+constexpr UINT kAboutCommand = 106; // the About item of the popup menu
+
+// Hotkey numbers as the program numbers them.
+constexpr int kMaxRestore = 1, kMinimize = 2, kMoveUp = 3, kMoveDown = 4, kMoveRight = 6,
+              kRBSizeUp = 7, kRBSizeRight = 10, kTLSizeUp = 11, kMouseMove = 15, kPopupMenu = 16,
+              kClose = 17;
+
+// A key-capture control's value as HKM_SETHOTKEY takes it and HKM_GETHOTKEY
+// gives it back (without the extended-key flag).
+constexpr WORD Hk(UINT vk, BYTE flags = 0) {
+    return static_cast<WORD>(vk | (flags << 8));
+}
+constexpr BYTE kShift = HOTKEYF_SHIFT, kCtrl = HOTKEYF_CONTROL, kAlt = HOTKEYF_ALT;
+
+std::string IniWith(const std::string& lines) {
+    return "[Option]\r\n" + lines;
+}
+
+// The value of a key in an INI text, or "<missing>".
+std::string IniValue(const std::string& text, const std::string& key) {
+    std::string needle = "\n" + key + "=";
+    std::string t = "\n" + text;
+    size_t p = t.find(needle);
+    if (p == std::string::npos)
+        return "<missing>";
+    p += needle.size();
+    size_t end = t.find_first_of("\r\n", p);
+    return t.substr(p, end == std::string::npos ? std::string::npos : end - p);
+}
+
+HWND NotifyWindow(const QuorelProcess& q) {
+    return FindWindowExW(q.MainForm(), nullptr, L"TNotifyWindow", nullptr);
+}
+
+// Waits until the program's thread has handled everything sent to it so far
+// (a sent message is handled only when the thread looks for messages again).
+bool Sync(const QuorelProcess& q) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r) != 0;
+}
+
+// Whether the shell holds the program's tray icon: a modification that
+// changes nothing succeeds only for an icon that is there.
+bool TrayIconShown(const QuorelProcess& q) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = NotifyWindow(q);
+    nid.uID = 1;
+    nid.uFlags = 0;
+    return nid.hWnd && Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+// The options dialog of a running program, driven from outside.
+class Options {
+  public:
+    // Opens it by a left double click on the tray icon.
+    explicit Options(const QuorelProcess& q) {
+        PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONDBLCLK);
+        WaitUntil([&] {
+            auto w = q.VisibleWindows(kOptionDlgClassName);
+            dlg_ = w.empty() ? nullptr : w.front();
+            return dlg_ != nullptr;
+        });
+    }
+    HWND Handle() const { return dlg_; }
+    HWND C(int id) const { return OptionDlgControl(dlg_, id); }
+
+    WORD Key(int number) const {
+        auto v = SendMessageW(C(HotkeyControlId(number)), HKM_GETHOTKEY, 0, 0);
+        return static_cast<WORD>(v & ~(HOTKEYF_EXT << 8) & 0xFFFF);
+    }
+    void SetKey(int number, WORD value) {
+        SendMessageW(C(HotkeyControlId(number)), HKM_SETHOTKEY, value, 0);
+    }
+    std::vector<WORD> AllKeys() const {
+        std::vector<WORD> v;
+        for (int n = 1; n <= 20; ++n)
+            v.push_back(Key(n));
+        return v;
+    }
+    int Pos(int upDownId) const {
+        return static_cast<short>(LOWORD(SendMessageW(C(upDownId), UDM_GETPOS, 0, 0)));
+    }
+    void SetPos(int upDownId, short pos) {
+        SendMessageW(C(upDownId), UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(pos), 0));
+    }
+    // A control's text, asked of the control itself (GetWindowText does
+    // not ask a window of another process).
+    std::wstring Text(int id) const {
+        wchar_t buf[64] = {};
+        SendMessageW(C(id), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buf));
+        return buf;
+    }
+    LRESULT Corner() const { return SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0); }
+    void SetCorner(int item) { SendMessageW(C(idMouseMovePos), CB_SETCURSEL, item, 0); }
+    void Check(int id, bool on) {
+        SendMessageW(C(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    // Posted, so that a message box that the click opens does not hold this
+    // thread.
+    void Click(int id) { PostMessageW(C(id), BM_CLICK, 0, 0); }
+    // Clicks OK or Cancel and waits until the dialog has gone: by then the
+    // program has applied the tray switch and registered its hotkeys again
+    // (the release is posted after that).
+    bool CloseWith(int id, milliseconds timeout = milliseconds(5000)) {
+        Click(id);
+        return WaitUntil([&] { return !IsWindow(dlg_); }, timeout);
+    }
+
+  private:
+    HWND dlg_ = nullptr;
+};
+
+// A top-level window of this process that remembers the keys it receives.
+class TargetWindow {
+  public:
+    TargetWindow() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &TargetWindow::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QuorelOptionsE2ETarget";
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        RegisterClassExW(&wc);
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"target", WS_OVERLAPPEDWINDOW, 200, 150, 400,
+                                300, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
+    ~TargetWindow() { DestroyWindow(hwnd_); }
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    RECT Rect() const {
+        RECT r{};
+        GetWindowRect(hwnd_, &r);
+        return r;
+    }
+    bool MakeForeground() const {
+        return WaitUntil([&] {
+            if (GetForegroundWindow() != hwnd_)
+                SetForegroundWindow(hwnd_);
+            return GetForegroundWindow() == hwnd_;
+        });
+    }
+    // Whether a key-down of vk has arrived since the last call.
+    bool TakeKeyDown(UINT vk) {
+        bool seen = false;
+        for (UINT k : keys_)
+            seen = seen || k == vk;
+        keys_.clear();
+        return seen;
+    }
+
+  private:
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (self && (m == WM_KEYDOWN || m == WM_SYSKEYDOWN))
+            self->keys_.push_back(static_cast<UINT>(w));
+        return DefWindowProcW(h, m, w, l);
+    }
+    HWND hwnd_;
+    std::vector<UINT> keys_;
+};
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
+
+bool WaitRect(const TargetWindow& w, const RECT& expected) {
+    return WaitUntil([&] { return SameRect(w.Rect(), expected); });
+}
+
+} // namespace
+
+// OK copies every control into the settings; the program registers the new
+// combinations at once and writes the values, in their canonical text form,
+// at exit.
+TEST(OptionsE2E, OkAppliesTheEditedValuesAtOnceAndWritesThemCanonicallyAtExit) {
+    std::string ini = IniWith("MinKey=alt+f11\r\n"
+                              "MoveUpKey=^Alt+Up\r\n"
+                              "RB_SizeUpKey=\r\n"
+                              "MoveP=5\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    EXPECT_EQ(dlg.Key(kMinimize), Hk(VK_F11, kAlt));
+    EXPECT_EQ(dlg.Key(kMoveUp), Hk(VK_UP, kCtrl | kAlt));
+
+    // Page 0, "全般".
+    dlg.SetKey(kClose, Hk(VK_F9, kCtrl | kAlt));
+    // Page 1, "移動": a new key for moving right, and a new step.
+    dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+    dlg.SetPos(idMoveP_UpDown, 9);
+    // Page 2, "サイズ変更1".
+    dlg.SetPos(idSizeP_UpDown, 4);
+    // Page 4, "マウス".
+    dlg.SetKey(kMouseMove, 0);
+    dlg.SetCorner(3);
+    dlg.SetPos(idMouseOffset_UpDown, 20);
+    dlg.Check(idStartMouseMove, true);
+    // Page 5, "その他".
+    dlg.SetKey(kPopupMenu, Hk(VK_HOME, kShift | kCtrl));
+    ASSERT_TRUE(dlg.CloseWith(IDOK));
+
+    // The old combination for moving right no longer acts, the new one
+    // does, with the new step. The presses are handled in order, so when
+    // the window has moved by one step, the old combination had no effect.
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+    PressKey(MOD_CONTROL | MOD_ALT, 'J');
+    OffsetRect(&r, 9, 0);
+    EXPECT_TRUE(WaitRect(w, r));
+    // The rewritten combination for moving up still acts.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_UP);
+    OffsetRect(&r, 0, -9);
+    EXPECT_TRUE(WaitRect(w, r));
+
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
+    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+Up");
+    EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "Alt+F12");
+    EXPECT_EQ(IniValue(out, "CloseKey"), "Ctrl+Alt+F9");
+    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Ctrl+Alt+J");
+    EXPECT_EQ(IniValue(out, "RB_SizeUpKey"), "");
+    EXPECT_EQ(IniValue(out, "MoveP"), "9");
+    EXPECT_EQ(IniValue(out, "SizeP"), "4");
+    EXPECT_EQ(IniValue(out, "MouseMoveKey"), "");
+    EXPECT_EQ(IniValue(out, "MouseMovePos"), "3");
+    EXPECT_EQ(IniValue(out, "MouseOffset"), "20");
+    EXPECT_EQ(IniValue(out, "StartMouseMove"), "1");
+    EXPECT_EQ(IniValue(out, "PopupMenuKey"), "Shift+Ctrl+Home");
+    EXPECT_EQ(IniValue(out, "NoTrayIcon"), "0");
+}
+
+// Cancel, and Esc pressed in the dialog, drop every edit: the old hotkeys act
+// again, the tray icon stays, and the INI file keeps the old values.
+TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
+    std::string ini = IniWith("MoveP=7\r\nMouseMovePos=2\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    ASSERT_TRUE(TrayIconShown(q));
+    TargetWindow w;
+
+    for (bool byEsc : {false, true}) {
+        SCOPED_TRACE(byEsc ? "Esc" : "Cancel");
+        Options dlg(q);
+        ASSERT_NE(dlg.Handle(), nullptr);
+        dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+        dlg.SetPos(idMoveP_UpDown, 20);
+        dlg.SetCorner(0);
+        dlg.Check(idNoTrayIcon, true);
+        if (byEsc) {
+            // The program's message loop gives the modeless dialog its
+            // keyboard handling: Esc is its cancel button.
+            ASSERT_TRUE(WaitUntil([&] {
+                if (GetForegroundWindow() != dlg.Handle())
+                    SetForegroundWindow(dlg.Handle());
+                return GetForegroundWindow() == dlg.Handle();
+            }));
+            PressKey(0, VK_ESCAPE);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
+        } else {
+            ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+        }
+        EXPECT_TRUE(TrayIconShown(q));
+
+        ASSERT_TRUE(w.MakeForeground());
+        RECT r = w.Rect();
+        PressKey(MOD_CONTROL | MOD_ALT, 'J');
+        PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+        OffsetRect(&r, 7, 0);
+        EXPECT_TRUE(WaitRect(w, r));
+    }
+
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Shift+Alt+Right");
+    EXPECT_EQ(IniValue(out, "MoveP"), "7");
+    EXPECT_EQ(IniValue(out, "MouseMovePos"), "2");
+    EXPECT_EQ(IniValue(out, "NoTrayIcon"), "0");
+}
+
+namespace {
+
+// Opens the dialog over steps and a corner stored out of range and presses
+// OK without a change: the spin controls show their nearer bounds, the
+// corner list shows no item, and that is what the program writes at exit.
+void CheckOutOfRangeValuesCycle(const std::string& moveP, const std::string& sizeP,
+                                const std::string& corner, short moveShown, short sizeShown) {
+    std::string ini =
+        IniWith("MoveP=" + moveP + "\r\nSizeP=" + sizeP + "\r\nMouseMovePos=" + corner + "\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    EXPECT_EQ(dlg.Pos(idMoveP_UpDown), moveShown);
+    EXPECT_EQ(dlg.Text(idMoveP), std::to_wstring(moveShown));
+    EXPECT_EQ(dlg.Pos(idSizeP_UpDown), sizeShown);
+    EXPECT_EQ(dlg.Text(idSizeP), std::to_wstring(sizeShown));
+    EXPECT_EQ(dlg.Corner(), CB_ERR);
+    ASSERT_TRUE(dlg.CloseWith(IDOK));
+
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MoveP"), std::to_string(moveShown));
+    EXPECT_EQ(IniValue(out, "SizeP"), std::to_string(sizeShown));
+    EXPECT_EQ(IniValue(out, "MouseMovePos"), "-1");
+}
+
+} // namespace
+
+TEST(OptionsE2E, StepsOutOfRangeOpenAtTheBoundsAndOkStoresThem) {
+    CheckOutOfRangeValuesCycle("0", "80", "7", 1, 50);
+}
+
+TEST(OptionsE2E, StepsOutOfRangeTheOtherWayAndANegativeCorner) {
+    CheckOutOfRangeValuesCycle("80", "-3", "-2", 50, 1);
+}
+
+// OK accepts one combination on two numbers; registering them again, the
+// lower number gets it and the higher one's failure is reported.
+TEST(OptionsE2E, TheSameCombinationOnTwoNumbersIsReportedForTheHigherOne) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    dlg.SetKey(kMoveUp, Hk('J', kCtrl | kAlt));
+    dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+    std::vector<SeenBox> seen;
+    {
+        MessageBoxCloser closer(q.ProcessId());
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+        seen = closer.Seen();
+    }
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Quorel");
+    EXPECT_EQ(seen[0].text, L"ホットキー「Ctrl+Alt+J」の登録に失敗しました。");
+    EXPECT_EQ(seen[0].owner, q.MainForm());
+
+    // Moving up (number 3) has the combination.
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    PressKey(MOD_CONTROL | MOD_ALT, 'J');
+    OffsetRect(&r, 0, -5);
+    EXPECT_TRUE(WaitRect(w, r));
+
+    // Both keep it in the settings all the same.
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+J");
+    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Ctrl+Alt+J");
+}
+
+// While the dialog is open no hotkey of the program is registered: a
+// configured combination reaches the window that has the keyboard, and in
+// the dialog the focused key-capture control records it.
+TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+
+    // The test's own window in front: Shift+Alt+Up arrives there as a key
+    // instead of moving it (a registered hotkey never reaches a window).
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    w.TakeKeyDown(VK_UP);
+    PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
+    EXPECT_TRUE(WaitUntil([&] { return w.TakeKeyDown(VK_UP); }));
+    EXPECT_TRUE(SameRect(w.Rect(), r));
+
+    // The dialog in front: the combination lands in the focused control,
+    // "最大化、元のサイズに戻す".
+    ASSERT_TRUE(WaitUntil([&] {
+        if (GetForegroundWindow() != dlg.Handle())
+            SetForegroundWindow(dlg.Handle());
+        return GetForegroundWindow() == dlg.Handle();
+    }));
+    HWND first = dlg.C(HotkeyControlId(kMaxRestore));
+    DWORD tid = GetWindowThreadProcessId(dlg.Handle(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] {
+        GUITHREADINFO gti{};
+        gti.cbSize = sizeof gti;
+        return GetGUIThreadInfo(tid, &gti) && gti.hwndFocus == first;
+    }));
+    EXPECT_EQ(dlg.Key(kMaxRestore), Hk(VK_F12, kAlt));
+    PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMaxRestore) == Hk(VK_UP, kShift | kAlt); }));
+
+    // After Cancel the combination moves windows again, and as a hotkey it
+    // no longer reaches the window as a key.
+    ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+    ASSERT_TRUE(w.MakeForeground());
+    w.TakeKeyDown(VK_UP);
+    PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
+    OffsetRect(&r, 0, -5);
+    EXPECT_TRUE(WaitRect(w, r));
+    PumpMessages();
+    EXPECT_FALSE(w.TakeKeyDown(VK_UP));
+}
+
+// "デフォルト" and "クリア" ask in a message box of the program; Cancel there
+// changes nothing, OK changes the four key-capture controls of their page
+// and nothing else. Only the dialog's OK would commit them.
+TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
+    std::string ini = IniWith("MoveUpKey=Ctrl+Alt+1\r\n"
+                              "MoveDownKey=Ctrl+Alt+2\r\n"
+                              "MoveLeftKey=Ctrl+Alt+3\r\n"
+                              "MoveRightKey=Ctrl+Alt+4\r\n"
+                              "MoveP=11\r\nSizeP=12\r\nMouseOffset=13\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+
+    struct Case {
+        int button;
+        int first; // the first of the page's four numbers
+        std::vector<WORD> result;
+        const wchar_t* question;
+    };
+    const Case cases[] = {
+        {idButton1,
+         kMoveUp,
+         {Hk(VK_UP, kShift | kAlt), Hk(VK_DOWN, kShift | kAlt), Hk(VK_LEFT, kShift | kAlt),
+          Hk(VK_RIGHT, kShift | kAlt)},
+         L"[移動]のホットキーをデフォルトに戻します。"},
+        {idButton5, kRBSizeUp, {0, 0, 0, 0}, L"[サイズ変更1]のホットキーをクリアします。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        const std::vector<WORD> before = dlg.AllKeys();
+        for (WPARAM answer : {IDCANCEL, IDOK}) {
+            SCOPED_TRACE(answer == IDOK ? "OK" : "Cancel");
+            std::vector<SeenBox> seen;
+            {
+                MessageBoxCloser closer(q.ProcessId(), answer);
+                dlg.Click(c.button);
+                ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
+                // The box has gone and the button's handler has returned.
+                ASSERT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32770").empty(); }));
+                ASSERT_TRUE(Sync(q));
+                seen = closer.Seen();
+            }
+            ASSERT_EQ(seen.size(), 1u);
+            EXPECT_EQ(seen[0].caption, L"Quorel");
+            EXPECT_EQ(seen[0].text, c.question);
+            EXPECT_EQ(seen[0].owner, dlg.Handle());
+
+            std::vector<WORD> expected = before;
+            if (answer == IDOK)
+                for (int i = 0; i < 4; ++i)
+                    expected[c.first - 1 + i] = c.result[i];
+            EXPECT_EQ(dlg.AllKeys(), expected);
+            EXPECT_EQ(dlg.Pos(idMoveP_UpDown), 11);
+            EXPECT_EQ(dlg.Pos(idSizeP_UpDown), 12);
+            EXPECT_EQ(dlg.Pos(idMouseOffset_UpDown), 13);
+        }
+    }
+    // The Move page's defaults are the program's own: they stay apart from
+    // the other numbers.
+    EXPECT_EQ(dlg.Key(kMoveDown), Hk(VK_DOWN, kShift | kAlt));
+    EXPECT_EQ(dlg.Key(kRBSizeRight), 0);
+    EXPECT_EQ(dlg.Key(kTLSizeUp), Hk(VK_UP, kShift | kCtrl | kAlt));
+
+    ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+1");
+    EXPECT_EQ(IniValue(out, "RB_SizeUpKey"), "Ctrl+Alt+Up");
+}
+
+// Ticking "タスクトレイのアイコンを表示しない" and pressing OK takes the icon
+// away at once; the menu is then reached by starting the program again.
+TEST(OptionsE2E, NoTrayIconAndOkRemoveTheIconAtOnce) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    ASSERT_TRUE(TrayIconShown(q));
+    // With the icon shown, a second start opens nothing.
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    ASSERT_TRUE(Sync(q));
+    EXPECT_TRUE(q.VisibleWindows(L"#32768").empty());
+
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    EXPECT_EQ(SendMessageW(dlg.C(idNoTrayIcon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    dlg.Check(idNoTrayIcon, true);
+    ASSERT_TRUE(dlg.CloseWith(IDOK));
+    EXPECT_FALSE(TrayIconShown(q));
+
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !q.VisibleWindows(L"#32768").empty(); }));
+    PressKey(0, VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32768").empty(); }));
+
+    ASSERT_TRUE(q.Close());
+    EXPECT_EQ(IniValue(q.IniText(), "NoTrayIcon"), "1");
+}
+
+// The About item opens the version dialog; Enter and Esc, typed on the
+// keyboard, close it through its dialog keys, and every opening makes a new
+// window.
+TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    HWND previous = nullptr;
+    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Esc");
+        PostMessageW(q.MainForm(), WM_COMMAND, kAboutCommand, 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            auto v = q.VisibleWindows(kAboutBoxClassName);
+            about = v.empty() ? nullptr : v.front();
+            return about != nullptr;
+        }));
+        EXPECT_NE(about, previous);
+        EXPECT_EQ(WindowText(about), L"バージョン情報");
+        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutLabel3)), L"Version 1.06");
+        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutLabel1)), L"Quorel");
+        ASSERT_TRUE(WaitUntil([&] {
+            if (GetForegroundWindow() != about)
+                SetForegroundWindow(about);
+            return GetForegroundWindow() == about;
+        }));
+        PressKey(0, key);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+        previous = about;
+    }
+    // The program goes on: the options dialog opens again.
+    ASSERT_TRUE(Sync(q));
+    Options dlg(q);
+    EXPECT_NE(dlg.Handle(), nullptr);
+    EXPECT_TRUE(dlg.CloseWith(IDCANCEL));
+}
