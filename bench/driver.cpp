@@ -175,10 +175,13 @@ std::wstring DialogText(HWND dialog) {
     return {};
 }
 
-std::wstring DescribeDialogs(DWORD pid) {
+std::wstring DescribeWindows(DWORD pid, const wchar_t* className) {
     std::wstring out;
-    for (HWND h : ProcessWindows(pid, L"#32770", true))
-        out += L"  \"" + WindowText(h) + L"\": " + DialogText(h) + L"\n";
+    for (HWND h : ProcessWindows(pid, className, true)) {
+        out += L"  " + ClassName(h) + L" \"" + WindowText(h) + L"\"";
+        std::wstring text = DialogText(h);
+        out += text.empty() ? L"\n" : L": " + text + L"\n";
+    }
     return out;
 }
 

@@ -47,8 +47,9 @@ std::wstring WindowText(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 // The first text of a static control in a dialog (a message box's text).
 std::wstring DialogText(HWND dialog);
-// Every visible dialog box of a process, as "caption: text" lines.
-std::wstring DescribeDialogs(DWORD pid);
+// The visible top-level windows of a process of a class (nullptr: any), one
+// line each: class, caption and the first static text.
+std::wstring DescribeWindows(DWORD pid, const wchar_t* className);
 
 // Windows as a path under Wine (a Unix path /x/y becomes Z:\x\y).
 std::wstring WindowsPath(const std::wstring& path);

@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -144,22 +145,43 @@ bool LiveGdiEntry(const GdiHandleEntry& e) {
     return e.type != 0 && !(e.unique & 0x80);
 }
 
-long GdiObjectsFromTable(HANDLE process) {
+// Extended types of Wine's GDI handle table entries.
+constexpr int kDisplayDc = 0x01, kDcCompanion = 0x05, kRegion = 0x04;
+
+bool GdiObjectsFromTable(HANDLE process, Usage& u) {
     std::vector<GdiHandleEntry> entries;
     if (!ReadGdiTable(process, entries))
-        return -1;
-    long n = 0;
-    for (const auto& e : entries)
-        if (LiveGdiEntry(e))
-            ++n;
-    return n;
+        return false;
+    u.gdiObjects = u.displayDcs = u.dcCompanions = u.regions = 0;
+    for (const auto& e : entries) {
+        if (!LiveGdiEntry(e))
+            continue;
+        ++u.gdiObjects;
+        switch (e.unique & 0x7F) {
+        case kDisplayDc:
+            ++u.displayDcs;
+            break;
+        case kDcCompanion:
+            ++u.dcCompanions;
+            break;
+        case kRegion:
+            ++u.regions;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
 }
 
 std::wstring GdiKind(const GdiHandleEntry& e) {
     switch (e.unique & 0x7F) {
     case 0x01:
+        return L"display DC";
+    case 0x05:
+        return L"display DC companion";
     case 0x41:
-        return L"DC";
+        return L"memory DC";
     case 0x04:
         return L"region";
     case 0x08:
@@ -280,13 +302,21 @@ Usage MeasureUsage(HANDLE process, DWORD pid) {
     bool unsupported = false;
     u.gdiObjects = GuiResources(process, GR_GDIOBJECTS, unsupported);
     g_gdiFromTable = unsupported;
-    if (unsupported)
-        u.gdiObjects = GdiObjectsFromTable(process);
+    if (unsupported && !GdiObjectsFromTable(process, u))
+        u.gdiObjects = -1;
     u.userObjects = GuiResources(process, GR_USEROBJECTS, unsupported);
     g_userFromWindows = unsupported;
     if (unsupported)
         u.userObjects = WindowsOfProcess(pid);
     return u;
+}
+
+long WineDcCacheGrowth(const Usage& from, const Usage& to) {
+    if (from.displayDcs < 0 || to.displayDcs < 0)
+        return 0;
+    long n = std::min({to.displayDcs - from.displayDcs, to.dcCompanions - from.dcCompanions,
+                       to.regions - from.regions});
+    return n > 0 ? n : 0;
 }
 
 std::wstring UsageMethods() {

@@ -24,9 +24,19 @@ struct Usage {
     long kernelHandles = -1;
     long gdiObjects = -1;
     long userObjects = -1;
+    // Read from Wine's GDI handle table only (-1 elsewhere): its display and
+    // window DCs, their display companions and the regions.
+    long displayDcs = -1, dcCompanions = -1, regions = -1;
 };
 
 Usage MeasureUsage(HANDLE process, DWORD pid);
+
+// Of the GDI growth from one point to the next, how many entries of Wine's
+// window-DC cache came: Wine keeps a window's cache DC after ReleaseDC
+// until the window is destroyed, and then reuses it, so its cache grows to
+// the most windows that painted at once (up to 64). Each entry is three
+// GDI objects: a display DC, its companion and a region. 0 elsewhere.
+long WineDcCacheGrowth(const Usage& from, const Usage& to);
 
 // How the figures of the last MeasureUsage were read, for the table's notes.
 std::wstring UsageMethods();
