@@ -481,6 +481,10 @@ std::wstring Today() {
     return buf;
 }
 
+bool UnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 std::wstring Platform() {
     using WineVersion = const char*(CDECL*)();
     FARPROC p = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
@@ -663,7 +667,7 @@ std::wstring Document(const Options& opt, const Results& r, const Table& t) {
          L"the GDI figures and named in the growth cells, but not judged as growth. Every "
          L"figure is read from outside after the program has handled everything sent to it: ";
     d += UsageMethods() + L".\n";
-    if (Platform().rfind(L"Wine", 0) == 0)
+    if (UnderWine())
         d += L"\nUnder Wine 8 two things grow that are Wine's, not the program's: its comctl32 "
              L"(version 6) Static control does not free the 24-byte record it allocates for a "
              L"text label's `WM_SETFONT` when the label is destroyed (the options dialog has 25 "
