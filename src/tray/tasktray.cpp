@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -354,7 +353,7 @@ void TTaskTray::SetIcon(HICON icon) {
     }
     HICON copy = CopyIcon(icon);
     if (!copy) {
-        throw std::invalid_argument("TTaskTray::SetIcon: not an icon handle");
+        throw EQuorelError(L"TTaskTray::SetIcon: not an icon handle");
     }
     if (icon_) {
         DestroyIcon(icon_);
