@@ -215,7 +215,7 @@ TEST(QuorelProgram, ASecondCopyOpensTheMenuWhenTheTrayIconIsHidden) {
     ASSERT_TRUE(q.Start());
     EXPECT_EQ(q.StartSecondCopy(), 0);
     EXPECT_TRUE(WaitUntil([&] { return !q.VisibleWindows(L"#32768").empty(); }));
-    PressKey(0, VK_ESCAPE);
+    q.CancelMenu();
     EXPECT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32768").empty(); }));
     EXPECT_TRUE(q.Running());
 }

@@ -267,6 +267,11 @@ bool QuorelProcess::Running() const {
     return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+void QuorelProcess::CancelMenu() const {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(MainForm(), WM_CANCELMODE, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
 void QuorelProcess::WaitIdle(DWORD timeoutMs) const {
     if (pi_.hProcess)
         WaitForInputIdle(pi_.hProcess, timeoutMs);

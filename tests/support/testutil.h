@@ -67,6 +67,10 @@ class QuorelProcess {
     // Ends it by WM_CLOSE to the application window; true when it ended.
     bool Close(DWORD timeoutMs = 10000);
     bool Running() const;
+    // Closes an open menu of the program: WM_CANCELMODE to its main form,
+    // the menu's owner (keyboard input to a menu depends on which window
+    // the window system gives the focus).
+    void CancelMenu() const;
     void WaitIdle(DWORD timeoutMs = 5000) const;
 
     DWORD ProcessId() const { return pi_.dwProcessId; }
