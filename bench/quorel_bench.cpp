@@ -54,7 +54,7 @@ constexpr int kWarmUpPresses = 20;
 struct Options {
     std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out, samples;
     int importsOk = -1;
-    int presses = 2000, commands = 2000, cycles = 50, starts = 10;
+    int presses = 2000, commands = 2000, cycles = 50, starts = 20;
     bool verbose = false;
     bool optionsDialog = true, aboutBox = true; // which dialogs a cycle opens
 };
@@ -671,9 +671,9 @@ std::wstring Document(const Options& opt, const Results& r, const Table& t) {
         d += L"\nUnder Wine 8 two things grow that are Wine's, not the program's: its comctl32 "
              L"(version 6) Static control does not free the 24-byte record it allocates for a "
              L"text label's `WM_SETFONT` when the label is destroyed (the options dialog has 25 "
-             L"such labels, the About box 3: about 1.3 KiB of private bytes per dialog cycle "
-             L"with the heap's own overhead), and the window-DC cache described above, whose "
-             L"new entries also take memory.\n";
+             L"such labels, the About box 3: 28 × 24 bytes of heap per dialog cycle, more with "
+             L"the heap's own overhead), and the window-DC cache described above, whose new "
+             L"entries also take memory.\n";
     auto change = [&](int from, int to) {
         std::wstring c = DescribeChange(r.objects[from], r.objects[to]);
         return c.empty() ? std::wstring(L"nothing") : c;
