@@ -4,6 +4,7 @@
 //   quorel_bench --quorel <Quorel.exe> --baseline <baseline.exe>
 //                [--size-quorel <exe>] [--size-baseline <exe>]
 //                [--imports "<dll> ..."] [--imports-ok 0|1] [--out <file.md>]
+//                [--revision <text>]   (what was measured, for the heading)
 //                [--presses N] [--commands N] [--cycles N] [--starts N] [--verbose]
 //                [--samples <file.csv>]   (every timed press and start, in order)
 //                [--dialogs options|about|both]   (what a dialog cycle opens)
@@ -52,7 +53,7 @@ constexpr int kMovesBeforeHome = 40;
 constexpr int kWarmUpPresses = 20;
 
 struct Options {
-    std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out, samples;
+    std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out, samples, revision;
     int importsOk = -1;
     int presses = 2000, commands = 2000, cycles = 50, starts = 20;
     bool verbose = false;
@@ -638,7 +639,9 @@ std::wstring Document(const Options& opt, const Results& r, const Table& t) {
     const std::wstring settle = std::to_wstring(r.settleCycle);
     std::wstring d;
     d += L"# Quorel benchmark\n\n";
-    d += L"Measured " + Today() + L" on " + Platform() + L" by `scripts/bench.sh`.\n\n";
+    d += L"Measured " + Today() + L" on " + Platform() +
+         (opt.revision.empty() ? L"" : L", source " + opt.revision) +
+         L", by `scripts/bench.sh`.\n\n";
     d += t.text;
     d += L"\n";
     d += t.missed.empty() ? L"All targets met.\n"
@@ -716,6 +719,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
             o.cycles = std::stoi(next());
         else if (a == L"--starts")
             o.starts = std::stoi(next());
+        else if (a == L"--revision")
+            o.revision = next();
         else if (a == L"--samples")
             o.samples = WindowsPath(next());
         else if (a == L"--dialogs") {

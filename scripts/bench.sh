@@ -31,6 +31,10 @@ product=build/i686/Quorel.exe
 imports=$(i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {printf "%s%s", sep, $3; sep=" "}')
 if scripts/check-exe.sh "$product" >/dev/null; then imports_ok=1; else imports_ok=0; fi
 
+revision=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
+if ! git diff --quiet HEAD -- src CMakeLists.txt CMakePresets.json cmake 2>/dev/null; then
+  revision="$revision with local changes"
+fi
 out=bench/results/latest.md
 mkdir -p "$(dirname "$out")"
 . scripts/winenv.sh
@@ -43,7 +47,7 @@ status=0
   --baseline "$root/build/bench/bench/quorel_baseline.exe" \
   --size-quorel "$root/$product" \
   --size-baseline "$root/build/bench-i686/bench/quorel_baseline.exe" \
-  --imports "$imports" --imports-ok "$imports_ok" \
+  --imports "$imports" --imports-ok "$imports_ok" --revision "$revision" \
   --out "$root/$out" "$@" </dev/null || status=$?
 if [ "$status" -le 1 ]; then
   echo
