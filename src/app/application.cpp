@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "res/resource.h"
+
 TApplication* Application = nullptr;
 
 namespace {
@@ -29,7 +31,7 @@ TApplication::TApplication(const wchar_t* title) {
     wc.lpfnWndProc = &TApplication::WndProc;
     wc.hInstance = inst;
     wc.lpszClassName = kClassName;
-    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL));
     RegisterClassExW(&wc);
     handle_ = CreateWindowExW(0, kClassName, title,
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,

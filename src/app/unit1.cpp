@@ -146,9 +146,6 @@ void TQuorelMainForm::FormCreate() {
 }
 
 void TQuorelMainForm::FormDestroy() {
-    if (destroyed_)
-        return;
-    destroyed_ = true;
     RunGuarded([] { SaveSettings(); });
 }
 

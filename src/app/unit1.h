@@ -112,7 +112,6 @@ class TQuorelMainForm {
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     HWND handle_ = nullptr;
-    bool destroyed_ = false;
 };
 
 // The main form, set while its creation handler runs and until it is gone.
