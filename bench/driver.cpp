@@ -16,27 +16,8 @@ double NowMs() {
     return static_cast<double>(c.QuadPart) / perMs;
 }
 
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs) {
-    const double deadline = NowMs() + timeoutMs;
-    for (;;) {
-        PumpMessages();
-        if (pred())
-            return true;
-        double left = deadline - NowMs();
-        if (left <= 0)
-            return false;
-        // Wakes at once on any message, sent ones included; otherwise polls.
-        DWORD wait = left < 5 ? static_cast<DWORD>(left) + 1 : 5;
-        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
+    return testutil::WaitUntil(pred, std::chrono::milliseconds(timeoutMs));
 }
 
 std::wstring HotkeyName(const Hotkey& key) {
@@ -78,46 +59,7 @@ const std::vector<Hotkey>& QuorelDefaultHotkeys() {
 }
 
 void Press(const Hotkey& key) {
-    INPUT in[8] = {};
-    UINT n = 0;
-    auto add = [&](UINT vk, bool up) {
-        INPUT& i = in[n++];
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = static_cast<WORD>(vk);
-        i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        switch (vk) {
-        case VK_UP:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_HOME:
-        case VK_END:
-        case VK_PRIOR:
-        case VK_NEXT:
-        case VK_INSERT:
-        case VK_DELETE:
-            i.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-            break;
-        default:
-            break;
-        }
-    };
-    if (key.mods & MOD_SHIFT)
-        add(VK_SHIFT, false);
-    if (key.mods & MOD_CONTROL)
-        add(VK_CONTROL, false);
-    if (key.mods & MOD_ALT)
-        add(VK_MENU, false);
-    add(key.vk, false);
-    add(key.vk, true);
-    if (key.mods & MOD_ALT)
-        add(VK_MENU, true);
-    if (key.mods & MOD_CONTROL)
-        add(VK_CONTROL, true);
-    if (key.mods & MOD_SHIFT)
-        add(VK_SHIFT, true);
-    SendInput(n, in, sizeof(INPUT));
+    testutil::PressKey(key.mods, key.vk);
 }
 
 bool HotkeyHeld(const Hotkey& key) {
@@ -128,51 +70,8 @@ bool HotkeyHeld(const Hotkey& key) {
     return false;
 }
 
-std::wstring WindowText(HWND hwnd) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    return buf;
-}
-
-std::wstring ClassName(HWND hwnd) {
-    wchar_t buf[256] = {};
-    GetClassNameW(hwnd, buf, 256);
-    return buf;
-}
-
-namespace {
-
-struct WindowSearch {
-    DWORD pid;
-    const wchar_t* cls;
-    bool visibleOnly;
-    std::vector<HWND> out;
-};
-
-BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<WindowSearch*>(lp);
-    DWORD p = 0;
-    GetWindowThreadProcessId(h, &p);
-    if (p != c->pid || (c->visibleOnly && !IsWindowVisible(h)) ||
-        (c->cls && ClassName(h) != c->cls))
-        return TRUE;
-    c->out.push_back(h);
-    return TRUE;
-}
-
-} // namespace
-
-std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className, bool visibleOnly) {
-    WindowSearch ctx{pid, className, visibleOnly, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.out;
-}
-
 std::wstring DialogText(HWND dialog) {
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (ClassName(c) == L"Static" && !WindowText(c).empty())
-            return WindowText(c);
-    return {};
+    return testutil::MessageBoxText(dialog);
 }
 
 std::wstring DescribeWindows(DWORD pid, const wchar_t* className) {
@@ -183,59 +82,6 @@ std::wstring DescribeWindows(DWORD pid, const wchar_t* className) {
         out += text.empty() ? L"\n" : L": " + text + L"\n";
     }
     return out;
-}
-
-std::wstring WindowsPath(const std::wstring& path) {
-    if (path.empty() || path[0] != L'/')
-        return path;
-    std::wstring w = L"Z:" + path;
-    for (auto& c : w)
-        if (c == L'/')
-            c = L'\\';
-    return w;
-}
-
-namespace {
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring full = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(full.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
-} // namespace
-
-TempDir::TempDir() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    for (unsigned n = 1;; ++n) {
-        std::wstringstream ss;
-        ss << base << L"quorel-bench-" << GetCurrentProcessId() << L"-" << n;
-        path_ = ss.str();
-        if (CreateDirectoryW(path_.c_str(), nullptr))
-            break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            throw std::runtime_error("cannot create a temp folder");
-    }
-}
-
-TempDir::~TempDir() {
-    RemoveTree(path_);
 }
 
 Process::Process(std::wstring exe, std::wstring args, std::wstring closeClass)

@@ -10,17 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "support/testutil.h"
+
 namespace bench {
+
+// Shared with the tests.
+using testutil::ClassName;
+using testutil::ProcessWindows;
+using testutil::PumpMessages;
+using testutil::TempDir;
+using testutil::WindowsPath;
+using testutil::WindowText;
 
 // Milliseconds on the performance counter.
 double NowMs();
 
-// Dispatches every message waiting in this thread's queue (sent messages
-// included).
-void PumpMessages();
-
-// Pumps messages and polls pred until it holds or timeoutMs passes; wakes
-// on every message for this thread. Returns whether pred held.
+// testutil::WaitUntil with a timeout in milliseconds.
 bool WaitFor(const std::function<bool()>& pred, DWORD timeoutMs);
 
 // A key combination: MOD_ALT/MOD_CONTROL/MOD_SHIFT and a virtual key.
@@ -41,31 +46,11 @@ void Press(const Hotkey& key);
 // refused. A probe that succeeds is withdrawn at once.
 bool HotkeyHeld(const Hotkey& key);
 
-// Top-level windows of a process (hidden ones too unless visibleOnly).
-std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className, bool visibleOnly);
-std::wstring WindowText(HWND hwnd);
-std::wstring ClassName(HWND hwnd);
 // The first text of a static control in a dialog (a message box's text).
 std::wstring DialogText(HWND dialog);
 // The visible top-level windows of a process of a class (nullptr: any), one
 // line each: class, caption and the first static text.
 std::wstring DescribeWindows(DWORD pid, const wchar_t* className);
-
-// Windows as a path under Wine (a Unix path /x/y becomes Z:\x\y).
-std::wstring WindowsPath(const std::wstring& path);
-
-// A folder under the temp path, removed with its contents at the end.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-  private:
-    std::wstring path_;
-};
 
 // One run of a program. Close() ends it properly: WM_CLOSE to its window of
 // closeClass, then a bounded wait for the process to end.

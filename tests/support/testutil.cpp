@@ -52,8 +52,9 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
             return true;
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        // Wake on any new message or after a short poll interval.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        // Wake at once on any message, sent ones included, or after a short
+        // poll interval.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
@@ -153,16 +154,19 @@ void PressKey(UINT mods, UINT vk) {
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+std::wstring WindowsPath(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/')
+        return path;
+    std::wstring w = L"Z:" + path; // Wine maps / to Z:
+    for (auto& c : w)
+        if (c == L'/')
+            c = L'\\';
+    return w;
+}
+
 std::wstring QuorelExePath() {
     std::string p = QUOREL_EXE_PATH;
-    std::wstring w(p.begin(), p.end());
-    if (!w.empty() && w[0] == L'/') { // a Unix path: Wine maps / to Z:
-        for (auto& c : w)
-            if (c == L'/')
-                c = L'\\';
-        w = L"Z:" + w;
-    }
-    return w;
+    return WindowsPath(std::wstring(p.begin(), p.end()));
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -177,28 +181,30 @@ std::wstring ClassName(HWND hwnd) {
     return buf;
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* cls;
+    bool visibleOnly;
+    std::vector<HWND> out;
+};
+
+BOOL CALLBACK CollectWindow(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowSearch*>(lp);
+    DWORD p = 0;
+    GetWindowThreadProcessId(h, &p);
+    if (p == c->pid && (!c->visibleOnly || IsWindowVisible(h)) &&
+        (!c->cls || ClassName(h) == c->cls))
+        c->out.push_back(h);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className, bool visibleOnly) {
-    struct Ctx {
-        DWORD pid;
-        const wchar_t* cls;
-        bool visibleOnly;
-        std::vector<HWND> out;
-    } ctx{pid, className, visibleOnly, {}};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD p = 0;
-            GetWindowThreadProcessId(h, &p);
-            if (p != c->pid)
-                return TRUE;
-            if (c->visibleOnly && !IsWindowVisible(h))
-                return TRUE;
-            if (c->cls && ClassName(h) != c->cls)
-                return TRUE;
-            c->out.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    WindowSearch ctx{pid, className, visibleOnly, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&ctx));
     return ctx.out;
 }
 

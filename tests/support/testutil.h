@@ -1,6 +1,7 @@
-// Helpers shared by the test programs: waiting on conditions while pumping
-// messages, temporary folders, pressing keys with SendInput, and starting
-// the real Quorel.exe in a folder of its own.
+// Helpers shared by the test programs and the benchmark: waiting on
+// conditions while pumping messages, temporary folders, pressing keys with
+// SendInput, finding a process's windows, and starting the real Quorel.exe
+// in a folder of its own.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +46,10 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Presses a combination through SendInput: modifiers down, key down, key
 // up, modifiers up. mods are MOD_ALT/MOD_CONTROL/MOD_SHIFT.
 void PressKey(UINT mods, UINT vk);
+
+// A path as Windows sees it under Wine: a Unix path /x/y becomes Z:\x\y;
+// anything else is returned as it is.
+std::wstring WindowsPath(const std::wstring& path);
 
 // Path of the Quorel.exe built with these tests, as a Windows path.
 std::wstring QuorelExePath();
