@@ -37,10 +37,6 @@ constexpr WORD Hk(UINT vk, BYTE flags = 0) {
 }
 constexpr BYTE kShift = HOTKEYF_SHIFT, kCtrl = HOTKEYF_CONTROL, kAlt = HOTKEYF_ALT;
 
-std::string IniWith(const std::string& lines) {
-    return "[Option]\r\n" + lines;
-}
-
 // The value of a key in an INI text, or "<missing>".
 std::string IniValue(const std::string& text, const std::string& key) {
     std::string needle = "\n" + key + "=";
@@ -136,67 +132,6 @@ class Options {
     HWND dlg_ = nullptr;
 };
 
-// A top-level window of this process that remembers the keys it receives.
-class TargetWindow {
-  public:
-    TargetWindow() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &TargetWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QuorelOptionsE2ETarget";
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        RegisterClassExW(&wc);
-        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"target", WS_OVERLAPPEDWINDOW, 200, 150, 400,
-                                300, nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ShowWindow(hwnd_, SW_SHOWNORMAL);
-    }
-    ~TargetWindow() { DestroyWindow(hwnd_); }
-    TargetWindow(const TargetWindow&) = delete;
-    TargetWindow& operator=(const TargetWindow&) = delete;
-
-    HWND Handle() const { return hwnd_; }
-    RECT Rect() const {
-        RECT r{};
-        GetWindowRect(hwnd_, &r);
-        return r;
-    }
-    bool MakeForeground() const {
-        return WaitUntil([&] {
-            if (GetForegroundWindow() != hwnd_)
-                SetForegroundWindow(hwnd_);
-            return GetForegroundWindow() == hwnd_;
-        });
-    }
-    // Whether a key-down of vk has arrived since the last call.
-    bool TakeKeyDown(UINT vk) {
-        bool seen = false;
-        for (UINT k : keys_)
-            seen = seen || k == vk;
-        keys_.clear();
-        return seen;
-    }
-
-  private:
-    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-        if (self && (m == WM_KEYDOWN || m == WM_SYSKEYDOWN))
-            self->keys_.push_back(static_cast<UINT>(w));
-        return DefWindowProcW(h, m, w, l);
-    }
-    HWND hwnd_;
-    std::vector<UINT> keys_;
-};
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != FALSE;
-}
-
-bool WaitRect(const TargetWindow& w, const RECT& expected) {
-    return WaitUntil([&] { return SameRect(w.Rect(), expected); });
-}
-
 } // namespace
 
 // OK copies every control into the settings; the program registers the new
@@ -239,11 +174,11 @@ TEST(OptionsE2E, OkAppliesTheEditedValuesAtOnceAndWritesThemCanonicallyAtExit) {
     PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
     PressKey(MOD_CONTROL | MOD_ALT, 'J');
     OffsetRect(&r, 9, 0);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
     // The rewritten combination for moving up still acts.
     PressKey(MOD_CONTROL | MOD_ALT, VK_UP);
     OffsetRect(&r, 0, -9);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 
     ASSERT_TRUE(q.Close());
     std::string out = q.IniText();
@@ -300,7 +235,7 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
         PressKey(MOD_CONTROL | MOD_ALT, 'J');
         PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
         OffsetRect(&r, 7, 0);
-        EXPECT_TRUE(WaitRect(w, r));
+        EXPECT_TRUE(WaitForRect(w, r));
     }
 
     ASSERT_TRUE(q.Close());
@@ -374,7 +309,7 @@ TEST(OptionsE2E, TheSameCombinationOnTwoNumbersIsReportedForTheHigherOne) {
     RECT r = w.Rect();
     PressKey(MOD_CONTROL | MOD_ALT, 'J');
     OffsetRect(&r, 0, -5);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 
     // Both keep it in the settings all the same.
     ASSERT_TRUE(q.Close());
@@ -400,7 +335,8 @@ TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
     w.TakeKeyDown(VK_UP);
     PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
     EXPECT_TRUE(WaitUntil([&] { return w.TakeKeyDown(VK_UP); }));
-    EXPECT_TRUE(SameRect(w.Rect(), r));
+    RECT now = w.Rect();
+    EXPECT_TRUE(EqualRect(&now, &r));
 
     // The dialog in front: the combination lands in the focused control,
     // "最大化、元のサイズに戻す".
@@ -427,7 +363,7 @@ TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
     w.TakeKeyDown(VK_UP);
     PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
     OffsetRect(&r, 0, -5);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
     PumpMessages();
     EXPECT_FALSE(w.TakeKeyDown(VK_UP));
 }

@@ -10,63 +10,7 @@
 using namespace testutil;
 using std::chrono::milliseconds;
 
-namespace {
-
-// A top-level window of this process that records the positions it is
-// asked to take.
-class TargetWindow {
-  public:
-    explicit TargetWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0,
-                          const wchar_t* cls = L"QuorelE2ETarget") {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &TargetWindow::Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = cls;
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        RegisterClassExW(&wc);
-        hwnd_ = CreateWindowExW(exStyle, cls, L"target", style, 200, 150, 400, 300, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-        ShowWindow(hwnd_, SW_SHOWNORMAL);
-    }
-    ~TargetWindow() {
-        if (IsWindow(hwnd_))
-            DestroyWindow(hwnd_);
-    }
-    HWND Handle() const { return hwnd_; }
-    RECT Rect() const {
-        RECT r{};
-        GetWindowRect(hwnd_, &r);
-        return r;
-    }
-    bool MakeForeground() const {
-        return WaitUntil([&] {
-            if (GetForegroundWindow() != hwnd_)
-                SetForegroundWindow(hwnd_);
-            return GetForegroundWindow() == hwnd_;
-        });
-    }
-
-  private:
-    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        return DefWindowProcW(h, m, w, l);
-    }
-    HWND hwnd_;
-};
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-bool WaitRect(const TargetWindow& w, const RECT& expected) {
-    return WaitUntil([&] { return SameRect(w.Rect(), expected); });
-}
-
-std::string IniWith(const std::string& lines) {
-    return "[Option]\r\n" + lines;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(QuorelProgram, FirstRunIsHiddenAndWritesTheDefaultsAtExit) {
     QuorelProcess q;
@@ -109,27 +53,27 @@ TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {
 
     PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
     OffsetRect(&r, 7, 0);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
     PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
     OffsetRect(&r, 0, -7);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 
     // Bottom-right family: the bottom edge goes down, the right edge left.
     PressKey(MOD_CONTROL | MOD_ALT, VK_DOWN);
     r.bottom += 3;
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
     PressKey(MOD_CONTROL | MOD_ALT, VK_LEFT);
     r.right -= 3;
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 
     // Top-left family: the top edge goes up, the left edge right; the
     // bottom and right edges stay.
     PressKey(MOD_SHIFT | MOD_CONTROL | MOD_ALT, VK_UP);
     r.top -= 3;
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
     PressKey(MOD_SHIFT | MOD_CONTROL | MOD_ALT, VK_RIGHT);
     r.left += 3;
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 }
 
 TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
@@ -151,7 +95,7 @@ TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
     PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
     PressKey(MOD_ALT, VK_F12);
     ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(w.Handle()); }));
-    EXPECT_TRUE(WaitRect(w, normal));
+    EXPECT_TRUE(WaitForRect(w, normal));
 
     // No maximize box: neither maximized nor resized; still moved.
     TargetWindow fixed(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
@@ -162,7 +106,7 @@ TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
     PressKey(MOD_CONTROL | MOD_ALT, VK_RIGHT);
     PressKey(MOD_SHIFT | MOD_ALT, VK_LEFT);
     OffsetRect(&r, -5, 0);
-    EXPECT_TRUE(WaitRect(fixed, r));
+    EXPECT_TRUE(WaitForRect(fixed, r));
     EXPECT_FALSE(IsZoomed(fixed.Handle()));
 
     PressKey(MOD_ALT, VK_F11);
@@ -256,5 +200,5 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     RECT r = w.Rect();
     PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
     OffsetRect(&r, 0, 5);
-    EXPECT_TRUE(WaitRect(w, r));
+    EXPECT_TRUE(WaitForRect(w, r));
 }

@@ -48,10 +48,6 @@ bool HasStaticText(HWND dialog, const std::wstring& text) {
     return found;
 }
 
-std::string IniWith(const std::string& lines) {
-    return "[Option]\r\n" + lines;
-}
-
 } // namespace
 
 TEST(QuorelTray, RightPressOpensTheMenuAndItsExitItemEndsTheProgramWritingTheIni) {

@@ -101,6 +101,65 @@ TempDir::~TempDir() {
     RemoveTree(path_);
 }
 
+std::string IniWith(const std::string& lines) {
+    return "[Option]\r\n" + lines;
+}
+
+TargetWindow::TargetWindow(DWORD style, DWORD exStyle, const wchar_t* className) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TargetWindow::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    RegisterClassExW(&wc);
+    hwnd_ = CreateWindowExW(exStyle, className, L"target", style, 200, 150, 400, 300, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+}
+
+TargetWindow::~TargetWindow() {
+    if (IsWindow(hwnd_))
+        DestroyWindow(hwnd_);
+}
+
+RECT TargetWindow::Rect() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+bool TargetWindow::MakeForeground() const {
+    return WaitUntil([&] {
+        if (GetForegroundWindow() != hwnd_)
+            SetForegroundWindow(hwnd_);
+        return GetForegroundWindow() == hwnd_;
+    });
+}
+
+bool TargetWindow::TakeKeyDown(UINT vk) {
+    bool seen = false;
+    for (UINT k : keys_)
+        seen = seen || k == vk;
+    keys_.clear();
+    return seen;
+}
+
+LRESULT CALLBACK TargetWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self && (m == WM_KEYDOWN || m == WM_SYSKEYDOWN))
+        self->keys_.push_back(static_cast<UINT>(w));
+    return DefWindowProcW(h, m, w, l);
+}
+
+bool WaitForRect(const TargetWindow& w, const RECT& expected) {
+    return WaitUntil([&] {
+        RECT r = w.Rect();
+        return EqualRect(&r, &expected) != FALSE;
+    });
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);

@@ -40,6 +40,9 @@ class TempDir {
     std::wstring path_;
 };
 
+// An INI text: the [Option] section header followed by lines.
+std::string IniWith(const std::string& lines);
+
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
@@ -95,6 +98,33 @@ class QuorelProcess {
     std::wstring exe_;
     PROCESS_INFORMATION pi_{};
 };
+
+// A visible top-level window of this process for the program to act on. It
+// records the key-downs it receives.
+class TargetWindow {
+  public:
+    explicit TargetWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0,
+                          const wchar_t* className = L"QuorelTestTarget");
+    ~TargetWindow();
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    RECT Rect() const;
+    // Makes it the foreground window; false when that does not happen in
+    // time.
+    bool MakeForeground() const;
+    // Whether a key-down of vk has arrived since the last call.
+    bool TakeKeyDown(UINT vk);
+
+  private:
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
+    HWND hwnd_ = nullptr;
+    std::vector<UINT> keys_;
+};
+
+// Waits until the window's rectangle is the expected one.
+bool WaitForRect(const TargetWindow& w, const RECT& expected);
 
 // A message box or dialog seen by MessageBoxCloser.
 struct SeenBox {
