@@ -25,23 +25,13 @@ std::wstring ShotsDir() {
     return n > 0 && n < MAX_PATH ? d : L".";
 }
 
-void PumpDialog(HWND dialog) {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &m))
-            continue;
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
 // Lets the window paint completely, then copies its screen rectangle into
 // a 24-bit BMP file.
 bool Capture(HWND hwnd, const std::wstring& name) {
     RedrawWindow(hwnd, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     for (int i = 0; i < 20; ++i) {
-        PumpDialog(hwnd);
+        PumpMessages(hwnd);
         Sleep(10); // the X server catches up with the drawing
     }
     RECT r;

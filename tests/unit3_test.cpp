@@ -22,28 +22,8 @@ using namespace testutil;
 
 namespace {
 
-// Dispatches waiting messages, giving the dialog its keyboard navigation
-// as the program's message loop does.
-void PumpDialog(HWND dialog) {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &m))
-            continue;
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
 bool WaitDialog(HWND dialog, const std::function<bool()>& pred) {
-    auto deadline = GetTickCount64() + 5000;
-    for (;;) {
-        PumpDialog(dialog);
-        if (pred())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    return WaitUntil(pred, std::chrono::milliseconds(5000), dialog);
 }
 
 RECT ClientRectIn(HWND h, HWND parent) {
@@ -86,7 +66,7 @@ class OptionDlgTest : public ::testing::Test {
         };
         dlg_ = OptionDlg->Handle();
         OptionDlg->Show();
-        PumpDialog(dlg_);
+        PumpMessages(dlg_);
     }
 
     HWND C(int id) const { return OptionDlgControl(dlg_, id); }

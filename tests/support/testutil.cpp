@@ -36,18 +36,20 @@ const char kDefaultIniText[] = "[Option]\r\n"
                                "PopupMenuKey=\r\n"
                                "NoTrayIcon=0\r\n";
 
-void PumpMessages() {
+void PumpMessages(HWND dialog) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout, HWND dialog) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        PumpMessages();
+        PumpMessages(dialog);
         if (pred())
             return true;
         if (std::chrono::steady_clock::now() >= deadline)

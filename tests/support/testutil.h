@@ -17,13 +17,16 @@ namespace testutil {
 // functions lay it out.
 extern const char kDefaultIniText[];
 
-// Dispatches every message waiting in this thread's queue.
-void PumpMessages();
+// Dispatches every message waiting in this thread's queue. With a dialog,
+// that dialog gets its keyboard navigation first, as the program's message
+// loop gives it to the modeless options dialog.
+void PumpMessages(HWND dialog = nullptr);
 
-// Pumps messages and polls pred until it holds or timeout passes. Returns
-// whether it held. Use this instead of sleeping.
+// Pumps messages (as above) and polls pred until it holds or timeout
+// passes. Returns whether it held. Use this instead of sleeping.
 bool WaitUntil(const std::function<bool()>& pred,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+               HWND dialog = nullptr);
 
 // A fresh, empty folder under the temp path, removed with its contents when
 // the object goes.
