@@ -5,9 +5,10 @@
 // processes), closes it, and looks at what the program does afterwards: its
 // hotkeys, its tray icon, its message boxes and the INI file it writes at
 // exit.
-#include "ui/unit2.h"
-#include "ui/unit3.h"
+#include "ui/about_box.h"
+#include "ui/options_dialog.h"
 
+#include "base/names.h"
 #include "support/testutil.h"
 
 #include <commctrl.h>
@@ -78,13 +79,13 @@ class Options {
     explicit Options(const QuorelProcess& q) {
         PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONDBLCLK);
         WaitUntil([&] {
-            auto w = q.VisibleWindows(kOptionDlgClassName);
+            auto w = q.VisibleWindows(names::kOptionsDialogClass);
             dlg_ = w.empty() ? nullptr : w.front();
             return dlg_ != nullptr;
         });
     }
     HWND Handle() const { return dlg_; }
-    HWND C(int id) const { return OptionDlgControl(dlg_, id); }
+    HWND C(int id) const { return OptionsDialogControl(dlg_, id); }
 
     WORD Key(int number) const {
         auto v = SendMessageW(C(HotkeyControlId(number)), HKM_GETHOTKEY, 0, 0);
@@ -389,12 +390,15 @@ TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
         const wchar_t* question;
     };
     const Case cases[] = {
-        {idButton1,
+        {idMoveDefaults,
          kMoveUp,
          {Hk(VK_UP, kShift | kAlt), Hk(VK_DOWN, kShift | kAlt), Hk(VK_LEFT, kShift | kAlt),
           Hk(VK_RIGHT, kShift | kAlt)},
          L"[移動]のホットキーをデフォルトに戻します。"},
-        {idButton5, kRBSizeUp, {0, 0, 0, 0}, L"[サイズ変更1]のホットキーをクリアします。"},
+        {idSizeBottomRightClear,
+         kRBSizeUp,
+         {0, 0, 0, 0},
+         L"[サイズ変更1]のホットキーをクリアします。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
@@ -478,14 +482,14 @@ TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
         PostMessageW(q.MainForm(), WM_COMMAND, kAboutCommand, 0);
         HWND about = nullptr;
         ASSERT_TRUE(WaitUntil([&] {
-            auto v = q.VisibleWindows(kAboutBoxClassName);
+            auto v = q.VisibleWindows(names::kAboutBoxClass);
             about = v.empty() ? nullptr : v.front();
             return about != nullptr;
         }));
         EXPECT_NE(about, previous);
         EXPECT_EQ(WindowText(about), L"バージョン情報");
-        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutLabel3)), L"Version 1.06");
-        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutLabel1)), L"Quorel");
+        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutVersion)), L"Version 1.06");
+        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutProgramName)), L"Quorel");
         ASSERT_TRUE(WaitUntil([&] {
             if (GetForegroundWindow() != about)
                 SetForegroundWindow(about);

@@ -3,14 +3,17 @@
 // (tools/screenshots.sh turns them into PNG). Disabled in normal runs; run it with
 //   uishots_test --gtest_also_run_disabled_tests
 // and QUOREL_SHOTS_DIR set to a Windows folder.
-#include "settings/ini.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "ui/dpi.h"
-#include "ui/unit2.h"
-#include "ui/unit3.h"
+#include "ui/about_box.h"
+#include "ui/options_dialog.h"
 
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -86,18 +89,15 @@ TEST(UiShots, DISABLED_RenderDialogs) {
     TempDir dir;
     LoadSettings(dir.File(L"none.ini")); // the defaults
 
-    OptionDlg = new TOptionDlg(nullptr);
-    HWND dlg = OptionDlg->Handle();
-    OptionDlg->UnregisterHotKeys = nullptr;
-    OptionDlg->RegisterHotKeys = nullptr;
-    OptionDlg->UpdateTray = nullptr;
-    OptionDlg->Show();
+    auto options = std::make_unique<OptionsDialog>(nullptr);
+    HWND dlg = options->Handle();
+    options->Show();
     SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     SetCursorPos(0, 0);
     // The focus on the tab strip, as after a click on a tab.
-    SetFocus(OptionDlgControl(dlg, idPageControl1));
+    SetFocus(OptionsDialogControl(dlg, idPageTabs));
     for (int page = 0; page < kOptionPageCount; ++page) {
-        OptionDlg->SetActivePage(page);
+        options->SetActivePage(page);
         EXPECT_TRUE(Capture(dlg, L"options-" + std::to_wstring(page)));
     }
     UINT current = 96;
@@ -105,18 +105,18 @@ TEST(UiShots, DISABLED_RenderDialogs) {
         SimulateDpi(dlg, current, dpi);
         current = dpi;
         for (int page : {0, 2, 4}) {
-            OptionDlg->SetActivePage(page);
+            options->SetActivePage(page);
             Capture(dlg, L"options-" + std::to_wstring(page) + L"-" + std::to_wstring(dpi));
         }
     }
-    SendMessageW(OptionDlgControl(dlg, idCancelBtn), BM_CLICK, 0, 0);
+    SendMessageW(OptionsDialogControl(dlg, idCancelBtn), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
 
     for (UINT dpi : {96u, 144u}) {
-        TAboutBox box(nullptr);
-        box.SetLabel1Caption(L"Quorel");
-        box.SetLabel3Caption(L"Version 1.06");
-        box.OnShow = [&](TAboutBox& b) {
+        AboutBox box(nullptr);
+        box.SetProgramName(L"Quorel");
+        box.SetVersionText(L"Version 1.06");
+        box.OnShow = [&](AboutBox& b) {
             SetWindowPos(b.Handle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
             if (dpi != 96)
                 SimulateDpi(b.Handle(), 96, dpi);

@@ -1,12 +1,9 @@
 #include "app/application.h"
 
+#include "base/names.h"
 #include "res/resource.h"
 
-TApplication* Application = nullptr;
-
 namespace {
-
-const wchar_t kClassName[] = L"TApplication";
 
 struct TopWindowSearch {
     HWND app;
@@ -24,37 +21,26 @@ BOOL CALLBACK FindTopWindow(HWND h, LPARAM lp) {
 
 } // namespace
 
-TApplication::TApplication(const wchar_t* title) {
+Application::Application(const wchar_t* title) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TApplication::WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kClassName;
-    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL));
-    RegisterClassExW(&wc);
-    handle_ = CreateWindowExW(0, kClassName, title,
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              0, 0, 0, 0, nullptr, nullptr, inst, this);
-    Application = this;
+    RegisterWindowClass(names::kApplicationClass, LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL)));
+    CreateFor(0, names::kApplicationClass, title,
+              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, nullptr);
 }
 
-TApplication::~TApplication() {
-    if (Application == this)
-        Application = nullptr;
-    if (handle_)
-        DestroyWindow(handle_);
+Application::~Application() {
+    DestroyOwnWindow();
 }
 
-void TApplication::HideFromTaskbar() {
-    ShowWindow(handle_, SW_HIDE);
-    SetWindowLongW(handle_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+void Application::HideFromTaskbar() {
+    ShowWindow(Handle(), SW_HIDE);
+    SetWindowLongW(Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
 }
 
-int TApplication::Run() {
+int Application::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (ModelessDialog && IsWindow(ModelessDialog) && IsDialogMessageW(ModelessDialog, &msg))
+        if (modelessDialog_ && IsWindow(modelessDialog_) && IsDialogMessageW(modelessDialog_, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -62,43 +48,26 @@ int TApplication::Run() {
     return static_cast<int>(msg.wParam);
 }
 
-HWND TApplication::TopVisibleWindow() const {
+HWND Application::TopVisibleWindow() const {
     // Top-level windows come in z-order: the first visible, enabled one of
     // this thread is the program's top-most window.
-    TopWindowSearch ctx{handle_, nullptr};
+    TopWindowSearch ctx{Handle(), nullptr};
     EnumThreadWindows(GetCurrentThreadId(), &FindTopWindow, reinterpret_cast<LPARAM>(&ctx));
     if (!ctx.found) {
-        HWND popup = GetLastActivePopup(handle_);
-        if (popup != handle_ && IsWindowVisible(popup))
+        HWND popup = GetLastActivePopup(Handle());
+        if (popup != Handle() && IsWindowVisible(popup))
             ctx.found = popup;
     }
     return ctx.found;
 }
 
-void TApplication::BringToFront() {
-    SetForegroundWindow(handle_);
+void Application::BringToFront() {
+    SetForegroundWindow(Handle());
     if (HWND top = TopVisibleWindow())
         SetForegroundWindow(top);
 }
 
-LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        reinterpret_cast<TApplication*>(cs->lpCreateParams)->handle_ = hwnd;
-    }
-    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT r = self->HandleMessage(msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->handle_ = nullptr;
-    }
-    return r;
-}
-
-LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CLOSE:
         if (OnClose)
@@ -117,6 +86,6 @@ LRESULT TApplication::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             SetFocus(top);
         return 0;
     default:
-        return DefWindowProcW(handle_, msg, wp, lp);
+        return Default(msg, wp, lp);
     }
 }

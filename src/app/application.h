@@ -1,20 +1,18 @@
-// The application object: the program's hidden top-level window, owner of
+// The application window: the program's hidden top-level window, owner of
 // every window of the program, and the message loop.
 #pragma once
+
+#include "base/message_window.h"
 
 #include <windows.h>
 
 #include <functional>
 
-class TApplication {
+class Application : public MessageWindow {
   public:
-    // Creates the hidden window of class "TApplication", titled title.
-    explicit TApplication(const wchar_t* title);
-    ~TApplication();
-    TApplication(const TApplication&) = delete;
-    TApplication& operator=(const TApplication&) = delete;
-
-    HWND Handle() const { return handle_; }
+    // Creates the hidden window of the application class, titled title.
+    explicit Application(const wchar_t* title);
+    ~Application() override;
 
     // Hides the window and makes it a tool window (extended style exactly
     // WS_EX_TOOLWINDOW), so the program has no taskbar button.
@@ -28,21 +26,25 @@ class TApplication {
     // window of the program.
     void BringToFront();
 
+    // The modeless dialog that gets keyboard navigation in the loop
+    // (nullptr for none). Clearing names the dialog that goes, so that a
+    // dialog never clears another's slot.
+    void SetModelessDialog(HWND dialog) { modelessDialog_ = dialog; }
+    void ClearModelessDialog(HWND dialog) {
+        if (modelessDialog_ == dialog)
+            modelessDialog_ = nullptr;
+    }
+
     // Set by the main form: what WM_CLOSE to this window and the end of the
     // session do.
     std::function<void()> OnClose;
     std::function<void()> OnEndSession;
 
-    // The modeless dialog that gets keyboard navigation in the loop.
-    HWND ModelessDialog = nullptr;
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     HWND TopVisibleWindow() const;
 
-    HWND handle_ = nullptr;
+    HWND modelessDialog_ = nullptr;
 };
-
-// The one application object, while it exists.
-extern TApplication* Application;

@@ -5,14 +5,16 @@
 #include <new>
 #include <typeinfo>
 
-#include "app/errorreport.h"
-#include "app/unit1.h"
+#include "base/error_report.h"
+#include "app/main_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     return QuorelMain();
 }
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__MINGW32__)
+// Only for GCC with libstdc++ on mingw-w64, the toolchain of the release
+// build: other toolchains and libraries never see these replacements.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__MINGW32__) && defined(__GLIBCXX__)
 // Size of the statically linked program. Every exception is reported by the
 // program itself, so one that escapes everything simply ends it: replacing
 // the library's verbose terminate handler keeps its name demangler and

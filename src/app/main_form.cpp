@@ -1,0 +1,396 @@
+#include "app/main_form.h"
+
+#include "app/application.h"
+#include "base/error_report.h"
+#include "base/names.h"
+#include "hotkey/shortcut.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "ui/about_box.h"
+#include "ui/options_dialog.h"
+#include "winops/window_commands.h"
+
+MainForm::MainForm(Application& app) : app_(app) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    RegisterWindowClass(names::kMainFormClass, LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL)));
+    // No border and no caption; never shown.
+    CreateFor(0, names::kMainFormClass, L"Quorel", WS_POPUP, app.Handle());
+
+    // The components, in the order the form creates them.
+    hotkeys_ = std::make_unique<GlobalHotkeys>([this] { return Handle(); });
+    hotkeys_->Activate = false;
+    hotkeys_->OnHotKey = [this](GlobalHotkeys&, int index) { OnHotkey(index); };
+
+    tray_ = std::make_unique<TrayIcon>(Handle());
+    tray_->SetTipString("Quorel");
+    tray_->SetIconID(1);
+    tray_->OnDblClick = [this](TrayIcon&, TMouseButton b) { OnTrayDoubleClick(b); };
+    tray_->OnMouseDown = [this](TrayIcon&, TMouseButton b, TShiftState, int x, int y) {
+        OnTrayMouseDown(b, x, y);
+    };
+
+    menu_ = CreateProgramMenu();
+
+    int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    trayImages_.reset(ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 0));
+    handles::UniqueIcon picture(static_cast<HICON>(
+        LoadImageW(inst, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
+    if (picture)
+        ImageList_AddIcon(trayImages_.get(), picture.get());
+
+    // Start-up.
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+    help_ = std::make_unique<Help>(Handle(), ExecutablePath());
+    LoadSettings();
+    // A tray icon that cannot be set up is reported; the program still
+    // registers its hotkeys, so it stays usable.
+    RunGuarded([this] { UpdateTrayIcon(); });
+    RunGuarded([this] {
+        RegisterAllHotkeys();
+        if (Settings.StartMouseMove)
+            MoveCursorToCorner();
+    });
+}
+
+namespace {
+// Posted to the form when the options dialog's window has gone.
+constexpr UINT kReleaseDialogMessage = WM_APP + 1;
+} // namespace
+
+MainForm::~MainForm() {
+    RunGuarded([] { SaveSettings(); });
+    options_.reset();
+    menu_.reset();
+    tray_.reset(); // removes the icon while its window still exists
+    hotkeys_.reset();
+    trayImages_.reset();
+    DestroyOwnWindow();
+}
+
+MenuHandle CreateProgramMenu() {
+    MenuHandle menu(CreatePopupMenu());
+    HMENU m = menu.get();
+    auto item = [m](UINT id, const wchar_t* caption) { AppendMenuW(m, MF_STRING, id, caption); };
+    auto sep = [m] { AppendMenuW(m, MF_SEPARATOR, 0, nullptr); };
+    item(idOption, L"オプション(&O)...");
+    sep();
+    item(idWinAllRestore, L"すべて元のサイズに戻す(&R)");
+    item(idWinAllMin, L"すべて最小化(&N)");
+    sep();
+    item(idOpenScreenSaver, L"スクリーンセーバー(&S)");
+    sep();
+    item(idHelp, L"ヘルプ(&H)...");
+    item(idAbout, L"バージョン情報(&A)...");
+    sep();
+    item(idExit, L"Quorel の終了(&X)");
+    item(idCancel, L"キャンセル(&C)");
+    return menu;
+}
+
+void PreparePopupMenu(HMENU m, bool fromTray) {
+    SetMenuDefaultItem(m, fromTray ? idOption : static_cast<UINT>(-1), FALSE);
+    bool hasCancel = GetMenuState(m, idCancel, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    if (fromTray && hasCancel)
+        DeleteMenu(m, idCancel, MF_BYCOMMAND);
+    else if (!fromTray && !hasCancel)
+        AppendMenuW(m, MF_STRING, idCancel, L"キャンセル(&C)");
+}
+
+void MainForm::Close() {
+    PostQuitMessage(0);
+}
+
+// --- hotkeys ----------------------------------------------------------------
+
+void MainForm::RegisterHotkeyText(const std::string& text, int index) {
+    if (!hotkeys_)
+        return;
+    if (text.empty()) {
+        hotkeys_->UnregisterKey(index);
+        return;
+    }
+    if (hotkeys_->RegisterKey(index, ParseShortCut(text)))
+        return;
+    ReportSystemError(L"RegisterHotKey", AnsiToWide(text));
+    std::wstring message = L"ホットキー「" + AnsiToWide(text) + L"」の登録に失敗しました。";
+    MessageBoxW(Handle(), message.c_str(), L"Quorel", MB_ICONERROR | MB_OK);
+    hotkeys_->UnregisterKey(index);
+}
+
+void MainForm::RegisterAllHotkeys() {
+    for (const HotkeyEntry& e : HotkeyTable())
+        RegisterHotkeyText(Settings.*(e.Field), e.Number);
+}
+
+void MainForm::UnregisterAllHotkeys() {
+    if (!hotkeys_)
+        return;
+    for (int i = HotkeyCommandFirst; i <= HotkeyCommandLast; ++i)
+        hotkeys_->UnregisterKey(i);
+}
+
+void MainForm::OnHotkey(int index) {
+    HotkeyAction a = HotkeyActionFor(index);
+    Direction d = static_cast<Direction>(a.direction);
+    switch (a.kind) {
+    case HotkeyAction::ToggleMaximize:
+        ToggleMaximize();
+        break;
+    case HotkeyAction::Minimize:
+        MinimizeForeground();
+        break;
+    case HotkeyAction::Move:
+        MoveForeground(d);
+        break;
+    case HotkeyAction::SizeBottomRight:
+        SizeBottomRight(d);
+        break;
+    case HotkeyAction::SizeTopLeft:
+        SizeTopLeft(d);
+        break;
+    case HotkeyAction::MouseMove:
+        MoveCursorToCorner();
+        break;
+    case HotkeyAction::PopupMenu:
+        ShowMenuAtCursor();
+        break;
+    case HotkeyAction::Close:
+        CloseForeground();
+        break;
+    case HotkeyAction::AllRestore:
+        RestoreAllWindows();
+        break;
+    case HotkeyAction::AllMin:
+        MinimizeAllWindows();
+        break;
+    case HotkeyAction::ScreenSaver:
+        StartScreenSaver();
+        break;
+    case HotkeyAction::None:
+        break;
+    }
+}
+
+// --- tray icon and menu -------------------------------------------------------
+
+bool MainForm::IsDialogOpen() const {
+    if (about_ || (options_ && !options_->Closed()))
+        return true;
+    return Handle() && !IsWindowEnabled(Handle());
+}
+
+void MainForm::UpdateTrayIcon() {
+    if (!tray_)
+        return;
+    if (Settings.NoTrayIcon) {
+        tray_->SetRegistered(false);
+        return;
+    }
+    // The component keeps its own copy of the picture.
+    handles::UniqueIcon icon(ImageList_GetIcon(trayImages_.get(), 0, ILD_NORMAL));
+    tray_->SetIcon(icon.get());
+    tray_->SetRegistered(true);
+}
+
+void MainForm::ShowMenuAtCursor() {
+    POINT pt{};
+    GetCursorPos(&pt);
+    if (IsDialogOpen()) {
+        app_.BringToFront();
+        return;
+    }
+    OpenMenuAt(pt.x, pt.y, false);
+}
+
+void MainForm::OpenMenuAt(int x, int y, bool fromTray) {
+    HMENU m = menu_.get();
+    PreparePopupMenu(m, fromTray);
+
+    SetForegroundWindow(Handle());
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
+    // Lets the menu close properly when the user clicks elsewhere.
+    PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+void MainForm::OnTrayMouseDown(TMouseButton button, int x, int y) {
+    if (IsDialogOpen()) {
+        app_.BringToFront();
+        return;
+    }
+    if (button == mbRight)
+        OpenMenuAt(x, y, true);
+}
+
+void MainForm::OnTrayDoubleClick(TMouseButton button) {
+    if (IsDialogOpen()) {
+        app_.BringToFront();
+        return;
+    }
+    if (button == mbLeft) {
+        SetForegroundWindow(Handle());
+        OpenOptions();
+    }
+}
+
+void MainForm::OnSecondInstance() {
+    if (!IsDialogOpen() && Settings.NoTrayIcon)
+        ShowMenuAtCursor();
+}
+
+// --- menu commands -------------------------------------------------------------
+
+void MainForm::OpenOptions() {
+    // A dialog that has closed but whose window is still going is freed
+    // first.
+    options_.reset();
+    options_ = std::make_unique<OptionsDialog>(app_.Handle());
+    OptionsDialog* dialog = options_.get();
+    dialog->UnregisterHotKeys = [this] { UnregisterAllHotkeys(); };
+    dialog->RegisterHotKeys = [this] { RegisterAllHotkeys(); };
+    dialog->UpdateTray = [this] { UpdateTrayIcon(); };
+    dialog->HelpRequest = [this](unsigned command, unsigned long data) {
+        help_->Request(command, data);
+    };
+    dialog->OnModeless = [this](HWND h) {
+        if (h)
+            app_.SetModelessDialog(h);
+    };
+    dialog->OnClosed = [this](HWND h) { app_.ClearModelessDialog(h); };
+    dialog->OnReleased = [this] { PostMessageW(Handle(), kReleaseDialogMessage, 0, 0); };
+    dialog->Show();
+}
+
+void MainForm::OpenAbout() {
+    AboutBox box(app_.Handle());
+    about_ = &box;
+    box.SetProgramName(L"Quorel");
+    box.SetVersionText(L"Version 1.06");
+    box.ShowModal();
+    about_ = nullptr;
+}
+
+void MainForm::OpenHelp() {
+    help_->Request(HELP_FINDER, 0);
+}
+
+void MainForm::CloseHelp() {
+    if (help_)
+        help_->Request(HELP_QUIT, 0);
+}
+
+void MainForm::Exit() {
+    Close();
+}
+
+void MainForm::ReleaseClosedDialog() {
+    if (options_ && !options_->Handle())
+        options_.reset();
+}
+
+void MainForm::OnMenuCommand(UINT id) {
+    switch (id) {
+    case idOption:
+        OpenOptions();
+        break;
+    case idWinAllRestore:
+        RestoreAllWindows();
+        break;
+    case idWinAllMin:
+        MinimizeAllWindows();
+        break;
+    case idOpenScreenSaver:
+        StartScreenSaver();
+        break;
+    case idHelp:
+        OpenHelp();
+        break;
+    case idAbout:
+        OpenAbout();
+        break;
+    case idExit:
+        Exit();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT MainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case names::kSecondInstanceMessage:
+        RunGuarded([this] { OnSecondInstance(); });
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wp) == 0 && lp == 0) {
+            RunGuarded([this, id = LOWORD(wp)] { OnMenuCommand(id); });
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case kReleaseDialogMessage:
+        ReleaseClosedDialog();
+        return 0;
+    default:
+        break;
+    }
+    return Default(msg, wp, lp);
+}
+
+// --- the program ----------------------------------------------------------------
+
+void NotifyRunningInstance() {
+    if (HWND w = FindWindowW(names::kMainFormClass, nullptr))
+        PostMessageW(w, names::kSecondInstanceMessage, 0, 0);
+}
+
+int QuorelMain() {
+    if (handles::UniqueHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, names::kMutexName)}) {
+        NotifyRunningInstance();
+        return 0;
+    }
+    handles::UniqueHandle mutex{CreateMutexW(nullptr, FALSE, names::kMutexName)};
+    // Two copies started at the same moment: the later one finds the
+    // mutex already made and leaves the program to the first.
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        NotifyRunningInstance();
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    Application app(L"Quorel");
+    app.HideFromTaskbar();
+    std::unique_ptr<MainForm> form;
+    app.OnClose = [&form] {
+        if (form)
+            form->Close();
+    };
+    app.OnEndSession = [&form] {
+        // Logging off: end at once, with the settings written.
+        form.reset();
+        ExitProcess(0);
+    };
+    form = std::make_unique<MainForm>(app);
+    int code = app.Run();
+
+    form->CloseHelp();
+    // The settings are written before the mutex is released, so a copy
+    // started now reads what this one wrote.
+    form.reset();
+    if (mutex)
+        ReleaseMutex(mutex.get());
+    return code;
+}

@@ -1,0 +1,115 @@
+// The main form: the program's invisible window that owns the global
+// hotkeys, the tray icon, the popup menu and the tray picture; start-up and
+// shut-down; registration of the twenty hotkeys and their dispatch; the
+// popup menu's commands and the dialogs they open.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/help.h"
+#include "base/handles.h"
+#include "base/message_window.h"
+#include "hotkey/global_hotkeys.h"
+#include "tray/tray_icon.h"
+
+class Application;
+class OptionsDialog;
+class AboutBox;
+
+// Menu item identifiers of the program's menu.
+enum MenuItemId : UINT {
+    idOption = 101,
+    idWinAllRestore,
+    idWinAllMin,
+    idOpenScreenSaver,
+    idHelp,
+    idAbout,
+    idExit,
+    idCancel,
+};
+
+using MenuHandle = handles::UniqueMenu;
+
+// The program's menu with its twelve items.
+MenuHandle CreateProgramMenu();
+// Sets the two item properties that depend on where the menu opens: from
+// the tray, the options item is the default (bold) and there is no cancel
+// item; at the cursor, no default item and the cancel item last.
+void PreparePopupMenu(HMENU menu, bool fromTray);
+
+class MainForm : public MessageWindow {
+  public:
+    // Creates the form's window (owned by the application window) and its
+    // components, reads the settings, shows the tray icon and registers the
+    // hotkeys.
+    explicit MainForm(Application& app);
+    // Writes the settings, then frees the components and the window.
+    ~MainForm() override;
+
+    // Ends the message loop (the exit command).
+    void Close();
+
+    // Registers hotkey number index from its shortcut text, or unregisters
+    // it when the text is empty; reports a refused registration in a
+    // message box.
+    void RegisterHotkeyText(const std::string& text, int index);
+    // Registers the twenty hotkeys from Settings in ascending number order.
+    void RegisterAllHotkeys();
+    // Unregisters the twenty hotkeys (the options dialog does this when
+    // shown).
+    void UnregisterAllHotkeys();
+
+    // True while the About box or the options dialog exists, or while the
+    // form's window is disabled.
+    bool IsDialogOpen() const;
+    // Shows or hides the tray icon according to Settings.NoTrayIcon. Throws
+    // EInvalidOperation from the tray component.
+    void UpdateTrayIcon();
+    // Opens the program's menu at the mouse cursor, or brings the open
+    // dialog forward.
+    void ShowMenuAtCursor();
+    // Opens the menu at a screen point; fromTray selects the variant (bold
+    // options item and no cancel item, or the other way round).
+    void OpenMenuAt(int x, int y, bool fromTray);
+
+    // The menu's commands.
+    void OpenOptions();
+    void OpenAbout();
+    void OpenHelp();
+    void Exit();
+
+    // Closes a help window the program opened.
+    void CloseHelp();
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void OnHotkey(int index);
+    void OnTrayMouseDown(TMouseButton button, int x, int y);
+    void OnTrayDoubleClick(TMouseButton button);
+    void OnSecondInstance();
+    void OnMenuCommand(UINT id);
+    void ReleaseClosedDialog();
+
+    Application& app_;
+    std::unique_ptr<GlobalHotkeys> hotkeys_;
+    std::unique_ptr<TrayIcon> tray_;
+    MenuHandle menu_;
+    handles::UniqueImageList trayImages_;
+    std::unique_ptr<Help> help_;
+    // The options dialog, from its opening until its window has gone.
+    std::unique_ptr<OptionsDialog> options_;
+    // The About box while it is shown (it lives on the stack of OpenAbout).
+    AboutBox* about_ = nullptr;
+};
+
+// Tells a running copy that the program was started again.
+void NotifyRunningInstance();
+
+// The whole program: single-instance guard, application window, main form,
+// message loop, teardown. Returns the exit code.
+int QuorelMain();

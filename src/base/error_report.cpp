@@ -1,0 +1,148 @@
+#include "base/error_report.h"
+
+#include <vector>
+
+namespace {
+
+std::wstring Convert(UINT codePage, const std::string& s) {
+    if (s.empty())
+        return {};
+    int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
+
+std::string Convert(UINT codePage, const std::wstring& s) {
+    if (s.empty())
+        return {};
+    int n = WideCharToMultiByte(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+} // namespace
+
+std::wstring Utf8ToWide(const std::string& s) {
+    return Convert(CP_UTF8, s);
+}
+std::string WideToUtf8(const std::wstring& s) {
+    return Convert(CP_UTF8, s);
+}
+std::wstring AnsiToWide(const std::string& s) {
+    return Convert(CP_ACP, s);
+}
+std::string WideToAnsi(const std::wstring& s) {
+    return Convert(CP_ACP, s);
+}
+
+EQuorelError::EQuorelError(std::wstring message)
+    : message_(std::move(message)), narrow_(WideToUtf8(message_)) {}
+
+std::wstring ExecutablePath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return {};
+        if (n < buf.size())
+            return std::wstring(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext) {
+    size_t sep = path.find_last_of(L"\\:/");
+    size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep))
+        return path + ext;
+    return path.substr(0, dot) + ext;
+}
+
+std::wstring ApplicationTitleFromPath(const std::wstring& exePath) {
+    size_t sep = exePath.find_last_of(L"\\:/");
+    std::wstring name = sep == std::wstring::npos ? exePath : exePath.substr(sep + 1);
+    size_t dot = name.find(L'.');
+    if (dot != std::wstring::npos)
+        name.resize(dot);
+    if (name.size() > 1) {
+        std::wstring rest = name.substr(1);
+        CharLowerBuffW(rest.data(), static_cast<DWORD>(rest.size()));
+        name = name.substr(0, 1) + rest;
+    }
+    return name;
+}
+
+std::wstring ApplicationTitle() {
+    return ApplicationTitleFromPath(ExecutablePath());
+}
+
+std::wstring ErrorReportText(const std::wstring& message) {
+    if (!message.empty() && message.back() > L'.')
+        return message + L".";
+    return message;
+}
+
+std::wstring ExceptionMessage(const std::exception& e) {
+    if (auto* q = dynamic_cast<const EQuorelError*>(&e))
+        return q->Message();
+    return AnsiToWide(e.what());
+}
+
+void ShowErrorMessage(const std::wstring& message) noexcept {
+    try {
+        std::wstring text = ErrorReportText(message);
+        std::wstring title = ApplicationTitle();
+        MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+}
+
+void ShowException(const std::exception& e) noexcept {
+    try {
+        ShowErrorMessage(ExceptionMessage(e));
+    } catch (...) {
+    }
+}
+
+std::wstring SystemErrorText(const wchar_t* call, const std::wstring& detail, DWORD error) {
+    const DWORD code = error;
+    std::wstring text = L"Quorel: ";
+    text += call;
+    if (!detail.empty())
+        text += L" (" + detail + L")";
+    text += L" failed: ";
+    wchar_t digits[16];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + error % 10);
+        error /= 10;
+    } while (error);
+    while (n)
+        text += digits[--n];
+    wchar_t* reason = nullptr;
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+    if (reason) {
+        std::wstring s(reason, length);
+        LocalFree(reason);
+        while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
+            s.pop_back();
+        if (!s.empty())
+            text += L" " + s;
+    }
+    return text;
+}
+
+void ReportSystemError(const wchar_t* call, const std::wstring& detail, DWORD error) noexcept {
+    try {
+        std::wstring line = SystemErrorText(call, detail, error) + L"\n";
+        OutputDebugStringW(line.c_str());
+    } catch (...) {
+    }
+    SetLastError(error);
+}

@@ -1,0 +1,50 @@
+// GlobalHotkeys: owns system-wide hotkeys. Each combination is registered
+// under a caller-chosen number with a hidden message window of the
+// component; every press arrives there as WM_HOTKEY and is raised as the
+// event OnHotKey with that number. The component keeps no list of the
+// numbers: they are the caller's business.
+#pragma once
+
+#include "base/message_window.h"
+#include "hotkey/shortcut.h"
+
+#include <windows.h>
+
+#include <functional>
+
+class GlobalHotkeys : public MessageWindow {
+  public:
+    // ownerWindow gives the owner's window that Activate brings forward
+    // (may be empty: then nothing is brought forward).
+    explicit GlobalHotkeys(std::function<HWND()> ownerWindow = {});
+    // Destroys the message window; the system drops the registrations made
+    // under it with it.
+    ~GlobalHotkeys() override;
+
+    // Registers ShortCut under number Index; true when the system accepted
+    // it. Reports nothing.
+    bool RegisterKey(int Index, TShortCut ShortCut);
+    // Removes the registration of number Index; false when the system
+    // refuses (for example when nothing is registered under it).
+    bool UnregisterKey(int Index);
+    // Raises the event for one press: nothing at all without a handler;
+    // otherwise the owner's window is brought to the foreground first when
+    // Activate is set.
+    virtual void DoHotKey(int Index);
+
+    // Handle(): the hidden message window under which the hotkeys are
+    // registered.
+
+    bool Activate = true;
+    std::function<void(GlobalHotkeys& Sender, int Index)> OnHotKey;
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    std::function<HWND()> ownerWindow_;
+};
+
+// The system's modifier flags (MOD_ALT, MOD_CONTROL, MOD_SHIFT) of a
+// shortcut value.
+UINT HotKeyModifiers(TShortCut shortCut);

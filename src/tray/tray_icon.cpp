@@ -1,0 +1,487 @@
+#include "tray/tray_icon.h"
+
+#include "base/error_report.h"
+#include "base/message_window.h"
+#include "base/names.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+static_assert(sizeof(void*) != 4 || TrayIcon::RecordSize == 88);
+
+std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TrayIcon::ShellNotify = Shell_NotifyIconA;
+
+namespace {
+
+// The icon registry: icon identifier as decimal text -> component, in the
+// order the components were made. Lookups go front to back.
+struct RegistryEntry {
+    std::string key;
+    TrayIcon* tray;
+};
+
+std::vector<RegistryEntry>& Registry() {
+    static std::vector<RegistryEntry> registry;
+    return registry;
+}
+
+TrayIcon* FindByKey(const std::string& key) {
+    for (const RegistryEntry& e : Registry()) {
+        if (e.key == key) {
+            return e.tray;
+        }
+    }
+    return nullptr;
+}
+
+// Set while a tray callback is being dispatched; callbacks that arrive then
+// (from a nested message loop) are dropped.
+bool dispatching = false;
+
+class DispatchGuard {
+  public:
+    DispatchGuard() { dispatching = true; }
+    ~DispatchGuard() { dispatching = false; }
+    DispatchGuard(const DispatchGuard&) = delete;
+    DispatchGuard& operator=(const DispatchGuard&) = delete;
+};
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(names::kTaskbarCreatedMessage);
+    return message;
+}
+
+BOOL CallShell(DWORD message, NOTIFYICONDATAA& data) {
+    if (TrayIcon::ShellNotify) {
+        return TrayIcon::ShellNotify(message, &data);
+    }
+    return Shell_NotifyIconA(message, &data);
+}
+
+// 1 for the first component; otherwise one more than the identifier of the
+// registry's last entry. When that would pass the largest identifier, the
+// smallest one that no entry holds.
+int DefaultIconID() {
+    const auto& registry = Registry();
+    if (registry.empty()) {
+        return 1;
+    }
+    const long long last = std::stoll(registry.back().key);
+    if (last < INT_MAX) {
+        return static_cast<int>(last + 1);
+    }
+    for (int id = 1;; ++id) {
+        if (!FindByKey(std::to_string(id))) {
+            return id;
+        }
+    }
+}
+
+// Processes every message waiting in this thread's queue. A quit request
+// is put back for the real message loop.
+void ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The shared receiver window of the tray receiver class. It takes the tray
+// callback message for every icon of the process and hands it to the
+// component the registry names. "TaskbarCreated" is broadcast only to
+// top-level windows, so when the receiver is a child the top-level window
+// above it is subclassed to pass that message down.
+class TrayReceiver : public MessageWindow {
+  public:
+    TrayReceiver() = default;
+    ~TrayReceiver() override { Destroy(); }
+
+    // Creates the window as a zero-size child of owner (a hidden top-level
+    // window when there is no owner window). Throws when it cannot.
+    void Create(HWND owner);
+    void Destroy();
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnWindowGone() override { Unhook(); }
+
+  private:
+    static LRESULT CALLBACK RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR refData);
+    void HandleTrayCallback(WPARAM wParam, LPARAM lParam);
+    void Unhook();
+
+    HWND root_ = nullptr; // subclassed top-level window, if any
+};
+
+constexpr UINT_PTR RootSubclassID = 0x5452; // "TR"
+
+TrayReceiver& SharedWindow() {
+    static TrayReceiver window;
+    return window;
+}
+
+void TrayReceiver::Create(HWND owner) {
+    RegisterWindowClass(names::kTrayReceiverClass);
+    const bool child = owner != nullptr;
+    HWND hwnd = CreateFor(child ? 0 : WS_EX_TOOLWINDOW, names::kTrayReceiverClass, L"",
+                          child ? WS_CHILD : WS_POPUP, owner);
+    if (!hwnd) {
+        throw EInvalidOperation(L"タスクトレイに登録できません");
+    }
+    HWND root = child ? GetAncestor(owner, GA_ROOT) : hwnd;
+    if (child && root && SetWindowSubclass(root, RootProc, RootSubclassID, 0)) {
+        root_ = root;
+    }
+    if (root) {
+        // Let the shell's message through to a program run elevated.
+        ChangeWindowMessageFilterEx(root, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    }
+}
+
+void TrayReceiver::Destroy() {
+    DestroyOwnWindow();
+    Unhook();
+}
+
+void TrayReceiver::Unhook() {
+    if (root_) {
+        if (IsWindow(root_)) {
+            RemoveWindowSubclass(root_, RootProc, RootSubclassID);
+        }
+        root_ = nullptr;
+    }
+}
+
+LRESULT CALLBACK TrayReceiver::RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR) {
+    if (msg == TaskbarCreatedMessage()) {
+        HWND receiver = SharedWindow().Handle();
+        if (receiver) {
+            SendMessageW(receiver, msg, wParam, lParam);
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, RootProc, RootSubclassID);
+        SharedWindow().root_ = nullptr;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TrayReceiver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == names::kTrayCallbackMessage) {
+        RunGuarded([&] { HandleTrayCallback(wParam, lParam); });
+        return 0;
+    }
+    if (msg == TaskbarCreatedMessage()) {
+        TrayIcon::ShellRestarted();
+        return 0;
+    }
+    return Default(msg, wParam, lParam);
+}
+
+void TrayReceiver::HandleTrayCallback(WPARAM wParam, LPARAM lParam) {
+    POINT pt{};
+    GetCursorPos(&pt);
+    TrayIcon* tray = FindByKey(std::to_string(wParam));
+    if (!tray || dispatching) {
+        return;
+    }
+    DispatchGuard guard;
+    switch (lParam) {
+    case WM_MOUSEMOVE:
+        tray->DoMouseMove(pt.x, pt.y);
+        break;
+    case WM_LBUTTONDOWN:
+        tray->DoMouseDown(mbLeft, ssLeft, pt.x, pt.y);
+        break;
+    case WM_LBUTTONUP:
+        tray->DoMouseUp(mbLeft, ssLeft, pt.x, pt.y);
+        break;
+    case WM_LBUTTONDBLCLK:
+        tray->DoDblClick(mbLeft);
+        break;
+    case WM_RBUTTONDOWN:
+        tray->DoMouseDown(mbRight, ssRight, pt.x, pt.y);
+        break;
+    case WM_RBUTTONUP:
+        tray->DoMouseUp(mbRight, ssRight, pt.x, pt.y);
+        break;
+    case WM_RBUTTONDBLCLK:
+        tray->DoDblClick(mbRight);
+        break;
+    case WM_MBUTTONDOWN:
+        tray->DoMouseDown(mbMiddle, ssMiddle, pt.x, pt.y);
+        break;
+    case WM_MBUTTONUP:
+        tray->DoMouseUp(mbMiddle, ssMiddle, pt.x, pt.y);
+        break;
+    default: // WM_MBUTTONDBLCLK and anything else
+        break;
+    }
+}
+
+// The receiver window, made now when there is none yet (or the one there
+// was went with its owner).
+HWND EnsureNotifyWindow(HWND owner) {
+    TrayReceiver& window = SharedWindow();
+    if (!window.Handle() || !IsWindow(window.Handle())) {
+        window.Destroy();
+        window.Create(owner && IsWindow(owner) ? owner : nullptr);
+    }
+    return window.Handle();
+}
+
+} // namespace
+
+std::string CutTipText(const std::string& text, std::size_t maxBytes, UINT codePage) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const auto b = static_cast<BYTE>(text[end]);
+        const bool lead = codePage == CP_ACP ? IsDBCSLeadByte(b) : IsDBCSLeadByteEx(codePage, b);
+        const std::size_t width = lead ? 2 : 1;
+        if (end + width > maxBytes) {
+            break;
+        }
+        end += width;
+    }
+    return text.substr(0, end < text.size() ? end : text.size());
+}
+
+TrayIcon::TrayIcon(HWND owner)
+    : TrayIcon(owner ? std::function<HWND()>([owner] { return owner; }) : std::function<HWND()>()) {
+}
+
+TrayIcon::TrayIcon(std::function<HWND()> owner) : owner_(std::move(owner)) {
+    iconID_ = DefaultIconID();
+    Registry().push_back({std::to_string(iconID_), this});
+}
+
+TrayIcon::~TrayIcon() {
+    try {
+        RemoveIcon();
+    } catch (...) {
+        // A failing delete is ignored, as in RemoveIcon itself.
+        inTray_ = registered_ = false;
+    }
+    auto& registry = Registry();
+    for (auto it = registry.begin(); it != registry.end(); ++it) {
+        if (it->tray == this) {
+            registry.erase(it);
+            break;
+        }
+    }
+    icon_.reset();
+    if (registry.empty()) {
+        SharedWindow().Destroy();
+    }
+}
+
+HWND TrayIcon::OwnerWindow() const {
+    HWND owner = owner_ ? owner_() : nullptr;
+    return owner && IsWindow(owner) ? owner : nullptr;
+}
+
+void TrayIcon::SetTipString(const std::string& text) {
+    if (text == tip_) {
+        return;
+    }
+    tip_ = text;
+    RefreshIcon();
+}
+
+void TrayIcon::SetIcon(HICON icon) {
+    if (icon && icon == icon_.get()) {
+        return;
+    }
+    if (!icon) {
+        icon_.reset();
+        RemoveIcon();
+        return;
+    }
+    handles::UniqueIcon copy(CopyIcon(icon));
+    if (!copy) {
+        throw EQuorelError(L"TrayIcon::SetIcon: not an icon handle");
+    }
+    icon_ = std::move(copy);
+    RefreshIcon();
+}
+
+void TrayIcon::SetIconID(int id) {
+    if (id < 1) {
+        throw EInvalidOperation(L"0以下は指定できません");
+    }
+    if (id == iconID_) {
+        return;
+    }
+    auto& registry = Registry();
+    auto own = registry.begin();
+    while (own != registry.end() && own->tray != this) {
+        ++own;
+    }
+    std::string key = std::to_string(id);
+    if (FindByKey(key)) {
+        throw EInvalidOperation(L"同じアイコン識別子が有ります");
+    }
+    if (registered_) {
+        RemoveIcon();
+        registered_ = true;
+    }
+    iconID_ = id;
+    if (own != registry.end()) {
+        own->key = std::move(key);
+    }
+    RefreshIcon();
+}
+
+void TrayIcon::SetRegistered(bool registered) {
+    if (registered == registered_) {
+        return;
+    }
+    if (registered) {
+        if (!icon_) {
+            throw EInvalidOperation(L"アイコンが指定されていません");
+        }
+        registered_ = true;
+        RefreshIcon();
+    } else {
+        RemoveIcon();
+    }
+}
+
+void TrayIcon::SetPopupMenuL(HMENU menu) {
+    popupL_ = menu;
+}
+
+void TrayIcon::SetPopupMenuR(HMENU menu) {
+    popupR_ = menu;
+}
+
+void TrayIcon::MenuDestroyed(HMENU menu) {
+    if (!menu) {
+        return;
+    }
+    if (popupL_ == menu) {
+        popupL_ = nullptr;
+    }
+    if (popupR_ == menu) {
+        popupR_ = nullptr;
+    }
+}
+
+void TrayIcon::RemoveIcon() {
+    const bool held = inTray_;
+    inTray_ = false;
+    registered_ = false;
+    if (held) {
+        CallShell(NIM_DELETE, nid_);
+    }
+}
+
+void TrayIcon::RefreshIcon() {
+    if (!registered_) {
+        return;
+    }
+    HWND receiver = EnsureNotifyWindow(OwnerWindow());
+    if (inTray_ && nid_.hWnd != receiver) {
+        // The receiver the shell knows is gone: take the entry away and add
+        // it again for the new one.
+        CallShell(NIM_DELETE, nid_);
+        inTray_ = false;
+    }
+    if (!inTray_) {
+        nid_.cbSize = RecordSize;
+        nid_.hWnd = receiver;
+        nid_.uCallbackMessage = names::kTrayCallbackMessage;
+    }
+    nid_.uID = static_cast<UINT>(iconID_);
+    nid_.uFlags = tip_.empty() ? (NIF_MESSAGE | NIF_ICON) : (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    nid_.hIcon = icon_.get();
+    const std::string tip = CutTipText(tip_, 63);
+    std::memset(nid_.szTip, 0, 64);
+    std::memcpy(nid_.szTip, tip.data(), tip.size());
+    if (!CallShell(inTray_ ? NIM_MODIFY : NIM_ADD, nid_)) {
+        ReportSystemError(inTray_ ? L"Shell_NotifyIcon(NIM_MODIFY)" : L"Shell_NotifyIcon(NIM_ADD)");
+        throw EInvalidOperation(L"タスクトレイに登録できません");
+    }
+    inTray_ = true;
+}
+
+void TrayIcon::DoDblClick(TMouseButton button) {
+    if (OnDblClick) {
+        OnDblClick(*this, button);
+    }
+}
+
+void TrayIcon::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    HWND owner = OwnerWindow();
+    if (owner) {
+        SetForegroundWindow(owner);
+        ProcessMessages();
+    }
+    if (OnMouseDown) {
+        OnMouseDown(*this, button, shift, x, y);
+    }
+    if (button == mbLeft && popupL_) {
+        OpenMenu(popupL_, owner, x, y);
+    }
+    if (button == mbRight && popupR_) {
+        OpenMenu(popupR_, owner, x, y);
+    }
+}
+
+void TrayIcon::DoMouseMove(int x, int y) {
+    if (OnMouseMove) {
+        OnMouseMove(*this, 0, x, y);
+    }
+}
+
+void TrayIcon::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) {
+        OnMouseUp(*this, button, shift, x, y);
+    }
+}
+
+void TrayIcon::OpenMenu(HMENU menu, HWND owner, int x, int y) {
+    HWND window = owner ? owner : SharedWindow().Handle();
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, window, nullptr);
+    // Lets the menu close properly when the user clicks elsewhere next time.
+    if (window) {
+        PostMessageW(window, WM_NULL, 0, 0);
+    }
+}
+
+HWND TrayIcon::NotifyWindow() {
+    return SharedWindow().Handle();
+}
+
+TrayIcon* TrayIcon::Find(int id) {
+    return FindByKey(std::to_string(id));
+}
+
+void TrayIcon::ShellRestarted() {
+    // Work on a copy: components may come and go while an error is shown.
+    std::vector<TrayIcon*> trays;
+    for (const RegistryEntry& e : Registry()) {
+        trays.push_back(e.tray);
+    }
+    for (TrayIcon* tray : trays) {
+        bool alive = false;
+        for (const RegistryEntry& e : Registry()) {
+            alive = alive || e.tray == tray;
+        }
+        if (!alive || !tray->registered_) {
+            continue;
+        }
+        tray->inTray_ = false; // the new shell holds no entry
+        RunGuarded([tray] { tray->RefreshIcon(); });
+    }
+}

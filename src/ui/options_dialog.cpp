@@ -1,0 +1,686 @@
+#include "ui/options_dialog.h"
+
+#include "base/error_report.h"
+#include "base/names.h"
+#include "settings/settings.h"
+#include "ui/dpi.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include <iterator>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 371;
+constexpr int kClientHeight = 310;
+constexpr UINT kReleaseMessage = WM_APP + 1; // the posted release
+
+const wchar_t* const kPageCaptions[kOptionPageCount] = {L"全般",        L"移動",   L"サイズ変更1",
+                                                        L"サイズ変更2", L"マウス", L"その他"};
+
+// The layout of the pages, in 96-dpi pixels relative to the page. Items
+// are created in this order, which is also the tab order.
+enum class Kind { Group, Label, Hotkey, Number, Combo, Check, Button };
+struct Item {
+    int page;
+    Kind kind;
+    int id; // for a Hotkey: the command number
+    const wchar_t* text;
+    int x, y, w, h; // a label is centred vertically in y..y+h; its size follows its text
+};
+
+constexpr int kRowH = 20;     // key-capture controls and number fields
+constexpr int kLabelX = 16;   // labels in a group
+constexpr int kWideX = 176;   // controls after long labels (pages 0, 4)
+constexpr int kNarrowX = 104; // controls after short labels (pages 1, 2, 3, 5)
+// Key-capture controls end at the same place on every page, wide enough
+// for "Ctrl + Shift + Alt + Right" after the long labels.
+constexpr int kKeyRight = 334;
+constexpr int kNumberW = 56;
+
+std::vector<Item> BuildLayout() {
+    std::vector<Item> items;
+    int label = idLabelBase;
+    auto group = [&](int page, int n, const wchar_t* text, int y, int h) {
+        items.push_back({page, Kind::Group, idGroupBase + n, text, 8, y, 337, h});
+    };
+    auto keyRow = [&](int page, int number, const wchar_t* text, int x, int y) {
+        items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
+        items.push_back({page, Kind::Hotkey, number, nullptr, x, y, kKeyRight - x, kRowH});
+    };
+    auto numberRow = [&](int page, int id, const wchar_t* text, int x, int y) {
+        items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
+        items.push_back({page, Kind::Number, id, nullptr, x, y, kNumberW, kRowH});
+    };
+    auto arrowRows = [&](int page, int first, int defaultBtn, int clearBtn) {
+        keyRow(page, first, L"上(↑) :", kNarrowX, 28);
+        keyRow(page, first + 1, L"下(↓) :", kNarrowX, 56);
+        keyRow(page, first + 2, L"左(←) :", kNarrowX, 84);
+        keyRow(page, first + 3, L"右(→) :", kNarrowX, 112);
+        items.push_back({page, Kind::Button, defaultBtn, L"デフォルト", kNarrowX, 144, 76, 21});
+        items.push_back({page, Kind::Button, clearBtn, L"クリア", kNarrowX + 82, 144, 76, 21});
+    };
+
+    group(0, 0, L"ウィンドウの操作", 6, 221);
+    keyRow(0, hkMaxRestore, L"最大化、元のサイズに戻す :", kWideX, 28);
+    keyRow(0, hkMinimize, L"最小化 :", kWideX, 56);
+    keyRow(0, hkClose, L"閉じる :", kWideX, 84);
+    keyRow(0, hkAllRestore, L"すべて元のサイズに戻す :", kWideX, 124);
+    keyRow(0, hkAllMin, L"すべて最小化 :", kWideX, 152);
+    keyRow(0, hkScreenSaver, L"スクリーンセーバー :", kWideX, 192);
+
+    group(1, 1, L"ウィンドウの移動", 6, 212);
+    arrowRows(1, hkMoveUp, idMoveDefaults, idMoveClear);
+    numberRow(1, idMoveP, L"間隔 :", kNarrowX, 182);
+
+    group(2, 2, L"ウィンドウ右下の操作", 6, 212);
+    arrowRows(2, hkRBSizeUp, idSizeBottomRightDefaults, idSizeBottomRightClear);
+    numberRow(2, idSizeP, L"間隔 :", kNarrowX, 182);
+    items.push_back(
+        {2, Kind::Label, label++, L"(サイズ変更1, 2共通)", kNarrowX + kNumberW + 8, 182, 0, kRowH});
+
+    group(3, 3, L"ウィンドウ左上の操作", 6, 174);
+    arrowRows(3, hkTLSizeUp, idSizeTopLeftDefaults, idSizeTopLeftClear);
+
+    group(4, 4, L"マウスカーソルの移動", 6, 142);
+    keyRow(4, hkMouseMove, L"デスクトップの隅へ移動 :", kWideX, 28);
+    items.push_back({4, Kind::Label, label++, L"移動する位置 :", kLabelX, 56, 0, kRowH});
+    items.push_back({4, Kind::Combo, idMouseMovePos, nullptr, kWideX, 56, 100, 120});
+    numberRow(4, idMouseOffset, L"隅からの距離 :", kWideX, 84);
+    items.push_back({4, Kind::Check, idStartMouseMove, L"起動時に隅へ移動", kLabelX, 118, 300, 16});
+
+    group(5, 5, L"ポップアップメニュー", 6, 56);
+    keyRow(5, hkPopupMenu, L"ホットキー :", kNarrowX, 28);
+    group(5, 6, L"トレイアイコン", 70, 48);
+    items.push_back({5, Kind::Check, idNoTrayIcon, L"タスクトレイのアイコンを表示しない", kLabelX,
+                     94, 300, 16});
+    return items;
+}
+
+const std::vector<Item>& Layout96() {
+    static const std::vector<Item> items = BuildLayout();
+    return items;
+}
+
+int ItemControlId(const Item& item) {
+    return item.kind == Kind::Hotkey ? HotkeyControlId(item.id) : item.id;
+}
+
+// The spin control of a number field, and its range.
+struct NumberField {
+    int edit, upDown;
+    short min, max, initial;
+    std::int32_t AppSettings::*field;
+};
+constexpr NumberField kNumberFields[] = {
+    {idMoveP, idMoveP_UpDown, 1, 50, 1, &AppSettings::MoveP},
+    {idSizeP, idSizeP_UpDown, 1, 50, 1, &AppSettings::SizeP},
+    {idMouseOffset, idMouseOffset_UpDown, 0, 100, 0, &AppSettings::MouseOffset},
+};
+
+const NumberField* FindNumberField(int editId) {
+    for (const auto& f : kNumberFields)
+        if (f.edit == editId)
+            return &f;
+    return nullptr;
+}
+
+const wchar_t* const kCorners[] = {L"左上", L"右上", L"左下", L"右下"};
+
+void SetFontDeep(HWND root, HFONT font) {
+    for (HWND c = GetWindow(root, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetFontDeep(c, font);
+    }
+}
+
+bool IsPageIndex(int index) {
+    return index >= 0 && index < kOptionPageCount;
+}
+
+} // namespace
+
+bool IsExtendedKey(unsigned vk) {
+    switch (vk) {
+    case VK_CANCEL:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_SNAPSHOT:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_DIVIDE:
+    case VK_NUMLOCK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+WPARAM ShortCutToHotkeyControl(TShortCut value) {
+    WPARAM key = (value & 0x1FFF) & 0xFF;
+    WPARAM flags = 0;
+    // The control names a key by its scan code: without the extended flag
+    // the arrow keys would read as the keypad's ("Num 8" for Up).
+    if (IsExtendedKey(static_cast<unsigned>(key)))
+        flags |= HOTKEYF_EXT;
+    if (value & scShift)
+        flags |= HOTKEYF_SHIFT;
+    if (value & scCtrl)
+        flags |= HOTKEYF_CONTROL;
+    if (value & scAlt)
+        flags |= HOTKEYF_ALT;
+    return key + 256 * flags;
+}
+
+TShortCut HotkeyControlToShortCut(LRESULT value) {
+    unsigned vk = static_cast<unsigned>(value) & 0xFF;
+    unsigned flags = (static_cast<unsigned>(value) >> 8) & 0xFF;
+    unsigned result = vk;
+    if (flags & HOTKEYF_SHIFT)
+        result += scShift;
+    if (flags & HOTKEYF_CONTROL)
+        result += scCtrl;
+    if (flags & HOTKEYF_ALT)
+        result += scAlt;
+    return static_cast<TShortCut>(result);
+}
+
+short UpDownPositionOf(std::int32_t stored) {
+    return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(stored)));
+}
+
+std::int32_t StoredValueOfUpDown(LRESULT position) {
+    return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uintptr_t>(position)));
+}
+
+int CornerItemOf(std::int32_t stored) {
+    return stored >= 0 && stored <= 3 ? stored : -1;
+}
+
+unsigned long HelpContextOfPage(int page) {
+    static const unsigned long contexts[kOptionPageCount] = {14, 15, 16, 17, 23, 18};
+    return IsPageIndex(page) ? contexts[page] : 0;
+}
+
+HWND OptionsDialogControl(HWND dialog, int id) {
+    return ui::FindDescendant(dialog, id);
+}
+
+// --- the dialog ------------------------------------------------------------
+
+OptionsDialog::OptionsDialog(HWND owner) : owner_(owner) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES |
+                                             ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    ui::RegisterDialogClass(names::kOptionsDialogClass);
+    auto tmpl =
+        ui::EmptyDialogTemplate(kStyle, kExStyle, names::kOptionsDialogClass, L"オプション");
+    HWND h = CreateModeless(tmpl, owner);
+    if (!h)
+        throw EQuorelError(L"オプションダイアログを作成できません");
+    // Ctrl+Tab and Ctrl+Shift+Tab reach the dialog through the dialog
+    // manager's message filter (IsDialogMessage calls it first).
+    hook_.reset(SetWindowsHookExW(WH_MSGFILTER, &OptionsDialog::MsgFilterProc, nullptr,
+                                  GetCurrentThreadId()));
+}
+
+OptionsDialog::~OptionsDialog() {
+    NotifyClosed();
+}
+
+void OptionsDialog::OnWindowGone() {
+    NotifyClosed();
+    hook_.reset();
+    if (OnReleased)
+        OnReleased();
+}
+
+void OptionsDialog::NotifyClosed() {
+    if (closedNotified_)
+        return;
+    closedNotified_ = true;
+    if (OnClosed)
+        OnClosed(hwnd_);
+}
+
+OptionsDialog* OptionsDialog::FromHandle(HWND hwnd) {
+    wchar_t cls[32] = {};
+    if (!hwnd || !GetClassNameW(hwnd, cls, 32) || wcscmp(cls, names::kOptionsDialogClass) != 0)
+        return nullptr;
+    return static_cast<OptionsDialog*>(FromWindow(hwnd));
+}
+
+HWND OptionsDialog::Page(int index) const {
+    return GetDlgItem(hwnd_, idPage0 + index);
+}
+
+HWND OptionsDialog::Control(int id) const {
+    return OptionsDialogControl(hwnd_, id);
+}
+
+void OptionsDialog::CreateControls() {
+    // The pages come first: above the tab control in the z-order, so that
+    // it never paints over them.
+    auto pageTmpl =
+        ui::EmptyDialogTemplate(WS_CHILD | DS_CONTROL, WS_EX_CONTROLPARENT, nullptr, L"");
+    for (int i = 0; i < kOptionPageCount; ++i) {
+        HWND page = CreateDialogIndirectParamW(
+            GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(pageTmpl.data()), hwnd_,
+            &OptionsDialog::PageProc, reinterpret_cast<LPARAM>(this));
+        SetWindowLongPtrW(page, GWLP_ID, idPage0 + i);
+        ui::DisableSystemDialogScaling(page);
+        ui::EnableTabPageTexture(page);
+    }
+    for (const Item& it : Layout96()) {
+        HWND page = Page(it.page);
+        switch (it.kind) {
+        case Kind::Group:
+            ui::CreateChild(page, L"BUTTON", it.text, WS_VISIBLE | BS_GROUPBOX, 0, it.id);
+            break;
+        case Kind::Label:
+            ui::CreateChild(page, L"STATIC", it.text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, it.id);
+            break;
+        case Kind::Hotkey: {
+            HWND hk =
+                ui::CreateChild(page, HOTKEY_CLASSW, nullptr, WS_VISIBLE | WS_TABSTOP | WS_GROUP,
+                                WS_EX_CLIENTEDGE, HotkeyControlId(it.id));
+            // A key without modifiers is valid as typed (F12 alone).
+            SendMessageW(hk, HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(0, 0));
+            SendMessageW(hk, HKM_SETHOTKEY, 0, 0);
+            break;
+        }
+        case Kind::Number: {
+            const NumberField* f = FindNumberField(it.id);
+            HWND edit =
+                ui::CreateChild(page, L"EDIT", nullptr,
+                                WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_LEFT | ES_AUTOHSCROLL,
+                                WS_EX_CLIENTEDGE, it.id);
+            HWND ud = ui::CreateChild(page, UPDOWN_CLASSW, nullptr,
+                                      WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS,
+                                      0, f->upDown);
+            SendMessageW(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+            SendMessageW(ud, UDM_SETRANGE, 0, MAKELPARAM(f->max, f->min));
+            SendMessageW(ud, UDM_SETPOS, 0, MAKELPARAM(f->initial, 0));
+            break;
+        }
+        case Kind::Combo: {
+            HWND cb = ui::CreateChild(
+                page, WC_COMBOBOXW, nullptr,
+                WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, it.id);
+            for (const wchar_t* corner : kCorners)
+                SendMessageW(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(corner));
+            break;
+        }
+        case Kind::Check:
+            ui::CreateChild(page, L"BUTTON", it.text,
+                            WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 0, it.id);
+            break;
+        case Kind::Button:
+            ui::CreateChild(page, L"BUTTON", it.text,
+                            WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, it.id);
+            break;
+        }
+    }
+
+    HWND tab = ui::CreateChild(hwnd_, WC_TABCONTROLW, nullptr,
+                               WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_CLIPSIBLINGS, 0, idPageTabs);
+    for (int i = 0; i < kOptionPageCount; ++i) {
+        TCITEMW ti{};
+        ti.mask = TCIF_TEXT;
+        ti.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
+        SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&ti));
+    }
+    ui::CreateChild(hwnd_, L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+                    0, idOKBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", L"キャンセル",
+                    WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, idCancelBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", L"ヘルプ", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
+                    0, idHelpBtn);
+    ShowPage(0, false);
+}
+
+void OptionsDialog::Layout(UINT dpi) {
+    dpi_ = dpi;
+    auto S = [dpi](int v) { return dpi::Scale(v, dpi); };
+    constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetFontDeep(hwnd_, font_.get());
+
+    // The frame: client area 371 x 310, the tab control inset 5 pixels
+    // above a strip of 28 pixels with the three buttons at its right.
+    SIZE outer = dpi::WindowSizeForClient(S(kClientWidth), S(kClientHeight), kStyle, kExStyle, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, flags | SWP_NOMOVE);
+    HWND tab = GetDlgItem(hwnd_, idPageTabs);
+    // Narrow padding keeps the six tabs on one row without scroll arrows.
+    SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(S(4), S(3)));
+    SetWindowPos(tab, nullptr, S(5), S(5), S(kClientWidth - 10), S(kClientHeight - 28 - 10), flags);
+    const int buttonTop = kClientHeight - 5 - 21;
+    SetWindowPos(GetDlgItem(hwnd_, idOKBtn), nullptr, S(90), S(buttonTop), S(88), S(21), flags);
+    SetWindowPos(GetDlgItem(hwnd_, idCancelBtn), nullptr, S(184), S(buttonTop), S(88), S(21),
+                 flags);
+    SetWindowPos(GetDlgItem(hwnd_, idHelpBtn), nullptr, S(278), S(buttonTop), S(88), S(21), flags);
+
+    // The pages cover the tab control's display area.
+    RECT area;
+    GetClientRect(tab, &area);
+    SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(tab, hwnd_, reinterpret_cast<POINT*>(&area), 2);
+    for (int i = 0; i < kOptionPageCount; ++i)
+        SetWindowPos(Page(i), nullptr, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, flags);
+
+    for (const Item& it : Layout96()) {
+        HWND page = Page(it.page);
+        HWND c = GetDlgItem(page, ItemControlId(it));
+        if (it.kind == Kind::Label) {
+            SIZE text = ui::TextExtent(c, font_.get(), ui::GetText(c));
+            int top = S(it.y) + (S(it.h) - text.cy) / 2;
+            SetWindowPos(c, nullptr, S(it.x), top, text.cx, text.cy, flags);
+            continue;
+        }
+        SetWindowPos(c, nullptr, S(it.x), S(it.y), S(it.w), S(it.h), flags);
+        if (it.kind == Kind::Number) {
+            // The spin control takes the right end of the field's width
+            // again (it narrows its buddy), at this DPI's width.
+            const NumberField* f = FindNumberField(it.id);
+            HWND ud = GetDlgItem(page, f->upDown);
+            SendMessageW(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c), 0);
+            RECT e, u;
+            GetWindowRect(c, &e);
+            GetWindowRect(ud, &u);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&e), 2);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&u), 2);
+            int grow = S(16) - (u.right - u.left);
+            if (grow > 0) {
+                SetWindowPos(c, nullptr, e.left, e.top, e.right - e.left - grow, e.bottom - e.top,
+                             flags);
+                SetWindowPos(ud, nullptr, u.left - grow, u.top, u.right - u.left + grow,
+                             u.bottom - u.top, flags);
+            }
+        }
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+int OptionsDialog::ActivePage() const {
+    return static_cast<int>(SendMessageW(GetDlgItem(hwnd_, idPageTabs), TCM_GETCURSEL, 0, 0));
+}
+
+void OptionsDialog::SetActivePage(int index) {
+    if (!IsPageIndex(index))
+        return;
+    SendMessageW(GetDlgItem(hwnd_, idPageTabs), TCM_SETCURSEL, index, 0);
+    ShowPage(index, false);
+}
+
+void OptionsDialog::ShowPage(int index, bool focusIntoPage) {
+    if (!IsPageIndex(index))
+        return;
+    HWND focus = GetFocus();
+    bool focusWasOnPage = false;
+    for (int i = 0; i < kOptionPageCount; ++i)
+        if (i != index && focus && IsChild(Page(i), focus))
+            focusWasOnPage = true;
+    HWND page = Page(index);
+    SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(page, SW_SHOW);
+    for (int i = 0; i < kOptionPageCount; ++i)
+        if (i != index)
+            ShowWindow(Page(i), SW_HIDE);
+    // A hidden page must not keep the focus.
+    if (focusIntoPage || focusWasOnPage) {
+        if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE))
+            SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
+}
+
+void OptionsDialog::SetHotkey(int number, TShortCut value) {
+    SendMessageW(Control(HotkeyControlId(number)), HKM_SETHOTKEY, ShortCutToHotkeyControl(value),
+                 0);
+}
+
+TShortCut OptionsDialog::GetHotkey(int number) const {
+    return HotkeyControlToShortCut(
+        SendMessageW(Control(HotkeyControlId(number)), HKM_GETHOTKEY, 0, 0));
+}
+
+void OptionsDialog::FillFromSettings() {
+    for (const HotkeyEntry& e : HotkeyTable())
+        SetHotkey(e.Number, ParseShortCut(Settings.*e.Field));
+    for (const NumberField& f : kNumberFields)
+        SendMessageW(Control(f.upDown), UDM_SETPOS, 0,
+                     MAKELPARAM(static_cast<WORD>(UpDownPositionOf(Settings.*f.field)), 0));
+    SendMessageW(Control(idMouseMovePos), CB_SETCURSEL,
+                 static_cast<WPARAM>(CornerItemOf(Settings.MouseMovePos)), 0);
+    SendMessageW(Control(idStartMouseMove), BM_SETCHECK,
+                 Settings.StartMouseMove ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(idNoTrayIcon), BM_SETCHECK,
+                 Settings.NoTrayIcon ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void OptionsDialog::CopyToSettings() {
+    for (const HotkeyEntry& e : HotkeyTable())
+        Settings.*e.Field = FormatShortCut(GetHotkey(e.Number));
+    for (const NumberField& f : kNumberFields)
+        Settings.*f.field = StoredValueOfUpDown(SendMessageW(Control(f.upDown), UDM_GETPOS, 0, 0));
+    LRESULT item = SendMessageW(Control(idMouseMovePos), CB_GETCURSEL, 0, 0);
+    Settings.MouseMovePos = item == CB_ERR ? -1 : static_cast<std::int32_t>(item);
+    Settings.StartMouseMove =
+        SendMessageW(Control(idStartMouseMove), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    Settings.NoTrayIcon = SendMessageW(Control(idNoTrayIcon), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void OptionsDialog::Show() {
+    if (!hwnd_)
+        return;
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        RECT rc;
+        GetWindowRect(hwnd_, &rc);
+        SIZE size{rc.right - rc.left, rc.bottom - rc.top};
+        POINT pos = dpi::ScreenCentre(size);
+        SetWindowPos(hwnd_, nullptr, pos.x, pos.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Shown even when FormShow fails, so that it can be closed again
+        // (which registers the hotkeys anew).
+        RunGuarded([this] { FormShow(); });
+        ShowWindow(hwnd_, SW_SHOW);
+        if (OnModeless)
+            OnModeless(hwnd_);
+        SendMessageW(hwnd_, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(Control(HotkeyControlId(hkMaxRestore))), TRUE);
+    } else {
+        ShowWindow(hwnd_, SW_SHOW);
+    }
+    SetForegroundWindow(hwnd_);
+}
+
+void OptionsDialog::FormShow() {
+    accepted_ = false;
+    SetActivePage(0); // the focus goes to MaxRestoreKey once the window is visible
+    // Every combination must reach the key-capture controls while the
+    // dialog is open.
+    if (UnregisterHotKeys)
+        UnregisterHotKeys();
+    FillFromSettings();
+}
+
+void OptionsDialog::FormClose() {
+    if (closing_)
+        return;
+    closing_ = true;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (accepted_)
+        RunGuarded([this] { CopyToSettings(); });
+    // A tray icon that cannot be set up is reported, and the close goes
+    // on: the hotkeys are registered again and the dialog goes, or the
+    // program would be left without hotkeys, menu and dialog.
+    if (UpdateTray)
+        RunGuarded([this] { UpdateTray(); });
+    if (RegisterHotKeys)
+        RunGuarded([this] { RegisterHotKeys(); });
+    PostMessageW(hwnd_, kReleaseMessage, 0, 0);
+    NotifyClosed();
+}
+
+void OptionsDialog::OnOk() {
+    accepted_ = true;
+    FormClose();
+}
+
+void OptionsDialog::OnCancel() {
+    FormClose();
+}
+
+void OptionsDialog::OnHelp() {
+    unsigned long context = HelpContextOfPage(ActivePage());
+    if (context && HelpRequest)
+        HelpRequest(HELP_CONTEXT, context);
+}
+
+void OptionsDialog::ResetPageHotkeys(int firstNumber, bool toDefaults, const wchar_t* question) {
+    if (MessageBoxW(hwnd_, question, L"Quorel", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return;
+    for (int n = firstNumber; n < firstNumber + 4; ++n) {
+        const HotkeyEntry* e = FindHotkey(n);
+        SetHotkey(n, toDefaults && e ? ParseShortCut(e->DefaultText) : 0);
+    }
+}
+
+void OptionsDialog::ResetMovePageToDefaults() {
+    ResetPageHotkeys(hkMoveUp, true, L"[移動]のホットキーをデフォルトに戻します。");
+}
+void OptionsDialog::ResetSizeBottomRightPageToDefaults() {
+    ResetPageHotkeys(hkRBSizeUp, true, L"[サイズ変更1]のホットキーをデフォルトに戻します。");
+}
+void OptionsDialog::ResetSizeTopLeftPageToDefaults() {
+    ResetPageHotkeys(hkTLSizeUp, true, L"[サイズ変更2]のホットキーをデフォルトに戻します。");
+}
+void OptionsDialog::ClearMovePage() {
+    ResetPageHotkeys(hkMoveUp, false, L"[移動]のホットキーをクリアします。");
+}
+void OptionsDialog::ClearSizeBottomRightPage() {
+    ResetPageHotkeys(hkRBSizeUp, false, L"[サイズ変更1]のホットキーをクリアします。");
+}
+void OptionsDialog::ClearSizeTopLeftPage() {
+    ResetPageHotkeys(hkTLSizeUp, false, L"[サイズ変更2]のホットキーをクリアします。");
+}
+
+bool OptionsDialog::Command(int id, int code) {
+    if (code != BN_CLICKED)
+        return false;
+    switch (id) {
+    case idOKBtn:
+        OnOk();
+        return true;
+    case idCancelBtn: // also Esc
+        OnCancel();
+        return true;
+    case idHelpBtn:
+        OnHelp();
+        return true;
+    case idMoveDefaults:
+        ResetMovePageToDefaults();
+        return true;
+    case idSizeBottomRightDefaults:
+        ResetSizeBottomRightPageToDefaults();
+        return true;
+    case idSizeTopLeftDefaults:
+        ResetSizeTopLeftPageToDefaults();
+        return true;
+    case idMoveClear:
+        ClearMovePage();
+        return true;
+    case idSizeBottomRightClear:
+        ClearSizeBottomRightPage();
+        return true;
+    case idSizeTopLeftClear:
+        ClearSizeTopLeftPage();
+        return true;
+    default:
+        return false;
+    }
+}
+
+INT_PTR CALLBACK OptionsDialog::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, lp);
+        return FALSE;
+    }
+    auto* self = reinterpret_cast<OptionsDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!self || msg != WM_COMMAND)
+        return FALSE;
+    // The pages' buttons are the dialog's.
+    bool handled = false;
+    RunGuarded([&] { handled = self->Command(LOWORD(wp), HIWORD(wp)); });
+    return handled;
+}
+
+LRESULT CALLBACK OptionsDialog::MsgFilterProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == MSGF_DIALOGBOX) {
+        const MSG* m = reinterpret_cast<const MSG*>(lp);
+        if (m->message == WM_KEYDOWN && m->wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+            if (OptionsDialog* self = FromHandle(GetAncestor(m->hwnd, GA_ROOT))) {
+                int step = GetKeyState(VK_SHIFT) < 0 ? kOptionPageCount - 1 : 1;
+                int next = (self->ActivePage() + step) % kOptionPageCount;
+                SendMessageW(GetDlgItem(self->hwnd_, idPageTabs), TCM_SETCURSEL, next, 0);
+                self->ShowPage(next, false);
+                return 1;
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+INT_PTR OptionsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        ui::DisableSystemDialogScaling(hwnd_);
+        CreateControls();
+        // Centred on the primary screen when shown, so laid out for it.
+        Layout(dpi::ForMonitor(dpi::PrimaryMonitor()));
+        return FALSE;
+    case WM_COMMAND:
+        return Command(LOWORD(wp), HIWORD(wp));
+    case WM_NOTIFY: {
+        const NMHDR* n = reinterpret_cast<const NMHDR*>(lp);
+        if (n->idFrom == idPageTabs && n->code == TCN_SELCHANGE) {
+            ShowPage(ActivePage(), false);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_CLOSE: // the close box, Alt+F4
+        OnCancel();
+        return TRUE;
+    case kReleaseMessage:
+        DestroyDialog();
+        return TRUE;
+    case WM_DPICHANGED: {
+        Layout(HIWORD(wp));
+        dpi::MoveToSuggestedRect(hwnd_, lp);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        NotifyClosed();
+        hook_.reset();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,156 @@
+// OptionsDialog: the six-page options dialog that edits every field of the
+// Settings. Modeless; its opener owns the object and frees it once the
+// window has gone (OnReleased). While it is open none of the program's global
+// hotkeys is registered, so every combination reaches its key-capture
+// controls; closing it, by whatever means, applies the tray-icon switch and
+// registers the hotkeys again. Only OK copies the controls into Settings.
+#pragma once
+
+#include "base/handles.h"
+#include "hotkey/shortcut.h"
+#include "ui/dialog_util.h"
+#include "ui/dialog_window.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Control identifiers. The page controls are children of their page
+// windows (idPage0 + index, children of the dialog): find them with
+// OptionsDialogControl() or any search of the window tree by control id.
+enum OptionsDialogControlId : int {
+    idOKBtn = IDOK,
+    idCancelBtn = IDCANCEL,
+    idHelpBtn = IDHELP,
+    idPageTabs = 100,
+    idPage0 = 110, // 110..115: the six pages in page-index order
+    // 200 + hotkey command number (1..20): the twenty key-capture controls
+    idHotkeyBase = 200,
+    idMoveP = 301,
+    idMoveP_UpDown = 302,
+    idSizeP = 303,
+    idSizeP_UpDown = 304,
+    idMouseMovePos = 305,
+    idMouseOffset = 306,
+    idMouseOffset_UpDown = 307,
+    idStartMouseMove = 308,
+    idNoTrayIcon = 309,
+    idMoveDefaults = 401, // "デフォルト" of pages 1, 2, 3
+    idSizeBottomRightDefaults = 402,
+    idSizeTopLeftDefaults = 403,
+    idMoveClear = 404, // "クリア" of pages 1, 2, 3
+    idSizeBottomRightClear = 405,
+    idSizeTopLeftClear = 406,
+    idGroupBase = 500, // group boxes
+    idLabelBase = 600, // labels
+};
+constexpr int HotkeyControlId(int number) {
+    return idHotkeyBase + number;
+}
+constexpr int kOptionPageCount = 6;
+
+// Value conversions of the key-capture controls ("msctls_hotkey32"):
+// HKM_SETHOTKEY's wParam for a shortcut, and the shortcut of
+// HKM_GETHOTKEY's result. HOTKEYF_EXT is ignored when reading, so a key of
+// the extended keyboard and its twin on the keypad read alike; when
+// setting, it is given for the keys of the extended keyboard only so that
+// the control names them rightly ("Up", not the keypad's "Num 8").
+bool IsExtendedKey(unsigned vk);
+WPARAM ShortCutToHotkeyControl(TShortCut value);
+TShortCut HotkeyControlToShortCut(LRESULT value);
+// A stored step or distance as the spin control's 16-bit position (the low
+// 16 bits taken as signed), and a position read with UDM_GETPOS as stored.
+short UpDownPositionOf(std::int32_t stored);
+std::int32_t StoredValueOfUpDown(LRESULT position);
+// The drop-down item of a corner value: 0..3, or -1 (no item) otherwise.
+int CornerItemOf(std::int32_t stored);
+// The help context of a page index: 14, 15, 16, 17, 23, 18; 0 for none.
+unsigned long HelpContextOfPage(int page);
+
+class OptionsDialog : public DialogWindow {
+  public:
+    // Creates the dialog window, hidden, with all its controls, laid out
+    // for the DPI of the primary monitor. The window owns the object.
+    explicit OptionsDialog(HWND owner);
+    // Destroys the window if it is still there.
+    ~OptionsDialog() override;
+
+    // Shows the dialog modelessly, centred on the screen. FormShow runs
+    // on the first showing only; later calls bring it to the front.
+    void Show();
+    // True once the dialog has closed (it may still wait for its window to
+    // go).
+    bool Closed() const { return closing_; }
+
+    // The dialog of a window handle (the dialog window itself), or nullptr.
+    static OptionsDialog* FromHandle(HWND hwnd);
+
+    // Handlers.
+    void FormShow();
+    void FormClose();
+    void OnOk();
+    void OnCancel();
+    void OnHelp();
+    void ResetMovePageToDefaults();
+    void ResetSizeBottomRightPageToDefaults();
+    void ResetSizeTopLeftPageToDefaults();
+    void ClearMovePage();
+    void ClearSizeBottomRightPage();
+    void ClearSizeTopLeftPage();
+
+    // The current page index.
+    int ActivePage() const;
+    void SetActivePage(int index);
+
+    // What the dialog calls around it, set by its opener before Show();
+    // each is skipped when empty.
+    std::function<void()> UnregisterHotKeys;
+    std::function<void()> RegisterHotKeys;
+    std::function<void()> UpdateTray;
+    std::function<void(unsigned command, unsigned long data)> HelpRequest;
+    // The dialog is shown and wants keyboard navigation from the message
+    // loop.
+    std::function<void(HWND dialog)> OnModeless;
+    // The dialog has closed (raised once, from closing or from the window's
+    // end, whichever comes first).
+    std::function<void(HWND dialog)> OnClosed;
+    // The dialog's window is gone: the object may be freed now (not from
+    // inside this call).
+    std::function<void()> OnReleased;
+
+  protected:
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnWindowGone() override;
+
+  private:
+    static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK MsgFilterProc(int code, WPARAM wp, LPARAM lp);
+    bool Command(int id, int code);
+    void CreateControls();
+    void Layout(UINT dpi);
+    void ShowPage(int index, bool focusIntoPage);
+    HWND Page(int index) const;
+    HWND Control(int id) const;
+    void FillFromSettings();
+    void CopyToSettings();
+    void SetHotkey(int number, TShortCut value);
+    TShortCut GetHotkey(int number) const;
+    void ResetPageHotkeys(int firstNumber, bool toDefaults, const wchar_t* question);
+
+    void NotifyClosed();
+
+    HWND owner_ = nullptr;
+    handles::UniqueHook hook_;
+    UINT dpi_ = 96;
+    ui::UniqueFont font_;
+    bool shownOnce_ = false;
+    bool accepted_ = false; // the accept flag: set by OK, read on closing
+    bool closing_ = false;
+    bool closedNotified_ = false;
+};
+
+// A control of the dialog by its identifier, wherever it sits in the window
+// tree; nullptr when there is none.
+HWND OptionsDialogControl(HWND dialog, int id);

@@ -1,0 +1,272 @@
+#include "winops/window_commands.h"
+
+#include "base/names.h"
+#include "settings/settings.h"
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// 32-bit wrap-around arithmetic, as the window manager receives it: steps
+// come unchecked from the settings file, so an extreme one must not
+// overflow a signed int.
+int Wrap(std::int64_t v) {
+    return static_cast<int>(static_cast<std::uint32_t>(v));
+}
+
+bool ClassNameIs(HWND wnd, const char* name) {
+    char buf[256] = {};
+    GetClassNameA(wnd, buf, 255);
+    return std::strcmp(buf, name) == 0;
+}
+
+// A window that does not answer within the timeout (or is already known to
+// hang) is left alone: ShowWindow and SetWindowPos on another thread's
+// window wait for that thread, and the program must never freeze on it.
+bool WindowAnswers(HWND wnd) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               SysCommandTimeoutMs, &result) != 0;
+}
+
+void ApplyWindowPos(HWND wnd, const std::optional<WindowPosRequest>& req) {
+    if (!req || !WindowAnswers(wnd))
+        return;
+    SetWindowPos(wnd, HWND_TOP, req->X, req->Y, req->Width, req->Height, req->Flags);
+}
+
+// Shared start of the two resize commands: the foreground window unless it
+// is missing, maximized or has no maximize box.
+HWND ResizableForeground() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd || IsZoomed(wnd))
+        return nullptr;
+    if (!GetWindowCaps(wnd).HasMaximizeBox)
+        return nullptr;
+    return wnd;
+}
+
+BOOL CALLBACK RestoreEnumProc(HWND wnd, LPARAM param) {
+    auto* list = reinterpret_cast<std::vector<HWND>*>(param);
+    WindowCaps caps = GetWindowCaps(wnd);
+    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd) && IsIconic(wnd) && !caps.IsToolWindow) {
+        // No exception may cross the system's enumeration.
+        try {
+            list->push_back(wnd);
+        } catch (...) {
+            return FALSE;
+        }
+    }
+    return -1;
+}
+
+BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM) {
+    wchar_t cls[256] = {};
+    GetClassNameW(wnd, cls, 255);
+    WindowCaps caps = GetWindowCaps(wnd);
+    if (!IsWindowVisible(wnd) || !IsWindowEnabled(wnd))
+        return -1;
+    if (std::wcscmp(cls, names::kApplicationClass) == 0)
+        return -1;
+    if (IsIconic(wnd))
+        return -1;
+    if (!caps.HasMinimizeBox)
+        return -1;
+    SendSysCommand(wnd, SC_MINIMIZE);
+    return -1;
+}
+
+} // namespace
+
+bool SendSysCommand(HWND wnd, WPARAM cmd) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(wnd, WM_SYSCOMMAND, cmd, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               SysCommandTimeoutMs, &result) != 0;
+}
+
+WindowCaps GetWindowCaps(HWND wnd) {
+    DWORD style = static_cast<DWORD>(GetWindowLongA(wnd, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongA(wnd, GWL_EXSTYLE));
+    WindowCaps caps{};
+    caps.HasMinimizeBox = (style & WS_MINIMIZEBOX) != 0;
+    caps.HasMaximizeBox = (style & WS_MAXIMIZEBOX) != 0;
+    caps.HasSysMenu = (style & WS_SYSMENU) != 0;
+    caps.IsToolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    return caps;
+}
+
+void ToggleMaximize() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd)
+        return;
+    if (!GetWindowCaps(wnd).HasMaximizeBox)
+        return;
+    if (!WindowAnswers(wnd))
+        return;
+    ShowWindow(wnd, IsZoomed(wnd) ? SW_RESTORE : SW_MAXIMIZE);
+}
+
+void MinimizeForeground() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd)
+        return;
+    if (!GetWindowCaps(wnd).HasMinimizeBox)
+        return;
+    SendSysCommand(wnd, SC_MINIMIZE);
+}
+
+void CloseForeground() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd)
+        return;
+    if (!GetWindowCaps(wnd).HasSysMenu)
+        return;
+    SendSysCommand(wnd, SC_CLOSE);
+}
+
+std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step) {
+    std::int64_t x = r.left, y = r.top;
+    switch (d) {
+    case Up:
+        y -= step;
+        break;
+    case Down:
+        y += step;
+        break;
+    case Left:
+        x -= step;
+        break;
+    case Right:
+        x += step;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return WindowPosRequest{Wrap(x), Wrap(y), 0, 0, SWP_NOSIZE};
+}
+
+std::optional<WindowPosRequest> SizeBottomRightGeometry(const RECT& r, Direction d, int step) {
+    std::int64_t w = std::int64_t{r.right} - r.left, h = std::int64_t{r.bottom} - r.top;
+    switch (d) {
+    case Up:
+        h -= step;
+        break;
+    case Down:
+        h += step;
+        break;
+    case Left:
+        w -= step;
+        break;
+    case Right:
+        w += step;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return WindowPosRequest{r.left, r.top, Wrap(w), Wrap(h), SWP_NOMOVE};
+}
+
+std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, int step) {
+    std::int64_t x = r.left, y = r.top;
+    std::int64_t w = std::int64_t{r.right} - r.left, h = std::int64_t{r.bottom} - r.top;
+    switch (d) {
+    case Up:
+        y -= step;
+        h += step;
+        break;
+    case Down:
+        y += step;
+        h -= step;
+        break;
+    case Left:
+        x -= step;
+        w += step;
+        break;
+    case Right:
+        x += step;
+        w -= step;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return WindowPosRequest{Wrap(x), Wrap(y), Wrap(w), Wrap(h), 0};
+}
+
+void MoveForeground(Direction d) {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd || IsZoomed(wnd))
+        return;
+    // The shell's desktop window stays where it is.
+    if (ClassNameIs(wnd, names::kShellDesktopClass))
+        return;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    ApplyWindowPos(wnd, MoveGeometry(r, d, Settings.MoveP));
+}
+
+void SizeBottomRight(Direction d) {
+    HWND wnd = ResizableForeground();
+    if (!wnd)
+        return;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    ApplyWindowPos(wnd, SizeBottomRightGeometry(r, d, Settings.SizeP));
+}
+
+void SizeTopLeft(Direction d) {
+    HWND wnd = ResizableForeground();
+    if (!wnd)
+        return;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    ApplyWindowPos(wnd, SizeTopLeftGeometry(r, d, Settings.SizeP));
+}
+
+void RestoreAllWindows() {
+    // Collected first, then restored from the last reported to the first.
+    std::vector<HWND> list;
+    EnumWindows(RestoreEnumProc, reinterpret_cast<LPARAM>(&list));
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+        SendSysCommand(*it, SC_RESTORE);
+}
+
+void MinimizeAllWindows() {
+    EnumWindows(MinimizeEnumProc, 0);
+}
+
+void StartScreenSaver() {
+    SendSysCommand(GetDesktopWindow(), SC_SCREENSAVE);
+}
+
+std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH) {
+    auto fromEnd = [offset](int size) { return Wrap(std::int64_t{size} - offset); };
+    switch (pos) {
+    case 0:
+        return POINT{offset, offset};
+    case 1:
+        return POINT{fromEnd(screenW), offset};
+    case 2:
+        return POINT{offset, fromEnd(screenH)};
+    case 3:
+        return POINT{fromEnd(screenW), fromEnd(screenH)};
+    default:
+        return std::nullopt;
+    }
+}
+
+void MoveCursorToCorner() {
+    int pos = Settings.MouseMovePos;
+    int offset = Settings.MouseOffset;
+    if (pos < 0 || pos > 3)
+        return;
+    // The screen width only for the right corners, the height only for the
+    // bottom ones.
+    int w = (pos == 1 || pos == 3) ? GetSystemMetrics(SM_CXSCREEN) : 0;
+    int h = (pos == 2 || pos == 3) ? GetSystemMetrics(SM_CYSCREEN) : 0;
+    auto pt = CornerPoint(pos, offset, w, h);
+    if (pt)
+        SetCursorPos(pt->x, pt->y);
+}

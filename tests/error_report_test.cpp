@@ -1,0 +1,44 @@
+#include "base/error_report.h"
+
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+TEST(ErrorReport, TitleIsFileNameUpToFirstDotWithTheRestInLowerCase) {
+    EXPECT_EQ(ApplicationTitleFromPath(L"C:\\Tools\\QUOREL.EXE"), L"Quorel");
+    EXPECT_EQ(ApplicationTitleFromPath(L"C:\\a.b\\my.tool.exe"), L"my");
+    EXPECT_EQ(ApplicationTitleFromPath(L"x.exe"), L"x");
+    EXPECT_EQ(ApplicationTitleFromPath(L"C:\\NoExt"), L"Noext");
+}
+
+TEST(ErrorReport, FullStopAppendedOnlyAfterCharactersSortingAfterIt) {
+    EXPECT_EQ(ErrorReportText(L"abc"), L"abc.");
+    EXPECT_EQ(ErrorReportText(L"abc."), L"abc.");
+    EXPECT_EQ(ErrorReportText(L"abc!"), L"abc!");
+    EXPECT_EQ(ErrorReportText(L"書き込めません"), L"書き込めません.");
+    EXPECT_EQ(ErrorReportText(L""), L"");
+}
+
+TEST(ErrorReport, ChangeFileExtReplacesOnlyTheLastExtensionOfTheName) {
+    EXPECT_EQ(ChangeFileExt(L"C:\\Tools\\Tool.exe", L".INI"), L"C:\\Tools\\Tool.INI");
+    EXPECT_EQ(ChangeFileExt(L"C:\\a.dir\\Tool", L".INI"), L"C:\\a.dir\\Tool.INI");
+    EXPECT_EQ(ChangeFileExt(L"C:\\Tools\\x.y.exe", L".hlp"), L"C:\\Tools\\x.y.hlp");
+    EXPECT_EQ(ChangeFileExt(L"Tool", L".INI"), L"Tool.INI");
+}
+
+TEST(ErrorReport, ExceptionMessagesKeepTheirUnicodeText) {
+    EInvalidOperation e(L"アイコンが指定されていません");
+    EXPECT_EQ(ExceptionMessage(e), L"アイコンが指定されていません");
+    std::runtime_error r("plain");
+    EXPECT_EQ(ExceptionMessage(r), L"plain");
+}
+
+TEST(ErrorReport, ShowExceptionShowsTheMessageUnderTheApplicationTitle) {
+    testutil::MessageBoxCloser closer;
+    ShowException(EInvalidOperation(L"タスクトレイに登録できません"));
+    ASSERT_EQ(closer.Count(), 1u);
+    auto box = closer.Seen().front();
+    EXPECT_EQ(box.text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(box.caption, L"error_report_test");
+}

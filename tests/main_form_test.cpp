@@ -1,0 +1,91 @@
+#include "app/main_form.h"
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> Captions(HMENU m) {
+    std::vector<std::wstring> out;
+    for (int i = 0; i < GetMenuItemCount(m); ++i) {
+        wchar_t buf[128] = {};
+        MENUITEMINFOW mi{};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_FTYPE | MIIM_STRING;
+        mi.dwTypeData = buf;
+        mi.cch = 128;
+        GetMenuItemInfoW(m, static_cast<UINT>(i), TRUE, &mi);
+        out.push_back((mi.fType & MFT_SEPARATOR) ? L"-" : buf);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
+    using K = HotkeyAction::Kind;
+    const K kinds[] = {K::ToggleMaximize,
+                       K::Minimize,
+                       K::Move,
+                       K::Move,
+                       K::Move,
+                       K::Move,
+                       K::SizeBottomRight,
+                       K::SizeBottomRight,
+                       K::SizeBottomRight,
+                       K::SizeBottomRight,
+                       K::SizeTopLeft,
+                       K::SizeTopLeft,
+                       K::SizeTopLeft,
+                       K::SizeTopLeft,
+                       K::MouseMove,
+                       K::PopupMenu,
+                       K::Close,
+                       K::AllRestore,
+                       K::AllMin,
+                       K::ScreenSaver};
+    for (int n = 1; n <= 20; ++n)
+        EXPECT_EQ(HotkeyActionFor(n).kind, kinds[n - 1]) << n;
+    // Directions run Up, Down, Left, Right within each family.
+    for (int family : {3, 7, 11})
+        for (int d = 0; d < 4; ++d)
+            EXPECT_EQ(HotkeyActionFor(family + d).direction, d);
+    for (int n : {0, -1, 21, 1000})
+        EXPECT_EQ(HotkeyActionFor(n).kind, K::None);
+}
+
+TEST(MainFormMenu, HasTheTwelveItemsInOrder) {
+    MenuHandle m = CreateProgramMenu();
+    std::vector<std::wstring> expected = {L"オプション(&O)...",
+                                          L"-",
+                                          L"すべて元のサイズに戻す(&R)",
+                                          L"すべて最小化(&N)",
+                                          L"-",
+                                          L"スクリーンセーバー(&S)",
+                                          L"-",
+                                          L"ヘルプ(&H)...",
+                                          L"バージョン情報(&A)...",
+                                          L"-",
+                                          L"Quorel の終了(&X)",
+                                          L"キャンセル(&C)"};
+    EXPECT_EQ(Captions(m.get()), expected);
+}
+
+TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheOtherWay) {
+    MenuHandle m = CreateProgramMenu();
+    for (int round = 0; round < 2; ++round) {
+        PreparePopupMenu(m.get(), true);
+        EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(idOption));
+        EXPECT_EQ(GetMenuItemCount(m.get()), 11);
+        EXPECT_EQ(Captions(m.get()).back(), L"Quorel の終了(&X)");
+
+        PreparePopupMenu(m.get(), false);
+        EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(-1));
+        EXPECT_EQ(GetMenuItemCount(m.get()), 12);
+        EXPECT_EQ(Captions(m.get()).back(), L"キャンセル(&C)");
+        EXPECT_EQ(GetMenuItemID(m.get(), 11), static_cast<UINT>(idCancel));
+    }
+}

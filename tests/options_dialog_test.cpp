@@ -1,0 +1,562 @@
+// The options dialog, in process: real windows and common controls, driven
+// with their own messages. The main form's routines are replaced through
+// the dialog's service members so that their calls can be observed.
+#include "ui/options_dialog.h"
+
+#include "base/error_report.h"
+#include "hotkey/shortcut.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "ui/dpi.h"
+
+#include "support/testutil.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <cstdlib>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace testutil;
+
+namespace {
+
+bool WaitDialog(HWND dialog, const std::function<bool()>& pred) {
+    return WaitUntil(pred, std::chrono::milliseconds(5000), dialog);
+}
+
+RECT ClientRectIn(HWND h, HWND parent) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::wstring Text(HWND h) {
+    return WindowText(h);
+}
+
+// The dialog while it is open, as its opener tracks it.
+OptionsDialog* OptionDlg = nullptr;
+
+class OptionsDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        LoadSettings(dir_.File(L"none.ini")); // the defaults
+    }
+
+    void TearDown() override {
+        owned_.reset();
+        OptionDlg = nullptr;
+    }
+
+    // Opens the dialog as the options command does, with observable
+    // services.
+    void Open() {
+        owned_ = std::make_unique<OptionsDialog>(nullptr);
+        OptionDlg = owned_.get();
+        OptionDlg->UnregisterHotKeys = [this] { calls_.push_back("unregister"); };
+        OptionDlg->RegisterHotKeys = [this] { calls_.push_back("register"); };
+        OptionDlg->UpdateTray = [this] {
+            calls_.push_back("tray");
+            if (trayThrows_)
+                throw EInvalidOperation(L"タスクトレイに登録できません");
+        };
+        OptionDlg->OnClosed = [](HWND) { OptionDlg = nullptr; };
+        OptionDlg->HelpRequest = [this](unsigned cmd, unsigned long data) {
+            EXPECT_EQ(cmd, static_cast<unsigned>(HELP_CONTEXT));
+            help_.push_back(data);
+        };
+        dlg_ = OptionDlg->Handle();
+        OptionDlg->Show();
+        PumpMessages(dlg_);
+    }
+
+    HWND C(int id) const { return OptionsDialogControl(dlg_, id); }
+    HWND Key(int number) const { return C(HotkeyControlId(number)); }
+    TShortCut KeyValue(int number) const {
+        return HotkeyControlToShortCut(SendMessageW(Key(number), HKM_GETHOTKEY, 0, 0));
+    }
+    void SetKey(int number, const char* text) {
+        SendMessageW(Key(number), HKM_SETHOTKEY, ShortCutToHotkeyControl(ParseShortCut(text)), 0);
+    }
+    int UpDownPos(int id) const {
+        return static_cast<short>(LOWORD(SendMessageW(C(id), UDM_GETPOS, 0, 0)));
+    }
+    void Click(int id) { SendMessageW(C(id), BM_CLICK, 0, 0); }
+
+    // Closes by a button and waits until the dialog has gone.
+    void CloseWith(int id) {
+        Click(id);
+        ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+        EXPECT_EQ(OptionDlg, nullptr);
+    }
+
+    TempDir dir_;
+    std::unique_ptr<OptionsDialog> owned_;
+    HWND dlg_ = nullptr;
+    std::vector<std::string> calls_;
+    std::vector<unsigned long> help_;
+    bool trayThrows_ = false;
+};
+
+} // namespace
+
+TEST(OptionDlgValues, HotkeyControlConversionsIgnoreTheExtendedFlag) {
+    EXPECT_EQ(ShortCutToHotkeyControl(0), 0u);
+    EXPECT_EQ(ShortCutToHotkeyControl(scAlt | VK_F12), VK_F12 + 256u * HOTKEYF_ALT);
+    EXPECT_EQ(ShortCutToHotkeyControl(scShift | scCtrl | scAlt | 'Z'),
+              'Z' + 256u * (HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT));
+    // The arrow keys and their like are named as the extended keyboard's.
+    EXPECT_EQ(ShortCutToHotkeyControl(scShift | scAlt | VK_RIGHT),
+              VK_RIGHT + 256u * (HOTKEYF_SHIFT | HOTKEYF_ALT | HOTKEYF_EXT));
+    EXPECT_EQ(ShortCutToHotkeyControl(VK_DELETE), VK_DELETE + 256u * HOTKEYF_EXT);
+    EXPECT_EQ(ShortCutToHotkeyControl(VK_NUMPAD8), static_cast<WPARAM>(VK_NUMPAD8));
+    // Bits 8-12 of a value are no part of the control's key.
+    EXPECT_EQ(ShortCutToHotkeyControl(0x1F00 | 'A'), static_cast<WPARAM>('A'));
+
+    EXPECT_EQ(HotkeyControlToShortCut(0), 0);
+    EXPECT_EQ(HotkeyControlToShortCut(VK_UP + 256 * (HOTKEYF_SHIFT | HOTKEYF_ALT | HOTKEYF_EXT)),
+              scShift | scAlt | VK_UP);
+    EXPECT_EQ(HotkeyControlToShortCut(VK_F12), VK_F12);
+    for (TShortCut v : {TShortCut(scCtrl | 'M'), TShortCut(scShift | scCtrl | scAlt | VK_LEFT)})
+        EXPECT_EQ(HotkeyControlToShortCut(static_cast<LRESULT>(ShortCutToHotkeyControl(v))), v);
+}
+
+TEST(OptionDlgValues, SpinPositionsAreTheSignedLow16Bits) {
+    EXPECT_EQ(UpDownPositionOf(5), 5);
+    EXPECT_EQ(UpDownPositionOf(0x10005), 5);
+    EXPECT_EQ(UpDownPositionOf(-1), -1);
+    EXPECT_EQ(UpDownPositionOf(0x8000), -32768);
+    EXPECT_EQ(StoredValueOfUpDown(50), 50);
+    EXPECT_EQ(StoredValueOfUpDown(0x10032), 50); // the error flag in the high word
+    EXPECT_EQ(StoredValueOfUpDown(0xFFFF), -1);
+}
+
+TEST(OptionDlgValues, CornerItemsAndHelpContexts) {
+    for (int v = 0; v <= 3; ++v)
+        EXPECT_EQ(CornerItemOf(v), v);
+    EXPECT_EQ(CornerItemOf(7), -1);
+    EXPECT_EQ(CornerItemOf(-1), -1);
+    const unsigned long expected[] = {14, 15, 16, 17, 23, 18};
+    for (int page = 0; page < 6; ++page)
+        EXPECT_EQ(HelpContextOfPage(page), expected[page]);
+    EXPECT_EQ(HelpContextOfPage(6), 0u);
+}
+
+TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
+    Open();
+    ASSERT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(Text(dlg_), L"オプション");
+    EXPECT_EQ(ClassName(dlg_), L"TOptionDlg");
+    LONG style = GetWindowLongW(dlg_, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    UINT dpi = dpi::ForMonitor(dpi::PrimaryMonitor());
+    auto S = [dpi](int v) { return dpi::Scale(v, dpi); };
+    RECT client;
+    GetClientRect(dlg_, &client);
+    EXPECT_EQ(client.right, S(371));
+    EXPECT_EQ(client.bottom, S(310));
+    // Centred on the screen.
+    RECT w, area;
+    GetWindowRect(dlg_, &w);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_LE(std::abs((w.left + w.right) - (area.left + area.right)), 2);
+    EXPECT_LE(std::abs((w.top + w.bottom) - (area.top + area.bottom)), 2);
+
+    HWND tab = C(idPageTabs);
+    EXPECT_EQ(ClassName(tab), L"SysTabControl32");
+    const wchar_t* pages[] = {L"全般",        L"移動",   L"サイズ変更1",
+                              L"サイズ変更2", L"マウス", L"その他"};
+    ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 6);
+    for (int i = 0; i < 6; ++i) {
+        wchar_t buf[64] = {};
+        TCITEMW ti{};
+        ti.mask = TCIF_TEXT;
+        ti.pszText = buf;
+        ti.cchTextMax = 64;
+        SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&ti));
+        EXPECT_EQ(std::wstring(buf), pages[i]);
+    }
+    RECT t = ClientRectIn(tab, dlg_);
+    EXPECT_EQ(t.left, S(5));
+    EXPECT_EQ(t.top, S(5));
+    EXPECT_EQ(t.right, S(366));
+
+    // OK, Cancel, Help from left to right at the bottom right, 88 x 21.
+    const std::pair<int, const wchar_t*> buttons[] = {
+        {idOKBtn, L"OK"}, {idCancelBtn, L"キャンセル"}, {idHelpBtn, L"ヘルプ"}};
+    int lastRight = 0;
+    for (auto [id, text] : buttons) {
+        HWND b = GetDlgItem(dlg_, id);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(Text(b), text);
+        RECT r = ClientRectIn(b, dlg_);
+        EXPECT_EQ(r.right - r.left, S(88));
+        EXPECT_EQ(r.bottom - r.top, S(21));
+        EXPECT_GT(r.top, t.bottom);
+        EXPECT_LE(r.bottom, client.bottom);
+        EXPECT_GT(r.left, lastRight);
+        lastRight = r.right;
+    }
+    EXPECT_EQ(lastRight, S(366));
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dlg_, idOKBtn), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+    // The controls' classes and captions.
+    for (int n = 1; n <= 20; ++n)
+        EXPECT_EQ(ClassName(Key(n)), L"msctls_hotkey32") << n;
+    for (int id : {idMoveP_UpDown, idSizeP_UpDown, idMouseOffset_UpDown}) {
+        EXPECT_EQ(ClassName(C(id)), L"msctls_updown32");
+        LONG s = GetWindowLongW(C(id), GWL_STYLE);
+        EXPECT_EQ(s & (UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS),
+                  UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS);
+    }
+    int lo = 0, hi = 0;
+    SendMessageW(C(idMoveP_UpDown), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo),
+                 reinterpret_cast<LPARAM>(&hi));
+    EXPECT_EQ(lo, 1);
+    EXPECT_EQ(hi, 50);
+    SendMessageW(C(idMouseOffset_UpDown), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo),
+                 reinterpret_cast<LPARAM>(&hi));
+    EXPECT_EQ(lo, 0);
+    EXPECT_EQ(hi, 100);
+    HWND corner = C(idMouseMovePos);
+    EXPECT_EQ(GetWindowLongW(corner, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    ASSERT_EQ(SendMessageW(corner, CB_GETCOUNT, 0, 0), 4);
+    const wchar_t* corners[] = {L"左上", L"右上", L"左下", L"右下"};
+    for (int i = 0; i < 4; ++i) {
+        wchar_t buf[16] = {};
+        SendMessageW(corner, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        EXPECT_EQ(std::wstring(buf), corners[i]);
+    }
+    EXPECT_EQ(Text(C(idStartMouseMove)), L"起動時に隅へ移動");
+    EXPECT_EQ(Text(C(idNoTrayIcon)), L"タスクトレイのアイコンを表示しない");
+    EXPECT_EQ(Text(C(idMoveDefaults)), L"デフォルト");
+    EXPECT_EQ(Text(C(idSizeTopLeftClear)), L"クリア");
+}
+
+// Every control lies inside its page and no two overlap, at 96 dpi and
+// after a change to 144 and 192 dpi.
+TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
+    Open();
+    for (UINT dpi : {96u, 144u, 192u}) {
+        if (dpi != 96) {
+            RECT suggested{0, 0, dpi::Scale(380, dpi), dpi::Scale(340, dpi)};
+            SendMessageW(dlg_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            HWND ok = GetDlgItem(dlg_, idOKBtn);
+            RECT r = ClientRectIn(ok, dlg_);
+            EXPECT_EQ(r.right - r.left, dpi::Scale(88, dpi));
+            EXPECT_EQ(r.bottom - r.top, dpi::Scale(21, dpi));
+        }
+        for (int p = 0; p < 6; ++p) {
+            HWND page = GetDlgItem(dlg_, idPage0 + p);
+            ASSERT_TRUE(page);
+            RECT pr;
+            GetClientRect(page, &pr);
+            std::vector<std::pair<HWND, RECT>> items;
+            for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                RECT r = ClientRectIn(c, page);
+                EXPECT_GE(r.left, 0) << p << " " << Text(c).size();
+                EXPECT_GE(r.top, 0);
+                EXPECT_LE(r.right, pr.right) << "page " << p << " id " << GetDlgCtrlID(c);
+                if (ClassName(c) != L"ComboBox") { // its height includes the list
+                    EXPECT_LE(r.bottom, pr.bottom) << "page " << p << " id " << GetDlgCtrlID(c);
+                }
+                if (ClassName(c) == L"Static") {
+                    // A label shows its whole text.
+                    SIZE s{};
+                    HDC dc = GetDC(c);
+                    HGDIOBJ old = SelectObject(
+                        dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
+                    std::wstring text = Text(c);
+                    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+                    SelectObject(dc, old);
+                    ReleaseDC(c, dc);
+                    EXPECT_GE(r.right - r.left, s.cx);
+                }
+                bool isGroup = (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+                               ClassName(c) == L"Button";
+                if (!isGroup)
+                    items.push_back({c, r});
+            }
+            for (size_t i = 0; i < items.size(); ++i)
+                for (size_t j = i + 1; j < items.size(); ++j) {
+                    // A spin control sits on its field's right border.
+                    if (HWND(SendMessageW(items[j].first, UDM_GETBUDDY, 0, 0)) == items[i].first)
+                        continue;
+                    RECT x;
+                    EXPECT_FALSE(IntersectRect(&x, &items[i].second, &items[j].second))
+                        << "dpi " << dpi << " page " << p << ": ids "
+                        << GetDlgCtrlID(items[i].first) << " and " << GetDlgCtrlID(items[j].first);
+                }
+        }
+    }
+}
+
+TEST_F(OptionsDialogTest, ShowingUnregistersTheHotkeysAndFillsFromSettings) {
+    Settings.MinKey = "Ctrl+Alt+N";
+    Settings.StartMouseMove = true;
+    Settings.MouseMovePos = 1;
+    Settings.MouseOffset = 12;
+    Open();
+    EXPECT_EQ(calls_, std::vector<std::string>{"unregister"});
+    EXPECT_EQ(OptionDlg->ActivePage(), 0);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg_, idPage0)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg_, idPage0 + 1)));
+    EXPECT_EQ(GetFocus(), Key(hkMaxRestore));
+
+    EXPECT_EQ(KeyValue(hkMaxRestore), scAlt | VK_F12);
+    EXPECT_EQ(KeyValue(hkMinimize), scCtrl | scAlt | 'N');
+    EXPECT_EQ(KeyValue(hkMoveUp), scShift | scAlt | VK_UP);
+    EXPECT_EQ(KeyValue(hkPopupMenu), ParseShortCut(Settings.PopupMenuKey));
+    EXPECT_EQ(UpDownPos(idMoveP_UpDown), 5);
+    EXPECT_EQ(Text(C(idMoveP)), L"5");
+    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 12);
+    EXPECT_EQ(SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(C(idStartMouseMove), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(C(idNoTrayIcon), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    // Showing it again only brings it forward: no second FormShow.
+    SetKey(hkMinimize, "");
+    OptionDlg->Show();
+    EXPECT_EQ(calls_.size(), 1u);
+    EXPECT_EQ(KeyValue(hkMinimize), 0);
+}
+
+TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
+    Open();
+    SetKey(hkMaxRestore, "Shift+Ctrl+Alt+Right");
+    SetKey(hkMinimize, "");
+    SetKey(hkScreenSaver, "F9");
+    SetKey(hkPopupMenu, "Ctrl+Alt+Home");
+    SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(20, 0));
+    SendMessageW(C(idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(50, 0));
+    SendMessageW(C(idMouseOffset_UpDown), UDM_SETPOS, 0, MAKELPARAM(100, 0));
+    SendMessageW(C(idMouseMovePos), CB_SETCURSEL, 3, 0);
+    SendMessageW(C(idStartMouseMove), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
+    AppSettings before = Settings;
+    CloseWith(idOKBtn);
+
+    EXPECT_EQ(Settings.MaxRestoreKey, "Shift+Ctrl+Alt+Right");
+    EXPECT_EQ(Settings.MinKey, "");
+    EXPECT_EQ(Settings.ScreenSaver, "F9");
+    EXPECT_EQ(Settings.PopupMenuKey, "Ctrl+Alt+Home");
+    EXPECT_EQ(Settings.CloseKey, before.CloseKey);
+    EXPECT_EQ(Settings.MoveP, 20);
+    EXPECT_EQ(Settings.SizeP, 50);
+    EXPECT_EQ(Settings.MouseOffset, 100);
+    EXPECT_EQ(Settings.MouseMovePos, 3);
+    EXPECT_TRUE(Settings.StartMouseMove);
+    EXPECT_TRUE(Settings.NoTrayIcon);
+    // The tray icon first, then the hotkeys again.
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+}
+
+TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
+    Settings.MaxRestoreKey = "alt+f12";
+    Settings.MinKey = "^A";
+    Settings.CloseKey = "NoSuchKey";
+    Settings.MoveP = 0;
+    Settings.SizeP = 80;
+    Settings.MouseOffset = 0x10000 + 7; // the low 16 bits count
+    Settings.MouseMovePos = 7;
+    Open();
+    EXPECT_EQ(UpDownPos(idMoveP_UpDown), 1);
+    EXPECT_EQ(UpDownPos(idSizeP_UpDown), 50);
+    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 7);
+    EXPECT_EQ(SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0), CB_ERR);
+    CloseWith(idOKBtn);
+    EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
+    EXPECT_EQ(Settings.MinKey, "Ctrl+A");
+    EXPECT_EQ(Settings.CloseKey, "");
+    EXPECT_EQ(Settings.MoveP, 1);
+    EXPECT_EQ(Settings.SizeP, 50);
+    EXPECT_EQ(Settings.MouseOffset, 7);
+    EXPECT_EQ(Settings.MouseMovePos, -1);
+}
+
+TEST_F(OptionsDialogTest, CancelEscAndTheCloseBoxChangeNothing) {
+    Settings.MoveP = 80;
+    Settings.MouseMovePos = 7;
+    AppSettings before = Settings;
+    auto change = [&] {
+        SetKey(hkMaxRestore, "");
+        SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(3, 0));
+        SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
+    };
+    auto unchanged = [&] {
+        EXPECT_EQ(Settings.MaxRestoreKey, before.MaxRestoreKey);
+        EXPECT_EQ(Settings.MoveP, 80);
+        EXPECT_EQ(Settings.MouseMovePos, 7);
+        EXPECT_FALSE(Settings.NoTrayIcon);
+        EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+        calls_.clear();
+    };
+
+    Open();
+    change();
+    CloseWith(idCancelBtn);
+    unchanged();
+
+    // Esc in a key-capture control, through the dialog manager.
+    Open();
+    change();
+    PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+    EXPECT_EQ(OptionDlg, nullptr);
+    unchanged();
+
+    // The close box (Alt+F4 gives the same command).
+    Open();
+    change();
+    SendMessageW(dlg_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+    EXPECT_EQ(OptionDlg, nullptr);
+    unchanged();
+}
+
+TEST_F(OptionsDialogTest, EnterInAKeyCaptureControlIsOk) {
+    Open();
+    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+    EXPECT_TRUE(Settings.NoTrayIcon);
+}
+
+// A tray icon that cannot be set up is reported; the hotkeys are still
+// registered again, the dialog goes and its reference is cleared.
+TEST_F(OptionsDialogTest, AFailingTrayIconDoesNotStrandTheProgram) {
+    trayThrows_ = true;
+    Open();
+    MessageBoxCloser closer;
+    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_UNCHECKED, 0);
+    CloseWith(idOKBtn);
+    ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
+    EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+    EXPECT_EQ(OptionDlg, nullptr);
+    EXPECT_FALSE(IsWindow(dlg_));
+}
+
+TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
+    struct Case {
+        int button, first;
+        bool defaults;
+        const wchar_t* question;
+    };
+    const Case cases[] = {
+        {idMoveDefaults, hkMoveUp, true, L"[移動]のホットキーをデフォルトに戻します。"},
+        {idSizeBottomRightDefaults, hkRBSizeUp, true,
+         L"[サイズ変更1]のホットキーをデフォルトに戻します。"},
+        {idSizeTopLeftDefaults, hkTLSizeUp, true,
+         L"[サイズ変更2]のホットキーをデフォルトに戻します。"},
+        {idMoveClear, hkMoveUp, false, L"[移動]のホットキーをクリアします。"},
+        {idSizeBottomRightClear, hkRBSizeUp, false, L"[サイズ変更1]のホットキーをクリアします。"},
+        {idSizeTopLeftClear, hkTLSizeUp, false, L"[サイズ変更2]のホットキーをクリアします。"},
+    };
+    Open();
+    const AppSettings before = Settings;
+    for (const Case& c : cases) {
+        // Something that is neither the default nor empty everywhere.
+        for (int n = 1; n <= 20; ++n)
+            SetKey(n, "Ctrl+F1");
+        SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(33, 0));
+        SendMessageW(C(idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(44, 0));
+
+        {
+            MessageBoxCloser closer(GetCurrentProcessId(), IDCANCEL);
+            Click(c.button);
+            ASSERT_EQ(closer.Count(), 1u);
+            SeenBox box = closer.Seen()[0];
+            EXPECT_EQ(box.caption, L"Quorel");
+            EXPECT_EQ(box.text, c.question);
+            EXPECT_EQ(box.owner, dlg_);
+        }
+        for (int n = 1; n <= 20; ++n)
+            EXPECT_EQ(KeyValue(n), scCtrl | VK_F1) << "cancelled, number " << n;
+
+        {
+            MessageBoxCloser closer(GetCurrentProcessId(), IDOK);
+            Click(c.button);
+            ASSERT_EQ(closer.Count(), 1u);
+        }
+        for (int n = 1; n <= 20; ++n) {
+            bool own = n >= c.first && n < c.first + 4;
+            TShortCut expected = scCtrl | VK_F1;
+            if (own)
+                expected = c.defaults ? ParseShortCut(FindHotkey(n)->DefaultText) : 0;
+            EXPECT_EQ(KeyValue(n), expected) << "button " << c.button << ", number " << n;
+        }
+        EXPECT_EQ(UpDownPos(idMoveP_UpDown), 33);
+        EXPECT_EQ(UpDownPos(idSizeP_UpDown), 44);
+    }
+    // Only OK commits.
+    EXPECT_EQ(Settings.MoveUpKey, before.MoveUpKey);
+    EXPECT_EQ(Settings.MoveP, before.MoveP);
+}
+
+TEST_F(OptionsDialogTest, HelpAsksForThePagesTopicAndStaysOpen) {
+    Open();
+    for (int page = 0; page < 6; ++page) {
+        OptionDlg->SetActivePage(page);
+        Click(idHelpBtn);
+    }
+    EXPECT_EQ(help_, (std::vector<unsigned long>{14, 15, 16, 17, 23, 18}));
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(OptionDlg->ActivePage(), 5);
+}
+
+TEST_F(OptionsDialogTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) {
+    Open();
+    OptionDlg->SetActivePage(1);
+    const int order[] = {HotkeyControlId(hkMoveUp),
+                         HotkeyControlId(hkMoveDown),
+                         HotkeyControlId(hkMoveLeft),
+                         HotkeyControlId(hkMoveRight),
+                         idMoveDefaults,
+                         idMoveClear,
+                         idMoveP,
+                         idPageTabs,
+                         idOKBtn,
+                         idCancelBtn,
+                         idHelpBtn,
+                         HotkeyControlId(hkMoveUp)};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        EXPECT_EQ(GetNextDlgTabItem(dlg_, C(order[i]), FALSE), C(order[i + 1])) << i;
+
+    HWND tab = C(idPageTabs);
+    SendMessageW(tab, TCM_SETCURSEL, 4, 0);
+    NMHDR n{tab, static_cast<UINT_PTR>(idPageTabs), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(dlg_, WM_NOTIFY, idPageTabs, reinterpret_cast<LPARAM>(&n));
+    for (int p = 0; p < 6; ++p)
+        EXPECT_EQ(IsWindowVisible(GetDlgItem(dlg_, idPage0 + p)) != FALSE, p == 4) << p;
+}
+
+// Real keystrokes: Ctrl+Tab between pages, and a combination typed into a
+// focused key-capture control (the program's hotkeys are unregistered
+// while the dialog is open, so it arrives there).
+TEST_F(OptionsDialogTest, KeyboardSwitchesPagesAndRecordsCombinations) {
+    Open();
+    SetForegroundWindow(dlg_);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return GetForegroundWindow() == dlg_; }));
+    PressKey(MOD_CONTROL, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 1; }));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg_, idPage0 + 1)));
+    // The focus went along into the new page.
+    EXPECT_EQ(GetFocus(), Key(hkMoveUp));
+    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    ASSERT_TRUE(
+        WaitDialog(dlg_, [&] { return KeyValue(hkMoveUp) == (scShift | scAlt | VK_DOWN); }));
+    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 0; }));
+    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 5; }));
+}

@@ -1,0 +1,285 @@
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+
+#include "base/error_report.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void ExpectDefaults() {
+    for (const HotkeyEntry& h : HotkeyTable())
+        EXPECT_EQ(Settings.*h.Field, h.DefaultText) << h.Key;
+    EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
+    EXPECT_EQ(Settings.MouseMoveKey, "Ctrl+Alt+M");
+    EXPECT_EQ(Settings.PopupMenuKey, "");
+    EXPECT_EQ(Settings.MoveP, 5);
+    EXPECT_EQ(Settings.SizeP, 5);
+    EXPECT_EQ(Settings.MouseMovePos, 2);
+    EXPECT_EQ(Settings.MouseOffset, 0);
+    EXPECT_FALSE(Settings.StartMouseMove);
+    EXPECT_FALSE(Settings.NoTrayIcon);
+}
+
+} // namespace
+
+TEST(IniTables, HotkeyRowsByNumberAndFileKeysInOrder) {
+    for (int n = HotkeyCommandFirst; n <= HotkeyCommandLast; ++n) {
+        ASSERT_NE(FindHotkey(n), nullptr);
+        EXPECT_EQ(FindHotkey(n)->Number, n);
+        EXPECT_EQ(FindHotkey(n), &HotkeyTable()[static_cast<size_t>(n - 1)]);
+    }
+    EXPECT_EQ(FindHotkey(0), nullptr);
+    EXPECT_EQ(FindHotkey(21), nullptr);
+    EXPECT_EQ(FindHotkey(-1), nullptr);
+    EXPECT_STREQ(FindHotkey(hkClose)->Key, "CloseKey");
+    EXPECT_STREQ(FindHotkey(hkPopupMenu)->Key, "PopupMenuKey");
+    EXPECT_EQ(FindHotkey(hkScreenSaver)->Field, &AppSettings::ScreenSaver);
+}
+
+TEST(IniPath, ExtensionReplacedByUpperCaseIni) {
+    EXPECT_EQ(IniPathForExe(L"C:\\Tools\\Tool.exe"), L"C:\\Tools\\Tool.INI");
+    EXPECT_EQ(IniPathForExe(L"C:\\a.b\\Tool"), L"C:\\a.b\\Tool.INI");
+    EXPECT_EQ(IniPathForExe(L"C:\\ツール\\表.x.exe"), L"C:\\ツール\\表.x.INI");
+    std::wstring own = IniFilePath();
+    ASSERT_GE(own.size(), 18u);
+    EXPECT_EQ(own.substr(own.size() - 18), L"\\settings_test.INI");
+}
+
+TEST(IniInteger, FormsAndRejects) {
+    EXPECT_EQ(ParseIniInteger("10"), 10);
+    EXPECT_EQ(ParseIniInteger("0x0A"), 10);
+    EXPECT_EQ(ParseIniInteger("0XA"), 10);
+    EXPECT_EQ(ParseIniInteger("$a"), 10);
+    EXPECT_EQ(ParseIniInteger("$A"), 10);
+    EXPECT_EQ(ParseIniInteger("  \t10"), 10);
+    EXPECT_EQ(ParseIniInteger("+10"), 10);
+    EXPECT_EQ(ParseIniInteger("-3"), -3);
+    EXPECT_EQ(ParseIniInteger("007"), 7);
+    EXPECT_EQ(ParseIniInteger("0"), 0);
+    EXPECT_EQ(ParseIniInteger("-0"), 0);
+    EXPECT_EQ(ParseIniInteger("2147483647"), 2147483647);
+    EXPECT_EQ(ParseIniInteger("-2147483648"), INT32_MIN);
+    // Hexadecimal gives 32 bits: all ones is -1, the top bit alone the
+    // lowest value; leading zeros do not count as digits.
+    EXPECT_EQ(ParseIniInteger("$FFFFFFFF"), -1);
+    EXPECT_EQ(ParseIniInteger("0xffffffff"), -1);
+    EXPECT_EQ(ParseIniInteger("$80000000"), INT32_MIN);
+    EXPECT_EQ(ParseIniInteger("$7FFFFFFF"), INT32_MAX);
+    EXPECT_EQ(ParseIniInteger("$0000000001"), 1);
+
+    for (const char* bad : {"",
+                            "   ",
+                            "abc",
+                            "12px",
+                            "1 0",
+                            "10 ",
+                            "$",
+                            "0x",
+                            "0X",
+                            "$G",
+                            "0x1G",
+                            "$100000000",
+                            "0x100000000",
+                            "2147483648",
+                            "-2147483649",
+                            "99999999999999999999",
+                            "+",
+                            "-",
+                            "--1",
+                            "+-1",
+                            "-$10",
+                            "$-10",
+                            "0x-1",
+                            "1e3",
+                            "1.5",
+                            "true",
+                            "\"5\"",
+                            "x10"}) {
+        EXPECT_EQ(ParseIniInteger(bad), std::nullopt) << '"' << bad << '"';
+    }
+}
+
+TEST(IniValueCut, NeverSplitsACharacter) {
+    std::wstring ascii(2000, L'A');
+    EXPECT_EQ(CodePagePrefix(ascii, 1023, 1252), std::string(1023, 'A'));
+    EXPECT_EQ(CodePagePrefix(L"abc", 1023, 1252), "abc");
+    // Shift-JIS: two bytes a character, so 1023 bytes hold 511 of them.
+    std::wstring kana(600, L'\u3042');
+    std::string cut = CodePagePrefix(kana, 1023, 932);
+    EXPECT_EQ(cut.size(), 1022u);
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(kana.substr(0, 511))), kana.substr(0, 511));
+    EXPECT_EQ(cut.substr(0, 2), "\x82\xa0");
+    // One byte, then double-byte characters: the cut falls after 1 + 2k.
+    std::wstring mixed = L"a" + kana;
+    EXPECT_EQ(CodePagePrefix(mixed, 1023, 932).size(), 1023u);
+    // A surrogate pair stays whole (UTF-8: four bytes for it).
+    EXPECT_EQ(CodePagePrefix(L"a\U0001F600", 4, CP_UTF8), "a");
+    EXPECT_EQ(CodePagePrefix(L"a\U0001F600", 5, CP_UTF8).size(), 5u);
+}
+
+TEST(IniFile, FirstRunReadsDefaultsAndWritesTheDefaultListing) {
+    testutil::TempDir dir;
+    std::wstring path = dir.File(L"First.INI");
+    Settings = AppSettings{};
+    LoadSettings(path);
+    ExpectDefaults();
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES); // reading made no file
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
+    // Saving again changes nothing.
+    LoadSettings(path);
+    ExpectDefaults();
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
+}
+
+TEST(IniFile, FolderOutsideTheAnsiCodePage) {
+    testutil::TempDir dir;
+    std::wstring folder = dir.Path() + L"\\設定 \u0436\u00e9\u4e2d";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::wstring path = folder + L"\\Quorel.INI";
+    Settings = AppSettings{};
+    LoadSettings(path);
+    Settings.MoveP = -7;
+    // A value outside ASCII is stored as the bytes of the system code page.
+    const std::string ansi = WideToAnsi(L"Ctrl+\u00e9\u00fc");
+    Settings.PopupMenuKey = ansi;
+    SaveSettings(path);
+    std::string expected = testutil::kDefaultIniText;
+    expected.replace(expected.find("MoveP=5"), 7, "MoveP=-7");
+    expected.replace(expected.find("PopupMenuKey="), 13, "PopupMenuKey=" + ansi);
+    EXPECT_EQ(testutil::ReadFileBytes(path), expected);
+    Settings = AppSettings{};
+    LoadSettings(path);
+    EXPECT_EQ(Settings.MoveP, -7);
+    EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
+    EXPECT_EQ(Settings.PopupMenuKey, ansi);
+}
+
+TEST(IniFile, MalformedValuesTakeTheirDefaults) {
+    testutil::TempDir dir;
+    std::wstring path = dir.File(L"Bad.INI");
+    testutil::WriteFileBytes(path, "; hand-edited\r\n"
+                                   "[Other]\r\n"
+                                   "MoveP=77\r\n"
+                                   "Keep=this\r\n"
+                                   "\r\n"
+                                   "[option]\r\n"
+                                   "maxrestorekey=\r\n"
+                                   "CloseKey=\"Ctrl+Alt+X\"\r\n"
+                                   "AllMinKey='Alt+Z'\r\n"
+                                   "ScreenSaver=   Shift+F9   \r\n"
+                                   "MoveUpKey=\"\"\r\n"
+                                   "MoveP=0x0A\r\n"
+                                   "SizeP=abc\r\n"
+                                   "MouseMovePos=12px\r\n"
+                                   "MouseOffset=-3\r\n"
+                                   "StartMouseMove=2\r\n"
+                                   "NoTrayIcon=true\r\n"
+                                   "PopupMenuKey=Ctrl+Foo\r\n"
+                                   "Extra=kept\r\n");
+    LoadSettings(path);
+    EXPECT_EQ(Settings.MaxRestoreKey, ""); // present but empty: not the default
+    EXPECT_EQ(Settings.MinKey, "Alt+F11"); // missing: the default
+    EXPECT_EQ(Settings.CloseKey, "Ctrl+Alt+X");
+    EXPECT_EQ(Settings.AllMinKey, "Alt+Z");
+    EXPECT_EQ(Settings.ScreenSaver, "Shift+F9");
+    EXPECT_EQ(Settings.MoveUpKey, "");
+    EXPECT_EQ(Settings.PopupMenuKey, "Ctrl+Foo"); // not parsed here
+    EXPECT_EQ(Settings.MoveP, 10);
+    EXPECT_EQ(Settings.SizeP, 5);
+    EXPECT_EQ(Settings.MouseMovePos, 2);
+    EXPECT_EQ(Settings.MouseOffset, -3);
+    EXPECT_TRUE(Settings.StartMouseMove);
+    EXPECT_FALSE(Settings.NoTrayIcon);
+
+    SaveSettings(path);
+    std::string text = testutil::ReadFileBytes(path);
+    EXPECT_NE(text.find("[Other]\r\nMoveP=77\r\nKeep=this\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("maxrestorekey=\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CloseKey=Ctrl+Alt+X\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("MoveP=10\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SizeP=5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("MouseOffset=-3\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("StartMouseMove=1\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("NoTrayIcon=0\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Extra=kept\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("MinKey=Alt+F11\r\n"), std::string::npos) << text;
+}
+
+TEST(IniFile, MissingSectionEmptyFileAndOverlongValues) {
+    testutil::TempDir dir;
+    std::wstring other = dir.File(L"Other.INI");
+    testutil::WriteFileBytes(other, "[Elsewhere]\r\nMaxRestoreKey=Ctrl+Q\r\nMoveP=9\r\n");
+    Settings = AppSettings{};
+    LoadSettings(other);
+    ExpectDefaults();
+
+    std::wstring empty = dir.File(L"Empty.INI");
+    testutil::WriteFileBytes(empty, "");
+    Settings = AppSettings{};
+    LoadSettings(empty);
+    ExpectDefaults();
+
+    std::wstring garbage = dir.File(L"Garbage.INI");
+    testutil::WriteFileBytes(garbage,
+                             std::string("\x00\xff\xfe[Option\r\n==\r\n=x\r\n\x01\x02", 16));
+    Settings = AppSettings{};
+    LoadSettings(garbage);
+    EXPECT_EQ(Settings.MoveP, 5);
+
+    std::wstring longer = dir.File(L"Long.INI");
+    testutil::WriteFileBytes(longer, "[Option]\r\nCloseKey=" + std::string(5000, 'K') +
+                                         "\r\nMoveP=" + std::string(3000, '1') +
+                                         "\r\nSizeP=\r\nNoTrayIcon=\r\n");
+    Settings.SizeP = 99;
+    Settings.NoTrayIcon = true;
+    LoadSettings(longer);
+    EXPECT_EQ(Settings.CloseKey, std::string(IniValueMaxBytes, 'K'));
+    EXPECT_EQ(Settings.MoveP, 5);
+    EXPECT_EQ(Settings.SizeP, 5);      // present but empty: the default
+    EXPECT_FALSE(Settings.NoTrayIcon); // likewise
+}
+
+TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
+    testutil::TempDir dir;
+    // A folder where the file should be.
+    std::wstring blocked = dir.File(L"Blocked.INI");
+    ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+    LoadSettings(blocked);
+    ExpectDefaults();
+    try {
+        SaveSettings(blocked);
+        FAIL() << "no error";
+    } catch (const EQuorelError& e) {
+        EXPECT_EQ(e.Message(), blocked + L" に書き込めません");
+    }
+
+    // A file that another program holds open without sharing keeps its
+    // content. (A read-only attribute does not stop a test run as root.)
+    std::wstring locked = dir.File(L"Locked.INI");
+    const std::string old = "[Option]\r\nMoveP=3\r\n";
+    testutil::WriteFileBytes(locked, old);
+    LoadSettings(locked);
+    EXPECT_EQ(Settings.MoveP, 3);
+    Settings.MoveP = 4;
+    HANDLE holder =
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::wstring message;
+    try {
+        SaveSettings(locked);
+    } catch (const EQuorelError& e) {
+        message = e.Message();
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(message, locked + L" に書き込めません");
+    EXPECT_EQ(testutil::ReadFileBytes(locked), old);
+
+    // A folder that does not exist.
+    std::wstring nowhere = dir.File(L"missing\\Quorel.INI");
+    EXPECT_THROW(SaveSettings(nowhere), EQuorelError);
+    EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}

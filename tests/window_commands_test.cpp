@@ -1,0 +1,644 @@
+// The window commands on real windows of this process: the geometry tables,
+// the capability probe, the foreground-window commands, the desktop-wide
+// commands and a window that does not answer.
+#include "winops/window_commands.h"
+
+#include "settings/settings.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Every SC_RESTORE that reached a test window, in order of arrival.
+std::vector<HWND> g_restoreArrivals;
+
+// What a test window saw of the commands.
+struct Record {
+    std::vector<WINDOWPOS> changing; // WM_WINDOWPOSCHANGING as it arrived
+    std::vector<WPARAM> sysCommands; // WM_SYSCOMMAND, low four bits masked
+};
+
+LRESULT CALLBACK RecordingProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* rec = reinterpret_cast<Record*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (rec && msg == WM_WINDOWPOSCHANGING)
+        rec->changing.push_back(*reinterpret_cast<WINDOWPOS*>(lp));
+    if (rec && msg == WM_SYSCOMMAND) {
+        rec->sysCommands.push_back(wp & 0xFFF0);
+        if ((wp & 0xFFF0) == SC_RESTORE)
+            g_restoreArrivals.push_back(wnd);
+    }
+    if (msg == WM_NCDESTROY)
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// A window class with the recording procedure, registered for the lifetime
+// of the object. Class names compare without case, so "Progman" and
+// "progman" cannot both be registered at the same time.
+class WindowClass {
+  public:
+    explicit WindowClass(const wchar_t* name) : name_(name) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = RecordingProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = name;
+        atom_ = RegisterClassExW(&wc);
+    }
+    ~WindowClass() {
+        if (atom_)
+            UnregisterClassW(name_, GetModuleHandleW(nullptr));
+    }
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+    const wchar_t* Name() const { return name_; }
+    explicit operator bool() const { return atom_ != 0; }
+
+  private:
+    const wchar_t* name_;
+    ATOM atom_ = 0;
+};
+
+const wchar_t* DefaultClass() {
+    static WindowClass cls(L"QuorelWinKeyTest");
+    return cls.Name();
+}
+
+// A top-level window of this thread that records what it receives.
+class TestWindow {
+  public:
+    explicit TestWindow(DWORD style, DWORD exStyle = 0, int show = SW_SHOWNORMAL,
+                        const wchar_t* cls = DefaultClass()) {
+        wnd_ = CreateWindowExW(exStyle, cls, L"winkey", style, 100, 120, 320, 240, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), &rec_);
+        if (show != SW_HIDE)
+            ShowWindow(wnd_, show);
+        testutil::PumpMessages();
+        Clear();
+    }
+    ~TestWindow() {
+        if (IsWindow(wnd_))
+            DestroyWindow(wnd_);
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    operator HWND() const { return wnd_; }
+    const std::vector<WPARAM>& SysCommands() const { return rec_.sysCommands; }
+    const std::vector<WINDOWPOS>& Changing() const { return rec_.changing; }
+    void Clear() { rec_ = {}; }
+
+  private:
+    Record rec_;
+    HWND wnd_ = nullptr;
+};
+
+bool MakeForeground(HWND wnd) {
+    SetForegroundWindow(wnd);
+    return testutil::WaitUntil([&] { return GetForegroundWindow() == wnd; });
+}
+
+RECT WindowRect(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    return r;
+}
+
+// The SWP_ flags a caller can pass, without those the system adds on its
+// own (SWP_NOCLIENTSIZE, SWP_NOCLIENTMOVE).
+UINT CallerFlags(const WINDOWPOS& p) {
+    return p.flags & ~UINT{0x0800 | 0x1000};
+}
+
+RECT Offset(RECT r, int dx, int dy, int dr, int db) {
+    return RECT{r.left + dx, r.top + dy, r.right + dr, r.bottom + db};
+}
+
+const RECT kRect{100, 200, 400, 350}; // W 300, H 150
+
+struct EnumFilter {
+    std::vector<HWND> wanted, found;
+};
+
+BOOL CALLBACK CollectWanted(HWND wnd, LPARAM param) {
+    auto* f = reinterpret_cast<EnumFilter*>(param);
+    if (std::find(f->wanted.begin(), f->wanted.end(), wnd) != f->wanted.end())
+        f->found.push_back(wnd);
+    return TRUE;
+}
+
+// The given windows in the order in which EnumWindows reports them.
+std::vector<HWND> ReportedOrder(std::vector<HWND> windows) {
+    EnumFilter f{std::move(windows), {}};
+    EnumWindows(CollectWanted, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+} // namespace
+
+// For the assertions and their messages.
+static bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != 0;
+}
+static void PrintTo(const RECT& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+static void PrintTo(const WindowPosRequest& p, std::ostream* os) {
+    *os << "{" << p.X << ", " << p.Y << ", " << p.Width << ", " << p.Height << ", flags " << p.Flags
+        << "}";
+}
+
+TEST(WindowCommandsGeometry, MoveShiftsTheTopLeftCornerAndKeepsTheSize) {
+    EXPECT_EQ(*MoveGeometry(kRect, Up, 7), (WindowPosRequest{100, 193, 0, 0, SWP_NOSIZE}));
+    EXPECT_EQ(*MoveGeometry(kRect, Down, 7), (WindowPosRequest{100, 207, 0, 0, SWP_NOSIZE}));
+    EXPECT_EQ(*MoveGeometry(kRect, Left, 7), (WindowPosRequest{93, 200, 0, 0, SWP_NOSIZE}));
+    EXPECT_EQ(*MoveGeometry(kRect, Right, 7), (WindowPosRequest{107, 200, 0, 0, SWP_NOSIZE}));
+    // Zero and negative steps are used as they stand.
+    EXPECT_EQ(*MoveGeometry(kRect, Up, 0), (WindowPosRequest{100, 200, 0, 0, SWP_NOSIZE}));
+    EXPECT_EQ(*MoveGeometry(kRect, Right, -10), (WindowPosRequest{90, 200, 0, 0, SWP_NOSIZE}));
+    // Nothing is clamped to the screen.
+    EXPECT_EQ(MoveGeometry(kRect, Left, 5000)->X, -4900);
+    EXPECT_FALSE(MoveGeometry(kRect, static_cast<Direction>(4), 7));
+}
+
+TEST(WindowCommandsGeometry, SizeBottomRightMovesTheBottomOrRightEdge) {
+    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Up, 5),
+              (WindowPosRequest{100, 200, 300, 145, SWP_NOMOVE}));
+    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Down, 5),
+              (WindowPosRequest{100, 200, 300, 155, SWP_NOMOVE}));
+    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Left, 5),
+              (WindowPosRequest{100, 200, 295, 150, SWP_NOMOVE}));
+    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Right, 5),
+              (WindowPosRequest{100, 200, 305, 150, SWP_NOMOVE}));
+    // A step beyond the height gives a negative height, passed as computed.
+    EXPECT_EQ(SizeBottomRightGeometry(kRect, Up, 200)->Height, -50);
+    EXPECT_EQ(SizeBottomRightGeometry(kRect, Left, 400)->Width, -100);
+    EXPECT_FALSE(SizeBottomRightGeometry(kRect, static_cast<Direction>(-1), 5));
+}
+
+TEST(WindowCommandsGeometry, SizeTopLeftMovesTheTopOrLeftEdgeAndKeepsTheOpposite) {
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, 5), (WindowPosRequest{100, 195, 300, 155, 0}));
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Down, 5), (WindowPosRequest{100, 205, 300, 145, 0}));
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Left, 5), (WindowPosRequest{95, 200, 305, 150, 0}));
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Right, 5), (WindowPosRequest{105, 200, 295, 150, 0}));
+    // A top below the old bottom edge together with a negative height.
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Down, 200), (WindowPosRequest{100, 400, 300, -50, 0}));
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Right, 400), (WindowPosRequest{500, 200, -100, 150, 0}));
+    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, -5), (WindowPosRequest{100, 205, 300, 145, 0}));
+}
+
+TEST(WindowCommandsGeometry, ExtremeStepsWrapLike32BitIntegersInsteadOfOverflowing) {
+    const RECT r{0, 0, 10, 10};
+    EXPECT_EQ(MoveGeometry(r, Up, INT_MIN)->Y, INT_MIN);
+    EXPECT_EQ(MoveGeometry(RECT{5, 0, 10, 10}, Right, INT_MAX)->X, INT_MIN + 4);
+    EXPECT_EQ(SizeBottomRightGeometry(r, Down, INT_MAX)->Height, INT_MIN + 9);
+    EXPECT_EQ(SizeTopLeftGeometry(r, Left, INT_MIN)->X, INT_MIN);
+}
+
+TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
+    auto pt = [](int pos, int off) {
+        auto p = CornerPoint(pos, off, 1280, 800);
+        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
+    };
+    EXPECT_EQ(pt(0, 0), std::make_pair(0L, 0L));
+    EXPECT_EQ(pt(1, 0), std::make_pair(1280L, 0L));
+    EXPECT_EQ(pt(2, 0), std::make_pair(0L, 800L));
+    EXPECT_EQ(pt(3, 0), std::make_pair(1280L, 800L));
+    EXPECT_EQ(pt(0, 10), std::make_pair(10L, 10L));
+    EXPECT_EQ(pt(1, 10), std::make_pair(1270L, 10L));
+    EXPECT_EQ(pt(2, 10), std::make_pair(10L, 790L));
+    EXPECT_EQ(pt(3, 10), std::make_pair(1270L, 790L));
+    EXPECT_EQ(pt(3, 2000), std::make_pair(-720L, -1200L));
+    EXPECT_FALSE(CornerPoint(4, 0, 1280, 800));
+    EXPECT_FALSE(CornerPoint(-1, 0, 1280, 800));
+}
+
+TEST(WindowCommandsCaps, EachFlagIsItsStyleBit) {
+    TestWindow plain(WS_OVERLAPPED | WS_CAPTION);
+    TestWindow full(WS_OVERLAPPEDWINDOW);
+    TestWindow tool(WS_CAPTION | WS_MINIMIZEBOX, WS_EX_TOOLWINDOW);
+    TestWindow maxOnly(WS_CAPTION | WS_MAXIMIZEBOX);
+    WindowCaps c = GetWindowCaps(plain);
+    EXPECT_FALSE(c.HasMinimizeBox || c.HasMaximizeBox || c.HasSysMenu || c.IsToolWindow);
+    c = GetWindowCaps(full);
+    EXPECT_TRUE(c.HasMinimizeBox && c.HasMaximizeBox && c.HasSysMenu);
+    EXPECT_FALSE(c.IsToolWindow);
+    c = GetWindowCaps(tool);
+    EXPECT_TRUE(c.HasMinimizeBox && c.IsToolWindow);
+    EXPECT_FALSE(c.HasMaximizeBox || c.HasSysMenu);
+    c = GetWindowCaps(maxOnly);
+    EXPECT_TRUE(c.HasMaximizeBox);
+    EXPECT_FALSE(c.HasMinimizeBox || c.HasSysMenu || c.IsToolWindow);
+
+    HWND gone;
+    {
+        TestWindow w(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
+        gone = w;
+    }
+    c = GetWindowCaps(gone);
+    EXPECT_FALSE(c.HasMinimizeBox || c.HasMaximizeBox || c.HasSysMenu || c.IsToolWindow);
+}
+
+TEST(WindowCommandsForeground, ToggleMaximizeOnlyWithAMaximizeBox) {
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(MakeForeground(w));
+    ToggleMaximize();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(w) != 0; }));
+    ToggleMaximize();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return !IsZoomed(w) && !IsIconic(w); }));
+
+    // Maximized without a maximize box: left as it is.
+    TestWindow noMax(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(IsZoomed(noMax));
+    ASSERT_TRUE(MakeForeground(noMax));
+    ToggleMaximize();
+    testutil::PumpMessages();
+    EXPECT_TRUE(IsZoomed(noMax));
+
+    // Minimized with a maximize box: not zoomed, so it is maximized.
+    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(IsIconic(mini));
+    ASSERT_TRUE(MakeForeground(mini));
+    ToggleMaximize();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(mini) && !IsIconic(mini); }));
+}
+
+TEST(WindowCommandsForeground, MinimizeAndCloseSendSystemCommandsOnlyWhenOffered) {
+    // A tool window is treated like any other.
+    TestWindow w(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
+    ASSERT_TRUE(MakeForeground(w));
+    MinimizeForeground();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return IsIconic(w) != 0; }));
+    EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
+
+    // A dialog-like window: system menu, no minimize box.
+    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
+    ASSERT_TRUE(MakeForeground(dlg));
+    MinimizeForeground();
+    testutil::PumpMessages();
+    EXPECT_FALSE(IsIconic(dlg));
+    EXPECT_TRUE(dlg.SysCommands().empty());
+    CloseForeground();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return !IsWindow(dlg); }));
+    EXPECT_EQ(dlg.SysCommands(), std::vector<WPARAM>{SC_CLOSE});
+
+    // No system menu: never closed.
+    TestWindow bare(WS_OVERLAPPED | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    ASSERT_TRUE(MakeForeground(bare));
+    CloseForeground();
+    testutil::PumpMessages();
+    EXPECT_TRUE(IsWindow(bare));
+    EXPECT_TRUE(bare.SysCommands().empty());
+}
+
+TEST(WindowCommandsMove, MovesByMovePAndPassesOnlySwpNoSize) {
+    Settings.MoveP = 7;
+    TestWindow w(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW); // a tool dialog
+    ASSERT_TRUE(MakeForeground(w));
+    const struct {
+        Direction d;
+        int dx, dy;
+    } cases[] = {{Up, 0, -7}, {Down, 0, 7}, {Left, -7, 0}, {Right, 7, 0}};
+    for (const auto& c : cases) {
+        RECT before = WindowRect(w);
+        w.Clear();
+        MoveForeground(c.d);
+        EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, c.dx, c.dy)) << c.d;
+        ASSERT_FALSE(w.Changing().empty());
+        const WINDOWPOS& p = w.Changing().front();
+        EXPECT_EQ(p.x, before.left + c.dx);
+        EXPECT_EQ(p.y, before.top + c.dy);
+        EXPECT_EQ(CallerFlags(p), UINT{SWP_NOSIZE});
+        EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
+    }
+    // A changed step takes effect at the next command; nothing is clamped.
+    Settings.MoveP = 5000;
+    RECT before = WindowRect(w);
+    MoveForeground(Left);
+    EXPECT_EQ(WindowRect(w), Offset(before, -5000, 0, -5000, 0));
+    Settings.MoveP = -20;
+    before = WindowRect(w);
+    MoveForeground(Down);
+    EXPECT_EQ(WindowRect(w), Offset(before, 0, -20, 0, -20));
+}
+
+TEST(WindowCommandsMove, LeavesMaximizedWindowsAndTheDesktopClassAlone) {
+    Settings.MoveP = 9;
+    TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(MakeForeground(maxed));
+    RECT before = WindowRect(maxed);
+    MoveForeground(Down);
+    EXPECT_EQ(WindowRect(maxed), before);
+    EXPECT_TRUE(maxed.Changing().empty());
+
+    {
+        WindowClass progman(L"Progman");
+        ASSERT_TRUE(progman);
+        TestWindow desk(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, progman.Name());
+        ASSERT_TRUE(MakeForeground(desk));
+        before = WindowRect(desk);
+        MoveForeground(Right);
+        EXPECT_EQ(WindowRect(desk), before);
+        EXPECT_TRUE(desk.Changing().empty());
+    }
+    // The class test is case-sensitive.
+    WindowClass lower(L"progman");
+    ASSERT_TRUE(lower);
+    TestWindow other(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, lower.Name());
+    ASSERT_TRUE(MakeForeground(other));
+    before = WindowRect(other);
+    MoveForeground(Right);
+    EXPECT_EQ(WindowRect(other), Offset(before, 9, 0, 9, 0));
+}
+
+TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
+    Settings.SizeP = 6;
+    // A maximize box but no sizing frame: resized all the same.
+    TestWindow w(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX);
+    ASSERT_TRUE(MakeForeground(w));
+    const struct {
+        Direction d;
+        int dr, db;
+    } cases[] = {{Up, 0, -6}, {Down, 0, 6}, {Left, -6, 0}, {Right, 6, 0}};
+    for (const auto& c : cases) {
+        RECT before = WindowRect(w);
+        w.Clear();
+        SizeBottomRight(c.d);
+        EXPECT_EQ(WindowRect(w), Offset(before, 0, 0, c.dr, c.db)) << c.d;
+        ASSERT_FALSE(w.Changing().empty());
+        const WINDOWPOS& p = w.Changing().front();
+        EXPECT_EQ(p.cx, before.right - before.left + c.dr);
+        EXPECT_EQ(p.cy, before.bottom - before.top + c.db);
+        EXPECT_EQ(CallerFlags(p), UINT{SWP_NOMOVE});
+        EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
+    }
+    // A step beyond the height: the computed negative height goes to the
+    // window manager unchanged; whatever it makes of it, the top left stays.
+    Settings.SizeP = 1000;
+    RECT before = WindowRect(w);
+    w.Clear();
+    SizeBottomRight(Up);
+    ASSERT_FALSE(w.Changing().empty());
+    RECT after = WindowRect(w);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+}
+
+TEST(WindowCommandsSize, TopLeftMovesOneEdgeAndKeepsTheOpposite) {
+    Settings.SizeP = 8;
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(MakeForeground(w));
+    const struct {
+        Direction d;
+        int dx, dy;
+    } cases[] = {{Up, 0, -8}, {Down, 0, 8}, {Left, -8, 0}, {Right, 8, 0}};
+    for (const auto& c : cases) {
+        RECT before = WindowRect(w);
+        w.Clear();
+        SizeTopLeft(c.d);
+        EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, 0, 0)) << c.d;
+        ASSERT_FALSE(w.Changing().empty());
+        const WINDOWPOS& p = w.Changing().front();
+        EXPECT_EQ(p.x, before.left + c.dx);
+        EXPECT_EQ(p.y, before.top + c.dy);
+        EXPECT_EQ(p.cx, before.right - before.left - c.dx);
+        EXPECT_EQ(p.cy, before.bottom - before.top - c.dy);
+        EXPECT_EQ(CallerFlags(p), 0u);
+        EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
+    }
+}
+
+TEST(WindowCommandsSize, OnlyWindowsWithAMaximizeBoxThatAreNotMaximized) {
+    Settings.SizeP = 10;
+    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX);
+    ASSERT_TRUE(MakeForeground(dlg));
+    RECT before = WindowRect(dlg);
+    SizeBottomRight(Down);
+    SizeTopLeft(Up);
+    EXPECT_EQ(WindowRect(dlg), before);
+    EXPECT_TRUE(dlg.Changing().empty());
+
+    TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(MakeForeground(maxed));
+    before = WindowRect(maxed);
+    SizeBottomRight(Up);
+    SizeTopLeft(Down);
+    EXPECT_EQ(WindowRect(maxed), before);
+    EXPECT_TRUE(maxed.Changing().empty());
+}
+
+TEST(WindowCommandsDesktop, RestoreAllRestoresQualifyingWindowsLastReportedFirst) {
+    TestWindow a(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    TestWindow b(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    TestWindow c(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    TestWindow noMinBox(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, SW_SHOWMINNOACTIVE);
+    TestWindow tool(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, SW_SHOWMINNOACTIVE);
+    TestWindow hidden(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ShowWindow(hidden, SW_HIDE);
+    TestWindow disabled(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    EnableWindow(disabled, FALSE);
+    TestWindow normal(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+    for (HWND w : std::initializer_list<HWND>{a, b, c, noMinBox, tool, hidden, disabled})
+        ASSERT_TRUE(IsIconic(w));
+    ASSERT_FALSE(IsWindowVisible(hidden));
+
+    // The order in which the system reports the windows that qualify.
+    const std::vector<HWND> reported = ReportedOrder({a, b, c, noMinBox});
+    ASSERT_EQ(reported.size(), 4u);
+
+    g_restoreArrivals.clear();
+    RestoreAllWindows();
+    EXPECT_EQ(g_restoreArrivals, std::vector<HWND>(reported.rbegin(), reported.rend()));
+    for (HWND w : std::initializer_list<HWND>{a, b, c, noMinBox})
+        EXPECT_FALSE(IsIconic(w));
+    for (const TestWindow* w : {&tool, &hidden, &disabled}) {
+        EXPECT_TRUE(IsIconic(*w));
+        EXPECT_TRUE(w->SysCommands().empty());
+    }
+    EXPECT_TRUE(normal.SysCommands().empty());
+}
+
+TEST(WindowCommandsDesktop, MinimizeAllMinimizesEachQualifyingWindowOnce) {
+    TestWindow plain(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+    TestWindow tool(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, SW_SHOWNOACTIVATE);
+    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, SW_SHOWNOACTIVATE);
+    TestWindow already(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    TestWindow hidden(WS_OVERLAPPEDWINDOW, 0, SW_HIDE);
+    TestWindow disabled(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+    EnableWindow(disabled, FALSE);
+    ASSERT_TRUE(IsIconic(already));
+
+    MinimizeAllWindows();
+    for (const TestWindow* w : {&plain, &tool}) {
+        EXPECT_TRUE(IsIconic(*w));
+        EXPECT_EQ(w->SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
+    }
+    for (const TestWindow* w : {&dlg, &already, &hidden, &disabled})
+        EXPECT_TRUE(w->SysCommands().empty());
+    EXPECT_FALSE(IsIconic(dlg));
+    EXPECT_FALSE(IsIconic(hidden));
+    EXPECT_FALSE(IsIconic(disabled));
+}
+
+TEST(WindowCommandsDesktop, MinimizeAllSkipsTheApplicationWindowClassCaseSensitively) {
+    {
+        WindowClass app(L"TApplication");
+        ASSERT_TRUE(app);
+        TestWindow w(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE, app.Name());
+        MinimizeAllWindows();
+        EXPECT_FALSE(IsIconic(w));
+        EXPECT_TRUE(w.SysCommands().empty());
+    }
+    WindowClass lower(L"tapplication");
+    ASSERT_TRUE(lower);
+    TestWindow w(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE, lower.Name());
+    MinimizeAllWindows();
+    EXPECT_TRUE(IsIconic(w));
+    EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
+}
+
+TEST(WindowCommandsDesktop, CursorGoesToTheChosenCornerAtTheOffset) {
+    const long w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    auto cursorAfter = [](int pos, int offset) {
+        Settings.MouseMovePos = pos;
+        Settings.MouseOffset = offset;
+        MoveCursorToCorner();
+        POINT p{};
+        GetCursorPos(&p);
+        return std::make_pair(p.x, p.y);
+    };
+    EXPECT_EQ(cursorAfter(0, 10), std::make_pair(10L, 10L));
+    EXPECT_EQ(cursorAfter(1, 10), std::make_pair(w - 10, 10L));
+    EXPECT_EQ(cursorAfter(2, 25), std::make_pair(25L, h - 25));
+    EXPECT_EQ(cursorAfter(3, 25), std::make_pair(w - 25, h - 25));
+    EXPECT_EQ(cursorAfter(0, 0), std::make_pair(0L, 0L));
+    // One beyond the last column and row: the system keeps it on the screen.
+    EXPECT_EQ(cursorAfter(3, 0), std::make_pair(w - 1, h - 1));
+
+    ASSERT_TRUE(SetCursorPos(123, 45));
+    EXPECT_EQ(cursorAfter(4, 10), std::make_pair(123L, 45L));
+    EXPECT_EQ(cursorAfter(-1, 10), std::make_pair(123L, 45L));
+}
+
+namespace {
+
+// A window whose thread stops reading messages on request, as a hung
+// program does. The thread gives up hanging by itself after a while, so a
+// command that waits for it without a time-out still ends the test.
+class HungWindow {
+  public:
+    HungWindow() : cls_(DefaultClass()) {
+        for (HANDLE* e : {&ready_, &hang_, &hanging_, &release_})
+            *e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, &HungWindow::Run, this, 0, nullptr);
+        WaitForSingleObject(ready_, 10000);
+    }
+    ~HungWindow() {
+        SetEvent(hang_);
+        SetEvent(release_);
+        // The thread may send to this one while it closes its window.
+        testutil::WaitUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 20s);
+        CloseHandle(thread_);
+        for (HANDLE e : {ready_, hang_, hanging_, release_})
+            CloseHandle(e);
+    }
+    HungWindow(const HungWindow&) = delete;
+    HungWindow& operator=(const HungWindow&) = delete;
+
+    HWND Window() const { return wnd_; }
+    // From now on the window's thread reads no message.
+    bool Hang() {
+        SetEvent(hang_);
+        return WaitForSingleObject(hanging_, 10000) == WAIT_OBJECT_0;
+    }
+
+    static constexpr DWORD kHangLimitMs = 30000;
+
+  private:
+    static DWORD WINAPI Run(void* param) {
+        auto* self = static_cast<HungWindow*>(param);
+        self->wnd_ =
+            CreateWindowExW(0, self->cls_, L"hung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 150, 300,
+                            200, nullptr, nullptr, GetModuleHandleW(nullptr), &self->rec_);
+        SetEvent(self->ready_);
+        while (MsgWaitForMultipleObjectsEx(1, &self->hang_, INFINITE, QS_ALLINPUT,
+                                           MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
+            testutil::PumpMessages();
+        SetEvent(self->hanging_);
+        WaitForSingleObject(self->release_, kHangLimitMs);
+        testutil::PumpMessages();
+        if (IsWindow(self->wnd_))
+            DestroyWindow(self->wnd_);
+        testutil::PumpMessages();
+        return 0;
+    }
+
+    const wchar_t* cls_;
+    Record rec_;
+    HWND wnd_ = nullptr;
+    HANDLE ready_ = nullptr, hang_ = nullptr, hanging_ = nullptr, release_ = nullptr;
+    HANDLE thread_ = nullptr;
+};
+
+long long MillisecondsTaken(void (*command)()) {
+    auto start = std::chrono::steady_clock::now();
+    command();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+} // namespace
+
+TEST(WindowCommandsHung, AWindowThatDoesNotAnswerHoldsNoCommandPastTheTimeout) {
+    Settings.MoveP = 5;
+    Settings.SizeP = 5;
+    TestWindow other(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+    HungWindow hung;
+    const HWND wnd = hung.Window();
+    ASSERT_TRUE(wnd);
+    ASSERT_TRUE(MakeForeground(wnd));
+    const RECT before = WindowRect(wnd);
+    ASSERT_TRUE(hung.Hang());
+
+    const long long limit = SysCommandTimeoutMs + 4000;
+    const std::pair<const char*, void (*)()> commands[] = {
+        {"CloseForeground", CloseForeground},
+        {"MinimizeForeground", MinimizeForeground},
+        {"ToggleMaximize", ToggleMaximize},
+        {"MoveForeground", [] { MoveForeground(Down); }},
+        {"SizeBottomRight", [] { SizeBottomRight(Down); }},
+        {"SizeTopLeft", [] { SizeTopLeft(Up); }},
+    };
+    for (const auto& [name, command] : commands) {
+        ASSERT_EQ(GetForegroundWindow(), wnd) << name;
+        EXPECT_LT(MillisecondsTaken(command), limit) << name;
+    }
+    // A desktop-wide command goes on past it to the next window.
+    EXPECT_LT(MillisecondsTaken(MinimizeAllWindows), limit);
+    EXPECT_TRUE(IsIconic(other));
+
+    EXPECT_TRUE(IsWindow(wnd));
+    EXPECT_FALSE(IsIconic(wnd));
+    EXPECT_EQ(WindowRect(wnd), before);
+}
+
+TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
+    EXPECT_LT(MillisecondsTaken(StartScreenSaver), SysCommandTimeoutMs + 4000);
+}
