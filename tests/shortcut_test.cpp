@@ -1,6 +1,9 @@
 #include "hotkey/shortcut.h"
+#include "settings/settings.h"
 
 #include <windows.h>
+
+#include <cctype>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +12,7 @@ namespace {
 // The lowest code whose bare name is name (case as given), 0 when none.
 unsigned LowestCodeNamed(const std::string& name) {
     for (unsigned vk = 8; vk <= 255; ++vk)
-        if (KeyName(static_cast<std::uint8_t>(vk)) == name)
+        if (LayoutKeyName(static_cast<std::uint8_t>(vk)) == name)
             return vk;
     return 0;
 }
@@ -32,7 +35,7 @@ TEST(ShortCutText, FormatsAndParsesTheFixedNames) {
         {0x21, "PgUp"}, {0x22, "PgDn"},  {0x23, "End"},   {0x24, "Home"}, {0x25, "Left"},
         {0x26, "Up"},   {0x27, "Right"}, {0x28, "Down"},  {0x2D, "Ins"},  {0x2E, "Del"},
         {0x30, "0"},    {0x39, "9"},     {0x41, "A"},     {0x5A, "Z"},    {0x70, "F1"},
-        {0x7B, "F12"},  {0x60, "0"},     {0x69, "9"},
+        {0x7B, "F12"},  {0x60, "Num 0"}, {0x69, "Num 9"},
     };
     for (auto [vk, name] : fixed) {
         EXPECT_EQ(FormatShortCut(vk), name) << int(vk);
@@ -55,7 +58,7 @@ TEST(ShortCutText, CaretIsAFurtherCtrlPrefix) {
     // A "^" that is all that is left is a key name: with a layout that
     // names a key "^", "Ctrl+^" reads back as written.
     auto caretLayout = [](std::uint8_t vk) -> std::string {
-        return vk == 0xDE ? "^" : KeyName(vk);
+        return vk == 0xDE ? "^" : LayoutKeyName(vk);
     };
     EXPECT_EQ(ParseShortCutWith("Ctrl+^", caretLayout), 0x40DE);
     EXPECT_EQ(ParseShortCutWith("^^", caretLayout), 0x40DE);
@@ -80,44 +83,56 @@ TEST(ShortCutText, WhatNamesNoKeyParsesToZero) {
     EXPECT_EQ(FormatShortCut(0xE000), "");
 }
 
-TEST(ShortCutText, SameNameParsesToTheLowerCodeAndNumpadDigitsBecomeMainDigits) {
-    EXPECT_EQ(FormatShortCut(0x4065), "Ctrl+5");
-    EXPECT_EQ(ParseShortCut("Ctrl+5"), 0x4035);
-    EXPECT_EQ(ParseShortCut("0"), 0x0030);
-
-    // Every named code, with all modifiers, reads back as the lowest code
-    // of its name; layout names are a single byte or none at all.
+TEST(ShortCutText, EveryKeyWithEveryModifierSetReadsBackAsWritten) {
+    auto caseOf = [](std::string text, int (*convert)(int)) {
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) < 0x80)
+                c = static_cast<char>(convert(c));
+        return text;
+    };
     for (unsigned vk = 1; vk <= 255; ++vk) {
         auto code = static_cast<std::uint8_t>(vk);
         std::string name = KeyName(code);
-        bool fixedRange = (vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A) ||
-                          (vk >= 0x60 && vk <= 0x69) || (vk >= 0x70 && vk <= 0x87);
-        if (fixedRange) {
-            EXPECT_FALSE(name.empty()) << vk;
+        // A layout name keeps being written wherever it reads back as its key.
+        std::string layoutName = LayoutKeyName(code);
+        if (vk >= 8 && !layoutName.empty() && LowestCodeNamed(layoutName) == vk) {
+            EXPECT_EQ(name, layoutName) << vk;
         }
-        if (name.empty()) {
-            EXPECT_EQ(FormatShortCut(static_cast<TShortCut>(0xE000 | vk)), "") << vk;
-            continue;
+        for (TShortCut mods = 0; mods <= 0x7; ++mods) {
+            auto value = static_cast<TShortCut>(mods << 13 | vk);
+            std::string text = FormatShortCut(value);
+            EXPECT_EQ(ParseShortCut(text), value) << vk << " \"" << text << '"';
+            EXPECT_EQ(ParseShortCut(caseOf(text, std::tolower)), value) << text;
+            EXPECT_EQ(ParseShortCut(caseOf(text, std::toupper)), value) << text;
         }
-        bool fixedName = vk == 8 || vk == 9 || vk == 13 || vk == 27 || (vk >= 32 && vk <= 40) ||
-                         vk == 45 || vk == 46;
-        if (!fixedRange && !fixedName) {
-            EXPECT_EQ(name.size(), 1u) << vk; // a layout name is taken only when one byte long
-        }
-        TShortCut value = static_cast<TShortCut>(0xE000 | vk);
-        std::string text = FormatShortCut(value);
-        EXPECT_EQ(text, "Shift+Ctrl+Alt+" + name);
-        if (vk < 8)
-            continue; // codes below 8 are never tried when reading
-        EXPECT_EQ(ParseShortCut(text), static_cast<TShortCut>(0xE000 | LowestCodeNamed(name)))
-            << vk << ' ' << name;
     }
-    // The Pause key's layout name is longer than one byte here: no name,
-    // so Shift+Ctrl+Pause formats as nothing.
-    char buf[256] = {};
-    UINT scan = MapVirtualKeyA(VK_PAUSE, MAPVK_VK_TO_VSC);
-    if (scan && GetKeyNameTextA(static_cast<LONG>(scan << 16), buf, 256) > 1) {
-        EXPECT_EQ(FormatShortCut(0x6013), "");
+}
+
+TEST(ShortCutText, TextsThatReadBackStayAsTheyAre) {
+    for (const HotkeyEntry& h : HotkeyTable()) {
+        if (*h.DefaultText) {
+            EXPECT_EQ(FormatShortCut(ParseShortCut(h.DefaultText)), h.DefaultText);
+        }
+    }
+    EXPECT_EQ(ParseShortCut("Ctrl+5"), 0x4035);
+    EXPECT_EQ(FormatShortCut(0x4065), "Ctrl+Num 5");
+    EXPECT_EQ(FormatShortCut(0xC06A), "Ctrl+Alt+Num *");
+    EXPECT_EQ(FormatShortCut(0xC013), "Ctrl+Alt+Key 0x13");
+    EXPECT_EQ(ParseShortCut("ctrl+alt+key 0xbf"), 0xC0BF);
+    EXPECT_EQ(ParseShortCut("Key 0x00"), 0);
+    // Punctuation of the US layout: the lowest code of a name keeps it, so
+    // "/" stays the numeric pad's and the main keyboard's "/" is told apart.
+    if (LOWORD(GetKeyboardLayout(0)) == 0x0409) {
+        const std::pair<TShortCut, const char*> us[] = {
+            {0xC0BA, "Ctrl+Alt+;"}, {0xC0BC, "Ctrl+Alt+,"},  {0xC0BD, "Ctrl+Alt+-"},
+            {0xC0BE, "Ctrl+Alt+."}, {0xC06F, "Ctrl+Alt+/"},  {0xC0C0, "Ctrl+Alt+`"},
+            {0xC0DB, "Ctrl+Alt+["}, {0xC0DC, "Ctrl+Alt+\\"}, {0xC0DE, "Ctrl+Alt+'"},
+        };
+        for (auto [value, text] : us) {
+            EXPECT_EQ(ParseShortCut(text), value) << text;
+            EXPECT_EQ(FormatShortCut(value), text);
+        }
+        EXPECT_EQ(FormatShortCut(0xC0BF), "Ctrl+Alt+Key 0xBF");
     }
 }
 

@@ -69,7 +69,9 @@ std::string SystemKeyName(std::uint8_t vk) {
 
 } // namespace
 
-std::string KeyName(std::uint8_t vk) {
+// These are the names that a text has always been read with; several codes
+// may share one, and reading takes the lowest.
+std::string LayoutKeyName(std::uint8_t vk) {
     if (const char* fixed = FixedName(vk))
         return fixed;
     if (vk >= '0' && vk <= '9')
@@ -86,6 +88,103 @@ std::string KeyName(std::uint8_t vk) {
     return SystemKeyName(vk);
 }
 
+namespace {
+
+// The lowest code from 8 up whose layout name is name (case ignored), 0
+// when there is none: what reading makes of a bare name.
+unsigned LowestCodeNamed(std::string_view name, const KeyNamer& layoutName, unsigned below = 256) {
+    for (unsigned vk = 8; vk < below; ++vk) {
+        std::string other = layoutName(static_cast<std::uint8_t>(vk));
+        if (!other.empty() && SameText(other, name))
+            return vk;
+    }
+    return 0;
+}
+
+constexpr std::string_view kPadPrefix = "Num ";
+constexpr std::string_view kCodePrefix = "Key 0x";
+
+// The character that follows "Num " in the name of a numeric-pad key; 0
+// for any other key (VK_SEPARATOR included).
+char PadChar(unsigned vk) {
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
+        return static_cast<char>('0' + (vk - VK_NUMPAD0));
+    switch (vk) {
+    case VK_MULTIPLY:
+        return '*';
+    case VK_ADD:
+        return '+';
+    case VK_SUBTRACT:
+        return '-';
+    case VK_DECIMAL:
+        return '.';
+    case VK_DIVIDE:
+        return '/';
+    default:
+        return 0;
+    }
+}
+
+// The layout-independent name of a code: "Num 5", "Num *" for the numeric
+// pad, otherwise "Key 0x" and the code in two hexadecimal digits. Each has
+// a space and more than one byte, so no layout name is ever one of them.
+std::string StableKeyName(std::uint8_t vk) {
+    if (char pad = PadChar(vk)) {
+        std::string name(kPadPrefix);
+        name += pad;
+        return name;
+    }
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string name(kCodePrefix);
+    name += hex[vk >> 4];
+    name += hex[vk & 0xF];
+    return name;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The code of a layout-independent name, case ignored; 0 when text is none.
+unsigned StableKeyCode(std::string_view text) {
+    if (text.size() == kPadPrefix.size() + 1 && StartsWithText(text, kPadPrefix)) {
+        for (unsigned vk = VK_NUMPAD0; vk <= VK_DIVIDE; ++vk)
+            if (char pad = PadChar(vk); pad != 0 && pad == text.back())
+                return vk;
+        return 0;
+    }
+    if (text.size() == kCodePrefix.size() + 2 && StartsWithText(text, kCodePrefix)) {
+        int high = HexDigit(text[kCodePrefix.size()]);
+        int low = HexDigit(text[kCodePrefix.size() + 1]);
+        if (high >= 0 && low >= 0)
+            return static_cast<unsigned>(high * 16 + low);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string KeyName(std::uint8_t vk) {
+    return KeyNameWith(vk, LayoutKeyName);
+}
+
+std::string KeyNameWith(std::uint8_t vk, const KeyNamer& layoutName) {
+    if (vk == 0)
+        return {};
+    // A layout name that reads back as this code keeps it, so that what
+    // was written before is written the same again.
+    std::string name = layoutName(vk);
+    if (!name.empty() && vk >= 8 && LowestCodeNamed(name, layoutName, vk) == 0)
+        return name;
+    return StableKeyName(vk);
+}
+
 std::string FormatShortCut(TShortCut value) {
     std::string name = KeyName(static_cast<std::uint8_t>(value & 0xFF));
     if (name.empty())
@@ -100,8 +199,7 @@ std::string FormatShortCut(TShortCut value) {
     return text + name;
 }
 
-TShortCut ParseShortCutWith(const std::string& text,
-                            const std::function<std::string(std::uint8_t)>& keyName) {
+TShortCut ParseShortCutWith(const std::string& text, const KeyNamer& layoutName) {
     struct Prefix {
         std::string_view text;
         TShortCut bit;
@@ -133,16 +231,16 @@ TShortCut ParseShortCutWith(const std::string& text,
     }
     if (rest.empty())
         return 0;
-    for (unsigned vk = 8; vk <= 255; ++vk) {
-        std::string name = keyName(static_cast<std::uint8_t>(vk));
-        if (!name.empty() && SameText(name, rest))
-            return static_cast<TShortCut>(mods | vk);
-    }
-    return 0;
+    unsigned vk = LowestCodeNamed(rest, layoutName);
+    if (vk == 0)
+        vk = StableKeyCode(rest);
+    if (vk == 0)
+        return 0;
+    return static_cast<TShortCut>(mods | vk);
 }
 
 TShortCut ParseShortCut(const std::string& text) {
-    return ParseShortCutWith(text, KeyName);
+    return ParseShortCutWith(text, LayoutKeyName);
 }
 
 SplitKey SplitShortCut(TShortCut value) {

@@ -22,14 +22,16 @@ constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 
 // The text of a value: the prefixes of its modifier bits and the name of
-// the key in its low byte. Empty when that key has no name (0 included),
-// whatever the modifier bits are.
+// the key in its low byte (KeyName below). Empty when the low byte is 0,
+// whatever the modifier bits are. Every other value with bits 8-12 zero
+// reads back as itself through ParseShortCut.
 std::string FormatShortCut(TShortCut value);
 
 // The value of a text: modifier prefixes in any order (case ignored,
 // repeats allowed) and then a key name, compared case-insensitively with
-// the names of the codes 8..255; the lowest code with that name wins.
-// 0 when the text names no key. Nothing is trimmed.
+// the layout-dependent names of the codes 8..255 (the lowest code with
+// that name wins), and failing those with the layout-independent names of
+// all codes 1..255. 0 when the text names no key. Nothing is trimmed.
 TShortCut ParseShortCut(const std::string& text);
 
 struct SplitKey {
@@ -38,12 +40,22 @@ struct SplitKey {
 };
 SplitKey SplitShortCut(TShortCut value);
 
-// The name of a bare key code (no modifiers): the fixed names, digits,
-// letters and F1-F24, otherwise the keyboard layout's name of the key when
-// it is exactly one byte long; empty when the key has no name.
+// Names a bare key code (no modifiers) by the layout-dependent table: the
+// fixed names, digits, letters, F1-F24, the numeric pad's digits as plain
+// digits, otherwise the keyboard layout's name of the key when it is
+// exactly one byte long; empty when the key has none there.
+using KeyNamer = std::function<std::string(std::uint8_t)>;
+std::string LayoutKeyName(std::uint8_t vk);
+
+// The name of a bare key code as a text writes it. A key whose name in the
+// layout-dependent table reads back as that key keeps it ("A", "F12",
+// "Left", ";"). Every other key has a name that does not depend on the
+// layout: "Num 0".."Num 9", "Num *", "Num +", "Num -", "Num .", "Num /" on
+// the numeric pad, otherwise "Key 0x" and the code in two upper-case
+// hexadecimal digits ("Key 0x13"). Empty only for code 0.
 std::string KeyName(std::uint8_t vk);
+std::string KeyNameWith(std::uint8_t vk, const KeyNamer& layoutName);
 
 // ParseShortCut against a given naming of the bare key codes instead of the
 // keyboard layout in use.
-TShortCut ParseShortCutWith(const std::string& text,
-                            const std::function<std::string(std::uint8_t)>& keyName);
+TShortCut ParseShortCutWith(const std::string& text, const KeyNamer& layoutName);
