@@ -9,6 +9,7 @@
 #include "ui/options_dialog.h"
 
 #include "base/names.h"
+#include "res/version.h"
 #include "support/testutil.h"
 
 #include <commctrl.h>
@@ -488,7 +489,7 @@ TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
         }));
         EXPECT_NE(about, previous);
         EXPECT_EQ(WindowText(about), L"バージョン情報");
-        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutVersion)), L"Version 1.06");
+        EXPECT_EQ(WindowText(GetDlgItem(about, idAboutVersion)), L"Version " QUOREL_VERSION_TEXT);
         EXPECT_EQ(WindowText(GetDlgItem(about, idAboutProgramName)), L"Quorel");
         ASSERT_TRUE(WaitUntil([&] {
             if (GetForegroundWindow() != about)

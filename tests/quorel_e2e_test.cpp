@@ -1,6 +1,7 @@
 // End-to-end tests: the real Quorel.exe runs in a folder of its own, and
 // this process, a separate program, presses its hotkeys and watches what
 // happens to its own windows, to the cursor and to the INI file.
+#include "res/version.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -201,4 +202,32 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
     OffsetRect(&r, 0, 5);
     EXPECT_TRUE(WaitForRect(w, r));
+}
+
+TEST(QuorelProgram, TheExeCarriesItsVersionRecordAndAManifestOfTheSameVersion) {
+    FileVersionRecord v = ReadFileVersion(QuorelExePath());
+    ASSERT_TRUE(v.found);
+    const WORD version[4] = {QUOREL_VERSION_MAJOR, QUOREL_VERSION_MINOR, QUOREL_VERSION_PATCH,
+                             QUOREL_VERSION_BUILD};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(v.fileVersion[i], version[i]) << i;
+        EXPECT_EQ(v.productVersion[i], version[i]) << i;
+    }
+    EXPECT_EQ(v.fileType, DWORD{VFT_APP});
+    // One Japanese block in Unicode.
+    EXPECT_EQ(v.language, 0x0411);
+    EXPECT_EQ(v.codePage, 1200);
+    EXPECT_EQ(v.String(L"FileVersion"), L"" QUOREL_VERSION_FILE_TEXT);
+    EXPECT_EQ(v.String(L"ProductVersion"), L"" QUOREL_VERSION_TEXT);
+    EXPECT_EQ(v.String(L"FileDescription"), L"Quorel");
+    EXPECT_EQ(v.String(L"ProductName"), L"Quorel");
+    EXPECT_EQ(v.String(L"CompanyName"), L"Quorel Project");
+    EXPECT_EQ(v.String(L"LegalCopyright"), L"Copyright (c) 2026 Quorel Project");
+    EXPECT_EQ(v.String(L"OriginalFilename"), L"Quorel.exe");
+    EXPECT_EQ(v.String(L"InternalName"), L"Quorel");
+
+    std::string manifest = ReadManifest(QuorelExePath());
+    EXPECT_NE(manifest.find("name=\"Quorel\" version=\"" QUOREL_VERSION_FILE_TEXT "\""),
+              std::string::npos)
+        << manifest;
 }

@@ -1,6 +1,7 @@
 // End-to-end tests of the tray icon's callbacks, the popup menu and the
 // dialogs it opens, against the real Quorel.exe. The callbacks are posted to
 // the program's tray receiver window as the shell would post them.
+#include "res/version.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -138,7 +139,7 @@ TEST(QuorelTray, AboutBoxShowsTheVersionAndANewOneIsMadeEachTime) {
         HWND about = nullptr;
         ASSERT_TRUE(
             WaitUntil([&] { return (about = FindTitled(q, L"バージョン情報")) != nullptr; }));
-        EXPECT_TRUE(HasStaticText(about, L"Version 1.06"));
+        EXPECT_TRUE(HasStaticText(about, L"Version " QUOREL_VERSION_TEXT));
         EXPECT_TRUE(HasStaticText(about, L"Quorel"));
         // While it is open, hotkey 16 and the tray open no menu.
         PressKey(MOD_CONTROL | MOD_ALT, VK_F6);

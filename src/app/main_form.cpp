@@ -5,6 +5,7 @@
 #include "base/names.h"
 #include "hotkey/shortcut.h"
 #include "res/resource.h"
+#include "res/version.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "ui/about_box.h"
@@ -274,7 +275,7 @@ void MainForm::OpenAbout() {
     AboutBox box(app_.Handle());
     about_ = &box;
     box.SetProgramName(L"Quorel");
-    box.SetVersionText(L"Version 1.06");
+    box.SetVersionText(L"Version " QUOREL_VERSION_TEXT);
     box.ShowModal();
     about_ = nullptr;
 }

@@ -5,6 +5,9 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <cwchar>
+#include <memory>
+#include <type_traits>
 
 namespace testutil {
 
@@ -234,6 +237,68 @@ std::wstring WindowText(HWND hwnd) {
     wchar_t buf[1024] = {};
     GetWindowTextW(hwnd, buf, 1024);
     return buf;
+}
+
+FileVersionRecord ReadFileVersion(const std::wstring& exePath) {
+    FileVersionRecord r;
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(exePath.c_str(), &ignored);
+    if (size == 0)
+        return r;
+    r.data.resize(size);
+    if (!GetFileVersionInfoW(exePath.c_str(), 0, size, r.data.data()))
+        return r;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueW(r.data.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) ||
+        len < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != VS_FFI_SIGNATURE)
+        return r;
+    r.fileVersion[0] = HIWORD(fixed->dwFileVersionMS);
+    r.fileVersion[1] = LOWORD(fixed->dwFileVersionMS);
+    r.fileVersion[2] = HIWORD(fixed->dwFileVersionLS);
+    r.fileVersion[3] = LOWORD(fixed->dwFileVersionLS);
+    r.productVersion[0] = HIWORD(fixed->dwProductVersionMS);
+    r.productVersion[1] = LOWORD(fixed->dwProductVersionMS);
+    r.productVersion[2] = HIWORD(fixed->dwProductVersionLS);
+    r.productVersion[3] = LOWORD(fixed->dwProductVersionLS);
+    r.fileType = fixed->dwFileType;
+    WORD* translation = nullptr;
+    if (VerQueryValueW(r.data.data(), L"\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translation), &len) &&
+        len >= 2 * sizeof(WORD)) {
+        r.language = translation[0];
+        r.codePage = translation[1];
+    }
+    r.found = true;
+    return r;
+}
+
+std::wstring FileVersionRecord::String(const wchar_t* name) const {
+    wchar_t path[128];
+    swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", language, codePage, name);
+    wchar_t* value = nullptr;
+    UINT len = 0;
+    if (data.empty() ||
+        !VerQueryValueW(data.data(), path, reinterpret_cast<void**>(&value), &len) ||
+        value == nullptr)
+        return {};
+    return std::wstring(value, wcsnlen(value, len));
+}
+
+std::string ReadManifest(const std::wstring& exePath) {
+    struct FreeModule {
+        void operator()(HMODULE m) const { FreeLibrary(m); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, FreeModule> module(
+        LoadLibraryExW(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module)
+        return {};
+    HRSRC res = FindResourceW(module.get(), CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    HGLOBAL loaded = res ? LoadResource(module.get(), res) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return {};
+    return std::string(static_cast<const char*>(bytes), SizeofResource(module.get(), res));
 }
 
 std::wstring ClassName(HWND hwnd) {

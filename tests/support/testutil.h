@@ -60,6 +60,26 @@ std::wstring WindowsPath(const std::wstring& path);
 // Path of the Quorel.exe built with these tests, as a Windows path.
 std::wstring QuorelExePath();
 
+// The version record of an exe (its VERSIONINFO resource), read through the
+// system's version functions.
+struct FileVersionRecord {
+    bool found = false;
+    WORD fileVersion[4] = {};    // major, minor, patch, build
+    WORD productVersion[4] = {}; // major, minor, patch, build
+    DWORD fileType = 0;
+    WORD language = 0; // of the first translation
+    WORD codePage = 0; // of the first translation
+    std::vector<char> data;
+    // A value of the string block of the first translation; empty when the
+    // block or the value is missing.
+    std::wstring String(const wchar_t* name) const;
+};
+FileVersionRecord ReadFileVersion(const std::wstring& exePath);
+
+// The bytes of an exe's manifest resource (type RT_MANIFEST, name 1); empty
+// when it has none.
+std::string ReadManifest(const std::wstring& exePath);
+
 // A running copy of Quorel.exe, copied (with an optional INI text) into a
 // temp folder of its own. The destructor closes it properly (WM_CLOSE to
 // its application window) and waits for it to end.
