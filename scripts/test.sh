@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 # The product must be a 32-bit Windows GUI program that needs no DLL
-# beyond those Windows ships.
+# beyond those Windows ships, and carry its version record.
 scripts/check-exe.sh build/i686/Quorel.exe
 
 . scripts/winenv.sh
