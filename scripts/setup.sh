@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building and testing Quorel needs on a Debian machine.
+# Installs what building, testing and packaging Quorel needs on a Debian
+# machine.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   cmake ninja-build googletest
   wine64 xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic fonts-wine
+  python3
 )
 
 missing=()
