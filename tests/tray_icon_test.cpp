@@ -177,17 +177,15 @@ class TrayIconTest : public ::testing::Test {
 } // namespace
 
 TEST(TrayIconPictures, ProgramAndTrayIconsHoldTheirImages) {
-    HICON small = LoadIconFile("quorel.ico", 16);
-    HICON large = LoadIconFile("quorel.ico", 32);
-    HICON tray = LoadIconFile("tray.ico", 16);
-    ASSERT_TRUE(small && large && tray);
-    EXPECT_EQ(IconSize(small).cx, 16);
-    EXPECT_EQ(IconSize(large).cx, 32);
-    EXPECT_EQ(IconSize(large).cy, 32);
-    EXPECT_EQ(IconSize(tray).cx, 16);
-    DestroyIcon(small);
-    DestroyIcon(large);
-    DestroyIcon(tray);
+    for (const char* name : {"quorel.ico", "tray.ico"}) {
+        for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+            HICON icon = LoadIconFile(name, size);
+            ASSERT_NE(icon, nullptr) << name << " " << size;
+            EXPECT_EQ(IconSize(icon).cx, size) << name;
+            EXPECT_EQ(IconSize(icon).cy, size) << name;
+            DestroyIcon(icon);
+        }
+    }
 }
 
 TEST(TrayIconTip, LongTipsAreCutBetweenCharacters) {

@@ -1,212 +1,203 @@
 #!/usr/bin/env python3
-"""Writes Quorel's icons: src/res/quorel.ico (the program icon, 16x16 and
-32x32 in 16 colours) and src/res/tray.ico (the 16x16 tray image).
+"""Writes Quorel's icons, src/res/quorel.ico (the program icon) and
+src/res/tray.ico (the tray picture), from the SVG drawings beside them.
 
-The pictures are drawn here pixel by pixel in the standard 16-colour
-palette; every pixel outside the shape is transparent (set in the AND mask).
-Run from anywhere: python3 tools/make_icons.py
+Each icon holds 16, 20, 24, 32, 40, 48, 64 and 256 pixels in 32-bit colour
+with alpha, every image PNG-compressed: Windows reads PNG images in icons
+from Vista on, and as uncompressed bitmaps the sizes below 256 would add
+some 85 KB to the executable.
+
+A size that has a drawing of its own (tray-16.svg, quorel-48.svg, ...)
+comes from that drawing, made on the pixel grid of that size; the others
+are the main drawing (tray.svg, quorel.svg) scaled. The program icon's
+small sizes are the tray picture: a window with two arrows and a dotted
+outline says nothing at 24 pixels.
+
+rsvg-convert (Debian: librsvg2-bin) renders; this script writes the PNG
+images and the .ico files itself, with nothing in them but the pixels (no
+time stamps, fixed compression), so the same drawings and the same
+renderer give the same bytes.
+
+    python3 tools/make_icons.py            write the two .ico files
+    python3 tools/make_icons.py --check    exit 1 when they are not what
+                                           the drawings give
 """
 
 import os
+import shutil
 import struct
+import subprocess
+import sys
+import zlib
 
-# The standard 16-colour palette, as (R, G, B).
-PALETTE = [
-    (0x00, 0x00, 0x00),  # 0 black
-    (0x80, 0x00, 0x00),  # 1 maroon
-    (0x00, 0x80, 0x00),  # 2 green
-    (0x80, 0x80, 0x00),  # 3 olive
-    (0x00, 0x00, 0x80),  # 4 navy
-    (0x80, 0x00, 0x80),  # 5 purple
-    (0x00, 0x80, 0x80),  # 6 teal
-    (0xC0, 0xC0, 0xC0),  # 7 silver
-    (0x80, 0x80, 0x80),  # 8 grey
-    (0xFF, 0x00, 0x00),  # 9 red
-    (0x00, 0xFF, 0x00),  # 10 lime
-    (0xFF, 0xFF, 0x00),  # 11 yellow
-    (0x00, 0x00, 0xFF),  # 12 blue
-    (0xFF, 0x00, 0xFF),  # 13 fuchsia
-    (0x00, 0xFF, 0xFF),  # 14 aqua
-    (0xFF, 0xFF, 0xFF),  # 15 white
-]
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 
-# Letters used in the drawings; "." is transparent.
-INK = {
-    "K": 0,   # black: window frame
-    "N": 4,   # navy: caption bar
-    "S": 7,   # silver: caption buttons, frame shading
-    "G": 8,   # grey: dotted outline, shadow
-    "B": 12,  # blue: arrows
-    "W": 15,  # white: client area and caption text mark
+# Icon file -> (main drawing, drawing per size where one exists).
+ICONS = {
+    "quorel.ico": ("quorel.svg", {16: "tray-16.svg", 20: "tray-20.svg", 24: "tray-24.svg",
+                                  40: "quorel-40.svg", 48: "quorel-48.svg"}),
+    "tray.ico": ("tray.svg", {16: "tray-16.svg", 20: "tray-20.svg", 24: "tray-24.svg",
+                              40: "tray-40.svg", 48: "tray-48.svg"}),
 }
-TRANSPARENT = "."
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
-class Canvas:
-    def __init__(self, size):
-        self.size = size
-        self.px = [[TRANSPARENT] * size for _ in range(size)]
-
-    def set(self, x, y, ink):
-        if 0 <= x < self.size and 0 <= y < self.size:
-            self.px[y][x] = ink
-
-    def fill(self, x0, y0, x1, y1, ink):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.set(x, y, ink)
-
-    def frame(self, x0, y0, x1, y1, ink):
-        for x in range(x0, x1 + 1):
-            self.set(x, y0, ink)
-            self.set(x, y1, ink)
-        for y in range(y0, y1 + 1):
-            self.set(x0, y, ink)
-            self.set(x1, y, ink)
-
-    def rows(self):
-        return ["".join(r) for r in self.px]
+def render(svg, size):
+    """The drawing at size x size pixels, as rows of (r, g, b, a) bytes."""
+    png = subprocess.run(
+        ["rsvg-convert", "--format=png", f"--width={size}", f"--height={size}", svg],
+        check=True, stdout=subprocess.PIPE).stdout
+    return decode_png(png, size)
 
 
-def from_rows(rows):
-    c = Canvas(len(rows))
-    for y, row in enumerate(rows):
-        assert len(row) == c.size, (y, row)
-        for x, ink in enumerate(row):
-            assert ink == TRANSPARENT or ink in INK, ink
-            c.set(x, y, ink)
-    return c
+def chunks(png):
+    if not png.startswith(PNG_SIGNATURE):
+        raise ValueError("not a PNG file")
+    pos = len(PNG_SIGNATURE)
+    while pos < len(png):
+        length, kind = struct.unpack(">I4s", png[pos:pos + 8])
+        yield kind, png[pos + 8:pos + 8 + length]
+        pos += 12 + length
 
 
-# 16x16: a window with a navy caption bar and a blue diagonal arrow that
-# points to its bottom-right corner.
-SMALL = [
-    "................",
-    "KKKKKKKKKKKKKKK.",
-    "KNWWWWWNNNNSSNKG",
-    "KNNNNNNNNNNSSNKG",
-    "KKKKKKKKKKKKKKKG",
-    "KWWWWWWWWWWWWWKG",
-    "KWWBBWWWWWWWWWKG",
-    "KWWBBBWWWWWWWWKG",
-    "KWWWBBBWWWWWWWKG",
-    "KWWWWBBBWWWBBWKG",
-    "KWWWWWBBBWWBBWKG",
-    "KWWWWWWBBBWBBWKG",
-    "KWWWWWWWBBBBBWKG",
-    "KWWWWWWBBBBBBWKG",
-    "KKKKKKKKKKKKKKKG",
-    ".GGGGGGGGGGGGGGG",
-]
+def paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    if pa <= pb and pa <= pc:
+        return a
+    return b if pb <= pc else c
 
 
-def arrow_h(c, x0, x1, cy, ink):
-    """Horizontal double-headed arrow from x0 to x1 on row cy."""
-    head = 4
-    c.fill(x0 + 1, cy - 1, x1 - 1, cy + 1, ink)
-    for i in range(head + 1):
-        for dy in range(-i, i + 1):
-            c.set(x0 + i, cy + dy, ink)
-            c.set(x1 - i, cy + dy, ink)
+def decode_png(png, size):
+    """Rows of RGBA bytes of an 8-bit RGBA, non-interlaced PNG."""
+    idat = b""
+    for kind, data in chunks(png):
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", data)
+            if (width, height, depth, colour, interlace) != (size, size, 8, 6, 0):
+                raise ValueError(f"unexpected PNG layout {width}x{height} {depth} {colour}")
+        elif kind == b"IDAT":
+            idat += data
+    raw = zlib.decompress(idat)
+    stride = size * 4
+    rows = []
+    prev = bytearray(stride)
+    for y in range(size):
+        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
+        kind, cur = line[0], bytearray(line[1:])
+        for i in range(stride):
+            a = cur[i - 4] if i >= 4 else 0
+            b = prev[i]
+            c = prev[i - 4] if i >= 4 else 0
+            if kind == 1:
+                cur[i] = (cur[i] + a) & 0xFF
+            elif kind == 2:
+                cur[i] = (cur[i] + b) & 0xFF
+            elif kind == 3:
+                cur[i] = (cur[i] + (a + b) // 2) & 0xFF
+            elif kind == 4:
+                cur[i] = (cur[i] + paeth(a, b, c)) & 0xFF
+        rows.append(bytes(cur))
+        prev = cur
+    return rows
 
 
-def arrow_v(c, y0, y1, cx, ink):
-    """Vertical double-headed arrow from y0 to y1 in column cx."""
-    head = 4
-    c.fill(cx - 1, y0 + 1, cx + 1, y1 - 1, ink)
-    for i in range(head + 1):
-        for dx in range(-i, i + 1):
-            c.set(cx + dx, y0 + i, ink)
-            c.set(cx + dx, y1 - i, ink)
+def clean(rows):
+    """Fully transparent pixels get colour 0, whatever the renderer left."""
+    out = []
+    for row in rows:
+        px = bytearray(row)
+        for i in range(0, len(px), 4):
+            if px[i + 3] == 0:
+                px[i:i + 3] = b"\0\0\0"
+        out.append(bytes(px))
+    return out
 
 
-def large():
-    """32x32: a window with a navy caption bar, a horizontal double-headed
-    arrow at its right edge and a vertical one at its bottom edge, inside the
-    dotted outline of a larger window."""
-    c = Canvas(32)
-    # The dotted outline of the larger window, sharing the top-left corner.
-    for i in range(0, 31, 2):
-        c.set(i, 0, "G")
-        c.set(i, 30, "G")
-        c.set(0, i, "G")
-        c.set(30, i, "G")
-    # The window: frame, caption with a title mark and two buttons, client.
-    x0, y0, x1, y1 = 2, 2, 21, 21
-    c.fill(x0, y0, x1, y1, "W")
-    c.frame(x0, y0, x1, y1, "K")
-    c.fill(x0 + 1, y0 + 1, x1 - 1, y0 + 4, "N")
-    c.fill(x0 + 2, y0 + 2, x0 + 7, y0 + 3, "W")
-    c.fill(x1 - 9, y0 + 2, x1 - 7, y0 + 3, "S")
-    c.fill(x1 - 5, y0 + 2, x1 - 2, y0 + 3, "S")
-    c.set(x1 - 4, y0 + 2, "K")
-    c.set(x1 - 3, y0 + 3, "K")
-    c.set(x1 - 3, y0 + 2, "K")
-    c.set(x1 - 4, y0 + 3, "K")
-    for x in range(x0 + 1, x1):
-        c.set(x, y0 + 5, "K")
-    # Shadow below and to the right of the window.
-    for x in range(x0 + 1, x1 + 2):
-        c.set(x, y1 + 1, "G")
-    for y in range(y0 + 1, y1 + 2):
-        c.set(x1 + 1, y, "G")
-    # The arrows across the right and the bottom edge.
-    cy = (y0 + 6 + y1) // 2
-    cx = (x0 + x1) // 2
-    arrow_h(c, x1 - 6, x1 + 7, cy, "B")
-    arrow_v(c, y1 - 6, y1 + 7, cx, "B")
-    return c
+def filtered(row, prev, kind):
+    out = bytearray(len(row))
+    for i in range(len(row)):
+        a = row[i - 4] if i >= 4 else 0
+        b = prev[i]
+        c = prev[i - 4] if i >= 4 else 0
+        pred = (0, a, b, (a + b) // 2, paeth(a, b, c))[kind]
+        out[i] = (row[i] - pred) & 0xFF
+    return bytes(out)
 
 
-def ico_image(canvas):
-    """One 4-bit image of an .ico file: header, palette, colours, mask."""
-    n = canvas.size
-    xor_stride = ((n * 4 + 31) // 32) * 4
-    and_stride = ((n + 31) // 32) * 4
-    xor = bytearray()
-    mask = bytearray()
-    for y in reversed(range(n)):  # bottom-up
-        row = canvas.px[y]
-        line = bytearray(xor_stride)
-        bits = bytearray(and_stride)
-        for x, ink in enumerate(row):
-            if ink == TRANSPARENT:
-                index = 0
-                bits[x // 8] |= 0x80 >> (x % 8)
-            else:
-                index = INK[ink]
-            if x % 2 == 0:
-                line[x // 2] |= index << 4
-            else:
-                line[x // 2] |= index
-        xor += line
-        mask += bits
-    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 4, 0,
-                         len(xor) + len(mask), 0, 0, 16, 0)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    return header + palette + bytes(xor) + bytes(mask)
+def png_data(rows, choose):
+    """The filtered rows, each filter picked by choose(candidates)."""
+    data = bytearray()
+    prev = bytes(len(rows) * 4)
+    for row in rows:
+        candidates = [filtered(row, prev, k) for k in range(5)]
+        kind = choose(candidates)
+        data.append(kind)
+        data += candidates[kind]
+        prev = row
+    return zlib.compress(bytes(data), 9)
 
 
-def ico_file(canvases):
-    images = [ico_image(c) for c in canvases]
+def png_image(rows):
+    """A minimal PNG: header, pixel data and end, nothing else. Of the five
+    filters applied to every row, and of the filter with the smallest sum
+    of signed residues picked row by row, the one that compresses best."""
+    size = len(rows)
+    choices = [lambda c, k=k: k for k in range(5)]
+    choices.append(lambda c: min(range(5), key=lambda k: sum(v if v < 128 else 256 - v
+                                                             for v in c[k])))
+    idat = min((png_data(rows, choose) for choose in choices), key=len)
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body)))
+
+    return (PNG_SIGNATURE + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", idat) + chunk(b"IEND", b""))
+
+
+def ico_file(images):
+    """images: (size, image bytes), written in that order."""
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for c, data in zip(canvases, images):
-        out += struct.pack("<BBBBHHII", c.size % 256, c.size % 256, 16, 0, 1, 4,
-                           len(data), offset)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
-    return out + b"".join(images)
+    return out + b"".join(data for _, data in images)
+
+
+def build(res, main, hinted):
+    images = []
+    for size in SIZES:
+        svg = os.path.join(res, hinted.get(size, main))
+        rows = clean(render(svg, size))
+        images.append((size, png_image(rows)))
+    return ico_file(images)
 
 
 def main():
+    check = sys.argv[1:] == ["--check"]
+    if sys.argv[1:] and not check:
+        sys.exit(__doc__)
+    if not shutil.which("rsvg-convert"):
+        sys.exit("make_icons: rsvg-convert is missing (Debian: apt-get install librsvg2-bin)")
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     res = os.path.join(root, "src", "res")
-    small = from_rows(SMALL)
-    big = large()
-    with open(os.path.join(res, "quorel.ico"), "wb") as f:
-        f.write(ico_file([small, big]))
-    with open(os.path.join(res, "tray.ico"), "wb") as f:
-        f.write(ico_file([small]))
+    stale = []
+    for name, (main_svg, hinted) in ICONS.items():
+        data = build(res, main_svg, hinted)
+        path = os.path.join(res, name)
+        if check:
+            with open(path, "rb") as f:
+                if f.read() != data:
+                    stale.append(name)
+        else:
+            with open(path, "wb") as f:
+                f.write(data)
+            print(f"src/res/{name}: {len(data)} bytes")
+    if stale:
+        sys.exit("make_icons: not what the drawings give: " + ", ".join(stale))
 
 
 if __name__ == "__main__":
