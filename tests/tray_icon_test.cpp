@@ -3,6 +3,7 @@
 #include "base/error_report.h"
 
 #include "base/names.h"
+#include "res/resource.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -471,6 +472,31 @@ TEST_F(TrayIconTest, ShellRestartAddsTheWantedIconsAgain) {
     EXPECT_EQ(calls[1].data.uID, 2u);
     EXPECT_TRUE(shown.InTray() && pending.InTray());
     EXPECT_FALSE(hidden.Registered() || hidden.InTray());
+}
+
+TEST_F(TrayIconTest, ResourcePictureHasTheSmallIconSizeOfTheDpi) {
+    TrayIcon t(owner);
+    t.SetIconResource(GetModuleHandleW(nullptr), IDI_TRAY);
+    t.SetRegistered(true);
+    ASSERT_EQ(calls.size(), 1u);
+    // The window is on a display at the system DPI.
+    EXPECT_EQ(IconSize(calls[0].data.hIcon).cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(IconSize(calls[0].data.hIcon).cy, GetSystemMetrics(SM_CYSMICON));
+
+    // The window moves to displays of other scales: 16 pixels at 96 DPI.
+    for (UINT dpi : {120u, 144u, 192u, 96u}) {
+        calls.clear();
+        RECT suggested{50, 50, 250, 150};
+        SendMessageW(owner, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        ASSERT_EQ(calls.size(), 1u) << dpi;
+        EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(calls[0].data.hIcon, t.Icon());
+        const int size = MulDiv(16, static_cast<int>(dpi), 96);
+        EXPECT_EQ(IconSize(calls[0].data.hIcon).cx, size) << dpi;
+        EXPECT_EQ(IconSize(calls[0].data.hIcon).cy, size) << dpi;
+        EXPECT_EQ(t.IconDpi(), dpi);
+    }
 }
 
 TEST_F(TrayIconTest, RealShellAddsModifiesAndDeletes) {

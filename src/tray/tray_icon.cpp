@@ -1,6 +1,7 @@
 #include "tray/tray_icon.h"
 
 #include "base/error_report.h"
+#include "base/icons.h"
 #include "base/message_window.h"
 #include "base/names.h"
 
@@ -169,6 +170,8 @@ LRESULT CALLBACK TrayReceiver::RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         if (receiver) {
             SendMessageW(receiver, msg, wParam, lParam);
         }
+    } else if (msg == WM_DPICHANGED) {
+        TrayIcon::DpiChanged(HIWORD(wParam));
     } else if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, RootProc, RootSubclassID);
         SharedWindow().root_ = nullptr;
@@ -183,6 +186,11 @@ LRESULT TrayReceiver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (msg == TaskbarCreatedMessage()) {
         TrayIcon::ShellRestarted();
+        return 0;
+    }
+    if (msg == WM_DPICHANGED) {
+        // The receiver is a top-level window of its own.
+        TrayIcon::DpiChanged(HIWORD(wParam));
         return 0;
     }
     return Default(msg, wParam, lParam);
@@ -227,6 +235,25 @@ void TrayReceiver::HandleTrayCallback(WPARAM wParam, LPARAM lParam) {
     default: // WM_MBUTTONDBLCLK and anything else
         break;
     }
+}
+
+// The components in registry order, as a copy: components may come and go
+// while an error is shown.
+std::vector<TrayIcon*> Components() {
+    std::vector<TrayIcon*> trays;
+    for (const RegistryEntry& e : Registry()) {
+        trays.push_back(e.tray);
+    }
+    return trays;
+}
+
+bool IsComponent(const TrayIcon* tray) {
+    for (const RegistryEntry& e : Registry()) {
+        if (e.tray == tray) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The receiver window, made now when there is none yet (or the one there
@@ -298,10 +325,46 @@ void TrayIcon::SetTipString(const std::string& text) {
     RefreshIcon();
 }
 
+UINT TrayIcon::WindowDpi() const {
+    HWND window = SharedWindow().Handle();
+    return icons::DpiOf(window && IsWindow(window) ? window : OwnerWindow());
+}
+
+bool TrayIcon::LoadIconResource(UINT dpi) {
+    icon_ = icons::Load(iconModule_, iconResource_, icons::SmallSize(dpi));
+    iconDpi_ = icon_ ? dpi : 0;
+    return icon_ != nullptr;
+}
+
+void TrayIcon::RefreshIconAt(UINT dpi) {
+    if (iconResource_ && dpi != iconDpi_ && !LoadIconResource(dpi)) {
+        iconResource_ = 0;
+        RemoveIcon();
+        return;
+    }
+    RefreshIcon();
+}
+
+void TrayIcon::SetIconResource(HINSTANCE module, int id) {
+    if (icon_ && iconResource_ == id && iconModule_ == module) {
+        return;
+    }
+    iconModule_ = module;
+    iconResource_ = id;
+    if (!LoadIconResource(WindowDpi())) {
+        iconResource_ = 0;
+        RemoveIcon();
+        return;
+    }
+    RefreshIcon();
+}
+
 void TrayIcon::SetIcon(HICON icon) {
     if (icon && icon == icon_.get()) {
         return;
     }
+    iconResource_ = 0;
+    iconDpi_ = 0;
     if (!icon) {
         icon_.reset();
         RemoveIcon();
@@ -468,20 +531,21 @@ TrayIcon* TrayIcon::Find(int id) {
 }
 
 void TrayIcon::ShellRestarted() {
-    // Work on a copy: components may come and go while an error is shown.
-    std::vector<TrayIcon*> trays;
-    for (const RegistryEntry& e : Registry()) {
-        trays.push_back(e.tray);
-    }
-    for (TrayIcon* tray : trays) {
-        bool alive = false;
-        for (const RegistryEntry& e : Registry()) {
-            alive = alive || e.tray == tray;
-        }
-        if (!alive || !tray->registered_) {
+    for (TrayIcon* tray : Components()) {
+        if (!IsComponent(tray) || !tray->registered_) {
             continue;
         }
         tray->inTray_ = false; // the new shell holds no entry
-        RunGuarded([tray] { tray->RefreshIcon(); });
+        // The DPI may have changed while the shell was away.
+        RunGuarded([tray] { tray->RefreshIconAt(tray->WindowDpi()); });
+    }
+}
+
+void TrayIcon::DpiChanged(UINT dpi) {
+    for (TrayIcon* tray : Components()) {
+        if (!IsComponent(tray) || !tray->iconResource_ || tray->iconDpi_ == dpi) {
+            continue;
+        }
+        RunGuarded([tray, dpi] { tray->RefreshIconAt(dpi); });
     }
 }

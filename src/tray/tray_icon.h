@@ -10,6 +10,10 @@
 // zero-size child of that component's owner window (the main form), and is
 // destroyed with that window or when the last component goes.
 //
+// The picture can be an icon resource: the component then loads it at the
+// small-icon size of the DPI of the display its window is on, and again at
+// the new size when the window gets WM_DPICHANGED or the shell restarts.
+//
 // Components always run live: there is no design state.
 #pragma once
 
@@ -65,8 +69,17 @@ class TrayIcon {
     // Copies the given icon, so the caller may destroy its own at once, and
     // brings the tray up to date. nullptr empties the picture and takes the
     // icon out of the tray (Registered reads false afterwards). Giving back
-    // the handle Icon() returns does nothing.
+    // the handle Icon() returns does nothing. The picture is fixed: it does
+    // not follow the DPI.
     void SetIcon(HICON icon);
+    // The picture as image id of an icon resource of module, loaded at the
+    // small-icon size of the DPI of the display the component's window is
+    // on, and loaded again when that DPI changes. A resource that cannot be
+    // loaded empties the picture as SetIcon(nullptr) does. Giving the
+    // resource already shown does nothing.
+    void SetIconResource(HINSTANCE module, int id);
+    // The DPI the picture was loaded for; 0 for a fixed picture.
+    UINT IconDpi() const { return iconDpi_; }
 
     int IconID() const { return iconID_; }
     // Throws EInvalidOperation for a value below 1 or one that another
@@ -128,6 +141,12 @@ class TrayIcon {
     // component's icon that is Registered. The receiver window calls this on
     // "TaskbarCreated"; refusals go to the standard error report.
     static void ShellRestarted();
+    // The display the components' window is on has a new DPI: each
+    // component that shows an icon resource loads it at the new size and
+    // brings the shell's entry up to date. The receiver window calls this on
+    // WM_DPICHANGED to its top-level window; refusals go to the standard
+    // error report.
+    static void DpiChanged(UINT dpi);
 
     // The size of the notification record this build hands to the shell: the
     // first version of the record, up to the end of its 64-byte tip (88 bytes
@@ -136,11 +155,21 @@ class TrayIcon {
 
   private:
     HWND OwnerWindow() const;
+    // The DPI of the display the receiver window (or the owner) is on.
+    UINT WindowDpi() const;
+    // Replaces the picture with the icon resource at the small-icon size of
+    // dpi; false when it cannot be loaded (the picture is empty then).
+    bool LoadIconResource(UINT dpi);
+    // RefreshIcon with an icon resource's picture at the size for dpi.
+    void RefreshIconAt(UINT dpi);
     static void OpenMenu(HMENU menu, HWND owner, int x, int y);
 
     std::function<HWND()> owner_;
     std::string tip_;
     handles::UniqueIcon icon_; // the component's own copy
+    HINSTANCE iconModule_ = nullptr;
+    int iconResource_ = 0; // 0: a fixed picture
+    UINT iconDpi_ = 0;
     int iconID_ = 1;
     HMENU popupL_ = nullptr;
     HMENU popupR_ = nullptr;
