@@ -33,13 +33,6 @@ MainForm::MainForm(Application& app) : app_(app) {
 
     menu_ = CreateProgramMenu();
 
-    int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    trayImages_.reset(ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 1, 0));
-    handles::UniqueIcon picture(static_cast<HICON>(
-        LoadImageW(inst, MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
-    if (picture)
-        ImageList_AddIcon(trayImages_.get(), picture.get());
-
     // Start-up.
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     help_ = std::make_unique<Help>(Handle(), ExecutablePath());
@@ -65,7 +58,6 @@ MainForm::~MainForm() {
     menu_.reset();
     tray_.reset(); // removes the icon while its window still exists
     hotkeys_.reset();
-    trayImages_.reset();
     DestroyOwnWindow();
 }
 
@@ -188,9 +180,9 @@ void MainForm::UpdateTrayIcon() {
         tray_->SetRegistered(false);
         return;
     }
-    // The component keeps its own copy of the picture.
-    handles::UniqueIcon icon(ImageList_GetIcon(trayImages_.get(), 0, ILD_NORMAL));
-    tray_->SetIcon(icon.get());
+    // The tray picture at the small-icon size of the display's DPI; the
+    // component loads it again when that DPI changes.
+    tray_->SetIconResource(GetModuleHandleW(nullptr), IDI_TRAY);
     tray_->SetRegistered(true);
 }
 

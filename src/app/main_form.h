@@ -1,7 +1,7 @@
 // The main form: the program's invisible window that owns the global
-// hotkeys, the tray icon, the popup menu and the tray picture; start-up and
-// shut-down; registration of the twenty hotkeys and their dispatch; the
-// popup menu's commands and the dialogs they open.
+// hotkeys, the tray icon and the popup menu; start-up and shut-down;
+// registration of the twenty hotkeys and their dispatch; the popup menu's
+// commands and the dialogs they open.
 #pragma once
 
 #include <windows.h>
@@ -99,7 +99,6 @@ class MainForm : public MessageWindow {
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::unique_ptr<TrayIcon> tray_;
     MenuHandle menu_;
-    handles::UniqueImageList trayImages_;
     std::unique_ptr<Help> help_;
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;

@@ -1,6 +1,7 @@
 #include "ui/about_box.h"
 
 #include "base/error_report.h"
+#include "base/icons.h"
 #include "base/names.h"
 #include "res/resource.h"
 #include "ui/dpi.h"
@@ -108,11 +109,9 @@ void AboutBox::Layout(UINT dpi) {
     if (mailLink_)
         mailLink_->MoveTo(dpi::Scale(49, dpi), dpi::Scale(86, dpi));
 
-    // The program's 32 x 32 icon; a missing icon leaves the image empty.
-    int iconSize = dpi::Scale(32, dpi);
-    icon_.reset(
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUOREL),
-                                      IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR)));
+    // The program's icon at the icon size of the DPI (32 x 32 at 96 DPI); a
+    // missing icon leaves the image empty.
+    icon_ = icons::Load(GetModuleHandleW(nullptr), IDI_QUOREL, icons::LargeSize(dpi));
     HWND image = GetDlgItem(hwnd_, idAboutIcon);
     SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     place(idAboutIcon, 8, 8, 33, 33);
