@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Renders the options dialog (all six pages, and three of them at 150 % and
-# 200 %), the About box and the popup menu (from the tray icon and at the
-# cursor) on a virtual display under Wine, and writes them as PNG files to
-# docs/images/. Builds first.
+# 200 %), the About box and the tray icon (at 100 %, 150 % and 200 %) and
+# the popup menu (from the tray icon and at the cursor) on a virtual display
+# under Wine, and writes them as PNG files to docs/images/. Builds first.
 #   tools/screenshots.sh            build, render, convert
 #   QUOREL_WINEPREFIX=/tmp/x ...    reuse a Wine prefix
 set -euo pipefail
@@ -35,10 +35,32 @@ mkdir -p "$out"
 tmp=$(mktemp -d /tmp/quorel-shots.XXXXXX)
 trap 'rm -rf "$tmp"; quorel_wine_down; stop_xvfb' EXIT
 
-QUOREL_SHOTS_DIR=$("$WINE" winepath -w "$tmp" 2>/dev/null | tr -d '\r') \
-  WINEDLLOVERRIDES="$WINEDLLOVERRIDES" \
-  "$WINE" build/x86_64/tests/uishots_test.exe --gtest_also_run_disabled_tests \
-  --gtest_filter='UiShots.*' </dev/null
+shots() {
+  QUOREL_SHOTS_DIR=$("$WINE" winepath -w "$tmp" 2>/dev/null | tr -d '\r') \
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES" \
+    "$WINE" build/x86_64/tests/uishots_test.exe --gtest_also_run_disabled_tests \
+    --gtest_filter="$1" </dev/null
+}
+# Wine's system DPI: the LogPixels setting, read by every Wine process
+# (Wine's own tray window too) when it starts, so all of them start again.
+set_dpi() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+  _quorel_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+shots 'UiShots.*'
+# The About box and the tray icon as the system draws them at 150 % and
+# 200 % (the options dialog above is moved to those DPIs instead).
+for dpi in 144 192; do
+  set_dpi "$dpi"
+  shots 'UiShots.*AboutBox:UiShots.*Tray'
+done
+set_dpi 96 # a reused prefix stays as it was
 
 shopt -s nullglob
 for bmp in "$tmp"/*.bmp; do
