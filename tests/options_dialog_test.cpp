@@ -383,6 +383,25 @@ TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
     EXPECT_EQ(Settings.MouseMovePos, -1);
 }
 
+// A number field keeps only digits, takes a typed number into its range
+// when it loses the focus and on OK, and keeps its opening value when empty.
+TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
+    Settings.MoveP = 80;
+    Open();
+    OptionDlg->SetActivePage(4);
+    SetWindowTextW(C(idMouseOffset), L"2x50"); // as pasted
+    EXPECT_EQ(Text(C(idMouseOffset)), L"250");
+    SetFocus(C(idMouseOffset));
+    SetFocus(C(idMouseMovePos));
+    EXPECT_EQ(Text(C(idMouseOffset)), L"100");
+    SetWindowTextW(C(idMoveP), L"");
+    SetWindowTextW(C(idSizeP), L"0");
+    CloseWith(idOKBtn);
+    EXPECT_EQ(Settings.MoveP, 50);
+    EXPECT_EQ(Settings.SizeP, 1);
+    EXPECT_EQ(Settings.MouseOffset, 100);
+}
+
 TEST_F(OptionsDialogTest, CancelEscAndTheCloseBoxChangeNothing) {
     Settings.MoveP = 80;
     Settings.MouseMovePos = 7;

@@ -9,6 +9,7 @@
 
 #include <cwchar>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -207,6 +208,29 @@ std::int32_t StoredValueOfUpDown(LRESULT position) {
     return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uintptr_t>(position)));
 }
 
+std::wstring DigitsOf(const std::wstring& text) {
+    std::wstring digits;
+    for (wchar_t c : text)
+        if (c >= L'0' && c <= L'9')
+            digits += c;
+    return digits;
+}
+
+std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t min,
+                                        std::int32_t max) {
+    if (text.empty())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
+        // Past the top of the range the digits that follow change nothing.
+        if (value <= max)
+            value = value * 10 + (c - L'0');
+    }
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, min, max));
+}
+
 int CornerItemOf(std::int32_t stored) {
     return stored >= 0 && stored <= 3 ? stored : -1;
 }
@@ -305,10 +329,10 @@ void OptionsDialog::CreateControls() {
         }
         case Kind::Number: {
             const NumberField* f = FindNumberField(it.id);
-            HWND edit =
-                ui::CreateChild(page, L"EDIT", nullptr,
-                                WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_LEFT | ES_AUTOHSCROLL,
-                                WS_EX_CLIENTEDGE, it.id);
+            HWND edit = ui::CreateChild(page, L"EDIT", nullptr,
+                                        WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_LEFT |
+                                            ES_AUTOHSCROLL | ES_NUMBER,
+                                        WS_EX_CLIENTEDGE, it.id);
             HWND ud = ui::CreateChild(page, UPDOWN_CLASSW, nullptr,
                                       WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS,
                                       0, f->upDown);
@@ -462,9 +486,13 @@ TShortCut OptionsDialog::GetHotkey(int number) const {
 void OptionsDialog::FillFromSettings() {
     for (const HotkeyEntry& e : HotkeyTable())
         SetHotkey(e.Number, ParseShortCut(Settings.*e.Field));
-    for (const NumberField& f : kNumberFields)
+    shownAtOpening_.clear();
+    for (const NumberField& f : kNumberFields) {
         SendMessageW(Control(f.upDown), UDM_SETPOS, 0,
                      MAKELPARAM(static_cast<WORD>(UpDownPositionOf(Settings.*f.field)), 0));
+        shownAtOpening_.push_back(
+            StoredValueOfUpDown(SendMessageW(Control(f.upDown), UDM_GETPOS, 0, 0)));
+    }
     SendMessageW(Control(idMouseMovePos), CB_SETCURSEL,
                  static_cast<WPARAM>(CornerItemOf(Settings.MouseMovePos)), 0);
     SendMessageW(Control(idStartMouseMove), BM_SETCHECK,
@@ -538,7 +566,41 @@ void OptionsDialog::FormClose() {
     NotifyClosed();
 }
 
+void OptionsDialog::KeepDigitsOnly(int editId) {
+    HWND edit = Control(editId);
+    std::wstring text = ui::GetText(edit);
+    std::wstring digits = DigitsOf(text);
+    if (!edit || digits == text)
+        return;
+    // Typed characters are refused by the field itself; this takes what
+    // came in by other ways (pasted, dropped, from an input method).
+    MessageBeep(MB_OK);
+    SetWindowTextW(edit, digits.c_str());
+    SendMessageW(edit, EM_SETSEL, digits.size(), digits.size());
+}
+
+void OptionsDialog::SettleNumberField(int editId) {
+    const NumberField* f = FindNumberField(editId);
+    if (!f || closing_)
+        return;
+    HWND edit = Control(f->edit);
+    HWND upDown = Control(f->upDown);
+    if (!edit || !upDown)
+        return;
+    auto index = static_cast<size_t>(f - kNumberFields);
+    std::optional<std::int32_t> typed = TypedNumber(ui::GetText(edit), f->min, f->max);
+    std::int32_t value = typed                            ? *typed
+                         : index < shownAtOpening_.size() ? shownAtOpening_[index]
+                                                          : f->initial;
+    SetDlgItemInt(GetParent(edit), f->edit, static_cast<UINT>(value), FALSE);
+    SendMessageW(upDown, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(UpDownPositionOf(value)), 0));
+}
+
 void OptionsDialog::OnOk() {
+    // OK stores what the fields show: a typed number is brought into its
+    // range.
+    for (const NumberField& f : kNumberFields)
+        SettleNumberField(f.edit);
     accepted_ = true;
     FormClose();
 }
@@ -582,6 +644,13 @@ void OptionsDialog::ClearSizeTopLeftPage() {
 }
 
 bool OptionsDialog::Command(int id, int code) {
+    if (FindNumberField(id)) {
+        if (code == EN_CHANGE)
+            KeepDigitsOnly(id);
+        else if (code == EN_KILLFOCUS)
+            SettleNumberField(id);
+        return true;
+    }
     if (code != BN_CLICKED)
         return false;
     switch (id) {

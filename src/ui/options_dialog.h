@@ -15,7 +15,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Control identifiers. The page controls are children of their page
 // windows (idPage0 + index, children of the dialog): find them with
@@ -64,6 +66,12 @@ TShortCut HotkeyControlToShortCut(LRESULT value);
 // 16 bits taken as signed), and a position read with UDM_GETPOS as stored.
 short UpDownPositionOf(std::int32_t stored);
 std::int32_t StoredValueOfUpDown(LRESULT position);
+// The digits of a text, in order; everything else left out.
+std::wstring DigitsOf(const std::wstring& text);
+// The number typed into a number field, brought to the nearer bound of
+// min..max; nullopt for an empty text or one with anything but digits.
+std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t min,
+                                        std::int32_t max);
 // The drop-down item of a corner value: 0..3, or -1 (no item) otherwise.
 int CornerItemOf(std::int32_t stored);
 // The help context of a page index: 14, 15, 16, 17, 23, 18; 0 for none.
@@ -138,6 +146,11 @@ class OptionsDialog : public DialogWindow {
     void SetHotkey(int number, TShortCut value);
     TShortCut GetHotkey(int number) const;
     void ResetPageHotkeys(int firstNumber, bool toDefaults, const wchar_t* question);
+    // A number field's text keeps its digits only.
+    void KeepDigitsOnly(int editId);
+    // A number field shows what OK stores: the typed number brought into
+    // its range; when it holds none, the number it showed at opening.
+    void SettleNumberField(int editId);
 
     void NotifyClosed();
 
@@ -145,6 +158,8 @@ class OptionsDialog : public DialogWindow {
     handles::UniqueHook hook_;
     UINT dpi_ = 96;
     ui::UniqueFont font_;
+    // The number fields' positions as filled in, in field order.
+    std::vector<std::int32_t> shownAtOpening_;
     bool shownOnce_ = false;
     bool accepted_ = false; // the accept flag: set by OK, read on closing
     bool closing_ = false;
