@@ -236,7 +236,14 @@ void MainForm::OnTrayDoubleClick(TMouseButton button) {
 }
 
 void MainForm::OnSecondInstance() {
-    if (!IsDialogOpen() && Settings.NoTrayIcon)
+    // Starting the program again reaches it when the icon is hidden: an
+    // open dialog comes to the front, as on a click on the icon (neither
+    // dialog has a taskbar button to find it by).
+    if (IsDialogOpen()) {
+        app_.BringToFront();
+        return;
+    }
+    if (Settings.NoTrayIcon)
         ShowMenuAtCursor();
 }
 
