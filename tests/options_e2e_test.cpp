@@ -10,6 +10,7 @@
 
 #include "base/names.h"
 #include "res/version.h"
+#include "settings/settings.h"
 #include "support/testutil.h"
 
 #include <commctrl.h>
@@ -25,7 +26,8 @@ using std::chrono::milliseconds;
 namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 102;
-constexpr UINT kAboutCommand = 106; // the About item of the popup menu
+constexpr UINT kOptionsCommand = 101; // the options item of the popup menu
+constexpr UINT kAboutCommand = 106;   // the About item
 
 // Hotkey numbers as the program numbers them.
 constexpr int kMaxRestore = 1, kMinimize = 2, kMoveUp = 3, kMoveDown = 4, kMoveRight = 6,
@@ -76,9 +78,13 @@ bool TrayIconShown(const QuorelProcess& q) {
 // The options dialog of a running program, driven from outside.
 class Options {
   public:
-    // Opens it by a left double click on the tray icon.
-    explicit Options(const QuorelProcess& q) {
-        PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONDBLCLK);
+    // Opens it by a left double click on the tray icon, or by the menu's
+    // options command (with the icon hidden).
+    explicit Options(const QuorelProcess& q, bool byMenu = false) {
+        if (byMenu)
+            PostMessageW(q.MainForm(), WM_COMMAND, kOptionsCommand, 0);
+        else
+            PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONDBLCLK);
         WaitUntil([&] {
             auto w = q.VisibleWindows(names::kOptionsDialogClass);
             dlg_ = w.empty() ? nullptr : w.front();
@@ -128,6 +134,15 @@ class Options {
     bool CloseWith(int id, milliseconds timeout = milliseconds(5000)) {
         Click(id);
         return WaitUntil([&] { return !IsWindow(dlg_); }, timeout);
+    }
+    // Waits until the program's keyboard focus is on the control id.
+    bool WaitFocus(int id) const {
+        DWORD tid = GetWindowThreadProcessId(dlg_, nullptr);
+        return WaitUntil([&] {
+            GUITHREADINFO gti{};
+            gti.cbSize = sizeof gti;
+            return GetGUIThreadInfo(tid, &gti) && gti.hwndFocus == C(id);
+        });
     }
 
   private:
@@ -220,11 +235,7 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
         if (byEsc) {
             // The program's message loop gives the modeless dialog its
             // keyboard handling: Esc is its cancel button.
-            ASSERT_TRUE(WaitUntil([&] {
-                if (GetForegroundWindow() != dlg.Handle())
-                    SetForegroundWindow(dlg.Handle());
-                return GetForegroundWindow() == dlg.Handle();
-            }));
+            ASSERT_TRUE(MakeForeground(dlg.Handle()));
             PressKey(0, VK_ESCAPE);
             ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
         } else {
@@ -342,18 +353,8 @@ TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
 
     // The dialog in front: the combination lands in the focused control,
     // "最大化、元のサイズに戻す".
-    ASSERT_TRUE(WaitUntil([&] {
-        if (GetForegroundWindow() != dlg.Handle())
-            SetForegroundWindow(dlg.Handle());
-        return GetForegroundWindow() == dlg.Handle();
-    }));
-    HWND first = dlg.C(HotkeyControlId(kMaxRestore));
-    DWORD tid = GetWindowThreadProcessId(dlg.Handle(), nullptr);
-    ASSERT_TRUE(WaitUntil([&] {
-        GUITHREADINFO gti{};
-        gti.cbSize = sizeof gti;
-        return GetGUIThreadInfo(tid, &gti) && gti.hwndFocus == first;
-    }));
+    ASSERT_TRUE(MakeForeground(dlg.Handle()));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
     EXPECT_EQ(dlg.Key(kMaxRestore), Hk(VK_F12, kAlt));
     PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
     EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMaxRestore) == Hk(VK_UP, kShift | kAlt); }));
@@ -491,11 +492,7 @@ TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
         EXPECT_EQ(WindowText(about), L"バージョン情報");
         EXPECT_EQ(WindowText(GetDlgItem(about, idAboutVersion)), L"Version " QUOREL_VERSION_TEXT);
         EXPECT_EQ(WindowText(GetDlgItem(about, idAboutProgramName)), L"Quorel");
-        ASSERT_TRUE(WaitUntil([&] {
-            if (GetForegroundWindow() != about)
-                SetForegroundWindow(about);
-            return GetForegroundWindow() == about;
-        }));
+        ASSERT_TRUE(MakeForeground(about));
         PressKey(0, key);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
         previous = about;
@@ -505,4 +502,100 @@ TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
     Options dlg(q);
     EXPECT_NE(dlg.Handle(), nullptr);
     EXPECT_TRUE(dlg.CloseWith(IDCANCEL));
+}
+
+// Moving through the dialog with Tab, Shift+Tab, Ctrl+Tab and Ctrl+Shift+Tab
+// holds a modifier in every key-capture control the focus leaves; none of
+// them may take it as a new entry. With the icon hidden, starting the
+// program again is how a dialog that went behind another window comes back.
+TEST(OptionsE2E, KeyboardNavigationKeepsEveryCombinationAndASecondStartFindsTheDialog) {
+    // Every key set (the ones empty by default to Ctrl+Alt+F5..F9).
+    auto value = [](const HotkeyEntry& e) {
+        return *e.DefaultText ? std::string(e.DefaultText)
+                              : "Ctrl+Alt+F" + std::to_string(e.Number - 11);
+    };
+    std::string lines = "NoTrayIcon=1\r\n";
+    for (const HotkeyEntry& e : HotkeyTable())
+        lines += std::string(e.Key) + "=" + value(e) + "\r\n";
+    std::string ini = IniWith(lines);
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    Options dlg(q, true);
+    ASSERT_NE(dlg.Handle(), nullptr);
+
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dlg.Handle(); }));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
+
+    // The key-capture controls of each page in tab order.
+    const std::vector<std::vector<int>> pages = {
+        {1, 2, 17, 18, 19, 20}, {3, 4, 5, 6}, {7, 8, 9, 10}, {11, 12, 13, 14}, {15}, {16}};
+    auto step = [&](UINT mods, int number) {
+        PressKey(mods, VK_TAB);
+        return dlg.WaitFocus(HotkeyControlId(number));
+    };
+    for (size_t p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE(p);
+        const auto& page = pages[p];
+        for (size_t i = 1; i < page.size(); ++i)
+            ASSERT_TRUE(step(0, page[i]));
+        for (size_t i = page.size() - 1; i > 0; --i)
+            ASSERT_TRUE(step(MOD_SHIFT, page[i - 1]));
+        if (p + 1 < pages.size()) {
+            ASSERT_TRUE(step(MOD_CONTROL, pages[p + 1].front()));
+        }
+    }
+    for (size_t p = pages.size() - 1; p > 0; --p)
+        ASSERT_TRUE(step(MOD_CONTROL | MOD_SHIFT, pages[p - 1].front()));
+    // The mouse: a click on another field with Shift held.
+    RECT close;
+    GetWindowRect(dlg.C(HotkeyControlId(kClose)), &close);
+    SendKey(VK_SHIFT, true);
+    ClickAt({(close.left + close.right) / 2, (close.top + close.bottom) / 2});
+    EXPECT_TRUE(dlg.WaitFocus(HotkeyControlId(kClose)));
+    SendKey(VK_SHIFT, false);
+    PressKey(0, VK_RETURN); // OK
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
+
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    for (const HotkeyEntry& e : HotkeyTable())
+        EXPECT_EQ(IniValue(out, e.Key), value(e)) << e.Key;
+}
+
+// A modifier pressed and released with the focus staying in a key-capture
+// control empties it. The number fields take digits only and bring a typed
+// number into their range when OK is pressed.
+TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    ASSERT_TRUE(MakeForeground(dlg.Handle()));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
+    PressKey(0, VK_SHIFT);
+    PressKey(0, VK_TAB);
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMinimize)));
+    EXPECT_EQ(dlg.Key(kMaxRestore), 0);
+    EXPECT_EQ(dlg.Key(kMinimize), Hk(VK_F11, kAlt));
+
+    // To "間隔" on "移動": four keys and two buttons on.
+    PressKey(MOD_CONTROL, VK_TAB);
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveUp)));
+    for (int i = 0; i < 6; ++i)
+        PressKey(0, VK_TAB);
+    ASSERT_TRUE(dlg.WaitFocus(idMoveP));
+    for (UINT vk : {'A', 'B', 'C', '5', '1'})
+        PressKey(0, vk);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Text(idMoveP) == L"51"; })) << dlg.Text(idMoveP);
+    PressKey(0, VK_RETURN); // OK
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
+
+    ASSERT_TRUE(q.Close());
+    std::string out = q.IniText();
+    EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "");
+    EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
+    EXPECT_EQ(IniValue(out, "MoveP"), "50");
 }

@@ -4,6 +4,7 @@
 #include "base/names.h"
 #include "settings/settings.h"
 #include "ui/dpi.h"
+#include "ui/key_capture.h"
 
 #include <commctrl.h>
 
@@ -325,6 +326,8 @@ void OptionsDialog::CreateControls() {
             // A key without modifiers is valid as typed (F12 alone).
             SendMessageW(hk, HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(0, 0));
             SendMessageW(hk, HKM_SETHOTKEY, 0, 0);
+            // Keyboard navigation does not change its combination.
+            ui::GuardKeyCapture(hk);
             break;
         }
         case Kind::Number: {
@@ -456,6 +459,9 @@ void OptionsDialog::ShowPage(int index, bool focusIntoPage) {
     if (!IsPageIndex(index))
         return;
     HWND focus = GetFocus();
+    // Ctrl or Ctrl+Shift went down in the focused control before the Tab
+    // that switches the page: it keeps its combination.
+    ui::SettleKeyCapture(focus);
     bool focusWasOnPage = false;
     for (int i = 0; i < kOptionPageCount; ++i)
         if (i != index && focus && IsChild(Page(i), focus))
@@ -597,8 +603,11 @@ void OptionsDialog::SettleNumberField(int editId) {
 }
 
 void OptionsDialog::OnOk() {
-    // OK stores what the fields show: a typed number is brought into its
-    // range.
+    // OK stores what the fields show: a modifier held in a key-capture
+    // control does not count as an entry, and a typed number is brought
+    // into its range.
+    for (const HotkeyEntry& e : HotkeyTable())
+        ui::SettleKeyCapture(Control(HotkeyControlId(e.Number)));
     for (const NumberField& f : kNumberFields)
         SettleNumberField(f.edit);
     accepted_ = true;

@@ -135,12 +135,16 @@ RECT TargetWindow::Rect() const {
     return r;
 }
 
-bool TargetWindow::MakeForeground() const {
+bool MakeForeground(HWND hwnd) {
     return WaitUntil([&] {
-        if (GetForegroundWindow() != hwnd_)
-            SetForegroundWindow(hwnd_);
-        return GetForegroundWindow() == hwnd_;
+        if (GetForegroundWindow() != hwnd)
+            SetForegroundWindow(hwnd);
+        return GetForegroundWindow() == hwnd;
     });
+}
+
+bool TargetWindow::MakeForeground() const {
+    return testutil::MakeForeground(hwnd_);
 }
 
 bool TargetWindow::TakeKeyDown(UINT vk) {
@@ -216,6 +220,27 @@ void PressKey(UINT mods, UINT vk) {
     if (mods & MOD_SHIFT)
         key(VK_SHIFT, true);
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void SendKey(UINT vk, bool down) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = static_cast<WORD>(vk);
+    i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    i.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &i, sizeof i);
+}
+
+void ClickAt(POINT screen) {
+    INPUT in[3] = {};
+    for (INPUT& i : in)
+        i.type = INPUT_MOUSE;
+    in[0].mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in[0].mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
 }
 
 std::wstring WindowsPath(const std::wstring& path) {

@@ -52,6 +52,11 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Presses a combination through SendInput: modifiers down, key down, key
 // up, modifiers up. mods are MOD_ALT/MOD_CONTROL/MOD_SHIFT.
 void PressKey(UINT mods, UINT vk);
+// One key down or up through SendInput (to hold a modifier across other
+// input).
+void SendKey(UINT vk, bool down);
+// A left click at a screen point through SendInput.
+void ClickAt(POINT screen);
 
 // A path as Windows sees it under Wine: a Unix path /x/y becomes Z:\x\y;
 // anything else is returned as it is.
@@ -121,6 +126,10 @@ class QuorelProcess {
     std::wstring exe_;
     PROCESS_INFORMATION pi_{};
 };
+
+// Makes a window, of this or another process, the foreground window; false
+// when that does not happen in time.
+bool MakeForeground(HWND hwnd);
 
 // A visible top-level window of this process for the program to act on. It
 // records the key-downs it receives.

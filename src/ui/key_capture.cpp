@@ -1,0 +1,159 @@
+#include "ui/key_capture.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+namespace ui {
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x4B43; // "KC"
+// Sent to a guarded control: end a pending modifier-only entry now.
+constexpr UINT kSettleMessage = WM_APP + 0x4B;
+
+struct EntryState {
+    WPARAM before = 0;          // the combination when the first modifier went down
+    bool pending = false;       // modifiers went down here and no key followed yet
+    bool cameWithFocus = false; // a modifier was already held before that
+};
+
+bool IsModifier(WPARAM vk) {
+    switch (vk) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The generic modifier of a left or right one.
+WPARAM GenericModifier(WPARAM vk) {
+    switch (vk) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+        return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+        return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+        return VK_MENU;
+    default:
+        return vk;
+    }
+}
+
+bool Held(int vk) {
+    return GetKeyState(vk) < 0;
+}
+
+// Whether a modifier other than vk is held (as of the message being
+// handled).
+bool OtherModifierHeld(WPARAM vk) {
+    WPARAM self = GenericModifier(vk);
+    for (int m : {VK_SHIFT, VK_CONTROL, VK_MENU})
+        if (static_cast<WPARAM>(m) != self && Held(m))
+            return true;
+    return false;
+}
+
+bool AnyModifierHeld() {
+    return Held(VK_SHIFT) || Held(VK_CONTROL) || Held(VK_MENU);
+}
+
+// A combination without a key is no combination.
+WPARAM Complete(LRESULT value) {
+    return (value & 0xFF) ? static_cast<WPARAM>(value & 0xFFFF) : 0;
+}
+
+// Gives the control back its combination from before the modifiers went
+// down. First it is made to forget those modifiers: it would go on showing
+// them, and add them to the next key typed into it.
+void Restore(HWND control, EntryState& s) {
+    s.pending = false;
+    for (WPARAM vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
+        SendMessageW(control, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001));
+    SendMessageW(control, HKM_SETHOTKEY, s.before, 0);
+}
+
+LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                           DWORD_PTR data) {
+    auto* s = reinterpret_cast<EntryState*>(data);
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (!IsModifier(wp)) {
+            s->pending = false; // a key: the control takes the new combination
+        } else if (!s->pending) {
+            s->before = Complete(DefSubclassProc(control, HKM_GETHOTKEY, 0, 0));
+            s->pending = true;
+            const bool repeated = (lp & (1L << 30)) != 0;
+            s->cameWithFocus = repeated || OtherModifierHeld(wp);
+        }
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (s->pending && IsModifier(wp)) {
+            LRESULT result = DefSubclassProc(control, msg, wp, lp);
+            if (!AnyModifierHeld()) {
+                if (s->cameWithFocus) {
+                    Restore(control, *s);
+                } else {
+                    // Pressed and released here alone: the field is emptied.
+                    s->pending = false;
+                    DefSubclassProc(control, HKM_SETHOTKEY, 0, 0);
+                }
+            }
+            return result;
+        }
+        break;
+    case HKM_SETHOTKEY:
+        s->pending = false;
+        break;
+    case WM_KILLFOCUS:
+        if (s->pending)
+            Restore(control, *s);
+        break;
+    case kSettleMessage:
+        if (s->pending)
+            Restore(control, *s);
+        return 0;
+    case WM_NCDESTROY: {
+        std::unique_ptr<EntryState> owned(s);
+        RemoveWindowSubclass(control, &GuardProc, id);
+        return DefSubclassProc(control, msg, wp, lp);
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(control, msg, wp, lp);
+}
+
+} // namespace
+
+void GuardKeyCapture(HWND control) {
+    auto state = std::make_unique<EntryState>();
+    // The window owns its state from here on and frees it when it goes.
+    if (control && SetWindowSubclass(control, &GuardProc, kSubclassId,
+                                     reinterpret_cast<DWORD_PTR>(state.get())))
+        static_cast<void>(state.release());
+}
+
+void SettleKeyCapture(HWND control) {
+    // Only the control's own class, guarded or not, is asked: it passes a
+    // message it does not know on to the system.
+    wchar_t cls[32] = {};
+    if (control && GetClassNameW(control, cls, 32) && lstrcmpiW(cls, HOTKEY_CLASSW) == 0)
+        SendMessageW(control, kSettleMessage, 0, 0);
+}
+
+} // namespace ui
