@@ -1,0 +1,435 @@
+#include "ui/help_topics.h"
+
+#include "base/error_report.h"
+#include "hotkey/shortcut.h"
+
+#include <windows.h>
+
+#include <iterator>
+
+namespace {
+
+const wchar_t* const kTitles[kHelpTopicCount] = {
+    L"はじめに", L"全般",   L"移動",         L"サイズ変更1",  L"サイズ変更2",
+    L"マウス",   L"その他", L"設定ファイル", L"困ったときは",
+};
+
+// The twenty commands in the order of the options dialog's pages.
+struct Command {
+    int number;
+    const wchar_t* name;
+};
+constexpr Command kCommands[] = {
+    {hkMaxRestore, L"最大化、元のサイズに戻す"},
+    {hkMinimize, L"最小化"},
+    {hkClose, L"閉じる"},
+    {hkAllRestore, L"すべて元のサイズに戻す"},
+    {hkAllMin, L"すべて最小化"},
+    {hkScreenSaver, L"スクリーンセーバー"},
+    {hkMoveUp, L"上へ移動"},
+    {hkMoveDown, L"下へ移動"},
+    {hkMoveLeft, L"左へ移動"},
+    {hkMoveRight, L"右へ移動"},
+    {hkRBSizeUp, L"右下を上へ（低く）"},
+    {hkRBSizeDown, L"右下を下へ（高く）"},
+    {hkRBSizeLeft, L"右下を左へ（狭く）"},
+    {hkRBSizeRight, L"右下を右へ（広く）"},
+    {hkTLSizeUp, L"左上を上へ（高く）"},
+    {hkTLSizeDown, L"左上を下へ（低く）"},
+    {hkTLSizeLeft, L"左上を左へ（広く）"},
+    {hkTLSizeRight, L"左上を右へ（狭く）"},
+    {hkMouseMove, L"カーソルを隅へ移動"},
+    {hkPopupMenu, L"メニューを開く"},
+};
+// Where each options page's commands begin in kCommands; the last entry is
+// the end of the table.
+constexpr int kPageStart[] = {0, 6, 10, 14, 18, 19, 20};
+
+// Text shared by the pages with four arrow keys.
+const wchar_t kNoResize[] = L"最大化されているウィンドウと、最大化ボタンのないウィンドウ（多くの"
+                            L"ダイアログなど）には何もしません。枠をドラッグして大きさを変えられる"
+                            L"ウィンドウでも同じです。\n";
+const wchar_t kButtons[] = L"\n【ページのボタン】\n「デフォルト」は 4 つのキーを最初の設定（";
+const wchar_t kButtonsEnd[] = L"+矢印キー）に戻し、「クリア」は消します。どちらも「OK」で画面を"
+                              L"閉じたときに有効になります。\n";
+
+// The meanings of the six INI keys that are not hotkeys, in file order.
+const wchar_t* const kValueMeanings[] = {
+    L"移動の間隔（ピクセル）",
+    L"サイズ変更の間隔（ピクセル）",
+    L"隅：0 左上、1 右上、2 左下、3 右下",
+    L"隅からの距離（ピクセル）",
+    L"起動時に隅へ移動：1 する、0 しない",
+    L"アイコンを表示しない：1 表示しない、0 表示する",
+};
+
+// The topics. A line ends with "\n"; a tab separates a name from its value.
+// "@" and one character stand for what the program inserts when it builds
+// the text:
+//   @0 .. @5  the commands of that options page with their keys now
+//   @a        all twenty commands with their keys now
+//   @m @s @o  MoveP, SizeP, MouseOffset in pixels
+//   @c        the cursor corner; @M the start-up switch; @T the tray switch
+//   @i        the settings file's path; @k the 26 keys of the file
+//   @f        the hotkeys whose registration failed
+//   @n        when a resize key does nothing; @b the page's two buttons
+const wchar_t* const kTexts[kHelpTopicCount] = {
+    // はじめに
+    L"Quorel は、ホットキーで手前の（アクティブな）ウィンドウを最大化、最小化したり、動かしたり、"
+    L"大きさを変えたりする常駐プログラムです。ホットキーは、どのプログラムを使っているときでも"
+    L"働きます。\n"
+    L"\n【いまのホットキー】\n"
+    L"@a"
+    L"\nキーはオプションの画面で変えます。オプションの画面が開いているあいだは、キーを設定できる"
+    L"ように、ホットキーはすべて止まります。\n"
+    L"\n【タスクトレイのアイコン】\n"
+    L"右クリックでメニューが、左ボタンのダブルクリックでオプションの画面が開きます。オプションや"
+    L"バージョン情報の画面が開いているときは、その画面が手前に出るだけです。\n"
+    L"アイコン\t@T\n"
+    L"\n【メニュー】\n"
+    L"オプション、すべて元のサイズに戻す、すべて最小化、スクリーンセーバー（[全般] の同じ名前の"
+    L"コマンドと同じ）、ヘルプ、バージョン情報、Quorel の終了（設定を保存して終了します）。\n"
+    L"\n【一度に一つだけ】\n"
+    L"動いているときにもう一度起動すると、あとから起動したほうはすぐに終了します。アイコンを"
+    L"表示しない設定のときは、そのとき動いている Quorel がマウスカーソルの位置にメニューを開き"
+    L"ます（オプションなどの画面が開いているときを除きます）。\n"
+    L"\nこのヘルプの文字は選択してコピーできます（Ctrl+A ですべて選択、Ctrl+C でコピー）。\n",
+
+    // 全般
+    L"「手前のウィンドウ」とは、キーを押したときにアクティブな（キーボードの入力を受けている）"
+    L"ウィンドウです。\n"
+    L"\n【いまのキー】\n"
+    L"@0"
+    L"\n【働き】\n"
+    L"・最大化、元のサイズに戻す：手前のウィンドウを最大化し、最大化されていれば元に戻します。"
+    L"最大化ボタンのないウィンドウ（多くのダイアログなど）には何もしません。\n"
+    L"・最小化：手前のウィンドウを最小化します。最小化ボタンがなければ何もしません。\n"
+    L"・閉じる：手前のウィンドウを、システムメニューの「閉じる」と同じように閉じます。保存の確認"
+    L"などはそのプログラムが行います。システムメニューのないウィンドウには何もしません。\n"
+    L"・すべて元のサイズに戻す：最小化されているウィンドウを元に戻します。非表示や操作できない"
+    L"状態のウィンドウ（ダイアログを開いている親など）とツールウィンドウは戻しません。\n"
+    L"・すべて最小化：最小化ボタンのあるウィンドウをすべて最小化します。非表示や操作できない"
+    L"状態のウィンドウはそのままです。\n"
+    L"・スクリーンセーバー：スクリーンセーバーを起動します。設定されていなければ何も起こりま"
+    L"せん。\n"
+    L"最後の三つはメニューからも使えます。\n",
+
+    // 移動
+    L"手前のウィンドウを上下左右に動かします。\n"
+    L"\n【いまのキー】\n"
+    L"@1"
+    L"間隔\t@m\n"
+    L"\n【働き】\n"
+    L"キーを押すたびに「間隔」のピクセル数（1～50）だけ動かします。大きさは変わりません。\n"
+    L"・最大化されているウィンドウと、デスクトップ（背景）は動かしません。\n"
+    L"・ダイアログやツールウィンドウも動かせます。\n"
+    L"・画面の端では止まりません。押し続けると、ウィンドウは画面の外へ出ていきます。\n"
+    L"@b",
+
+    // サイズ変更1
+    L"手前のウィンドウの右下を動かして大きさを変えます。左上の角は動きません。\n"
+    L"\n【いまのキー】\n"
+    L"@2"
+    L"間隔\t@s（サイズ変更1、2 共通）\n"
+    L"\n【働き】\n"
+    L"キーを押すたびに、辺を「間隔」のピクセル数（1～50）だけ動かします。\n"
+    L"・上(↑)：下の辺を上へ。低くなります。\n"
+    L"・下(↓)：下の辺を下へ。高くなります。\n"
+    L"・左(←)：右の辺を左へ。狭くなります。\n"
+    L"・右(→)：右の辺を右へ。広くなります。\n"
+    L"@n@b",
+
+    // サイズ変更2
+    L"手前のウィンドウの左上を動かして大きさを変えます。右下の角は動きません。\n"
+    L"\n【いまのキー】\n"
+    L"@3"
+    L"間隔\t@s（[サイズ変更1] で設定します）\n"
+    L"\n【働き】\n"
+    L"キーを押すたびに、辺を「間隔」のピクセル数だけ動かします。\n"
+    L"・上(↑)：上の辺を上へ。高くなります。\n"
+    L"・下(↓)：上の辺を下へ。低くなります。\n"
+    L"・左(←)：左の辺を左へ。広くなります。\n"
+    L"・右(→)：左の辺を右へ。狭くなります。\n"
+    L"@n@b",
+
+    // マウス
+    L"\n【いまの設定】\n"
+    L"@4"
+    L"移動する位置\t@c\n"
+    L"隅からの距離\t@o\n"
+    L"起動時に隅へ移動\t@M\n"
+    L"\n【働き】\n"
+    L"キーを押すと、マウスカーソルを「移動する位置」の隅から「隅からの距離」（0～100）だけ内側"
+    L"（縦と横の両方）へ移動します。モニターが複数あるときは、メインのモニターの隅です。\n"
+    L"「起動時に隅へ移動」をオンにすると、起動時に、ホットキーを登録したあとで一度隅へ移動"
+    L"します。\n",
+
+    // その他
+    L"\n【いまの設定】\n"
+    L"@5"
+    L"トレイのアイコン\t@T\n"
+    L"\n【働き】\n"
+    L"・メニューを開く：マウスカーソルの位置に Quorel のメニューを開きます。オプションや"
+    L"バージョン情報の画面が開いているときは、その画面を手前に出します。\n"
+    L"・「タスクトレイのアイコンを表示しない」をオンにして「OK」を押すと、すぐにアイコンが"
+    L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n",
+
+    // 設定ファイル
+    L"設定は、Quorel.exe と同じフォルダーの Quorel.INI（実行ファイルの拡張子を .INI に変えた"
+    L"名前）にあります。いま使っているファイル：\n"
+    L"@i\n"
+    L"\n【読み書きするとき】\n"
+    L"・起動したときに一度だけ読みます。ファイルやキーがなければ既定値を使います。\n"
+    L"・終了するときに一度だけ、26 個のキーをすべて書き込みます。オプションの画面で変えた設定"
+    L"も、ファイルに書かれるのは終了のときです。\n"
+    L"・動いているあいだにファイルを書き換えても、終了のときに上書きされます。手で編集する"
+    L"ときは、Quorel を終了してからにしてください。\n"
+    L"・書き込めないときは、終了のときに「（ファイル名） に書き込めません」と表示されます。\n"
+    L"\n【キーの一覧】\n"
+    L"セクション [Option] に、この順に書き込みます。\n"
+    L"@k"
+    L"\n【キーの組み合わせの書き方】\n"
+    L"例：Shift+Ctrl+Alt+Right\n"
+    L"・Shift+、Ctrl+、Alt+ のあとにキーの名前を書きます（+ の前後に空白は入れません）。読む"
+    L"ときは順番を問わず、Ctrl+ の代わりに ^ も使え、大文字と小文字を区別しません。\n"
+    L"・キーの名前：A～Z、0～9、F1～F24、BkSp、Tab、Enter、Esc、Space、PgUp、PgDn、End、"
+    L"Home、Left、Up、Right、Down、Ins、Del、記号のキーはその 1 文字（; や / など）。テンキーは"
+    L"Num 0～Num 9、Num *、Num +、Num -、Num .、そのほかのキーは Key 0x13 のように Key 0x と"
+    L"16 進 2 けたのキーコードです。\n"
+    L"・値が空（CloseKey= など）ならホットキーなし、キーの行がなければ既定値です。キーの名前が"
+    L"読めないと、そのコマンドは働きません。\n"
+    L"\n【数値の書き方】\n"
+    L"・10 進数（-3 など負の数も）、$ に続く 16 進数（$1A）、0x に続く 16 進数（0x1A）。読め"
+    L"ない値（空、abc、12px など）は既定値になります。範囲は確かめません。\n"
+    L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
+    L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
+
+    // 困ったときは
+    L"【「ホットキー「…」の登録に失敗しました。」と表示された】\n"
+    L"そのキーの組み合わせを、ほかのプログラムがすでに使っています（Quorel の二つのコマンドに"
+    L"同じキーを設定したときは、後から登録するほうが失敗します）。そのキーは、次に登録し直すまで働"
+    L"きま"
+    L"せん。オプションの画面で別のキーにするか、そのプログラムを終了してから、オプションの画面を"
+    L"開いて閉じてください。閉じると（「キャンセル」でも）すべて登録し直します。\n"
+    L"@f"
+    L"\n【キーを押しても何も起こらない】\n"
+    L"・オプションの画面が開いているあいだは、ホットキーはすべて止まっています。\n"
+    L"・キーは手前のウィンドウに働きます。最大化されているウィンドウや、最大化ボタン、最小化"
+    L"ボタンのないウィンドウには働かないキーがあります（各ページの説明を見てください）。\n"
+    L"\n【応答しないウィンドウ】\n"
+    L"応答していない（固まっている）ウィンドウには、操作が効くまでしばらくかかることがあります。"
+    L"Quorel は最大 5 秒待ち、それでも応答しなければ何もしません。そのあいだ、Quorel のほかの"
+    L"操作も待たされます。\n"
+    L"\n【管理者として実行しているプログラム】\n"
+    L"管理者として実行しているプログラムのウィンドウは、管理者として実行していない Quorel から"
+    L"は動かせません（最大化、最小化、移動、サイズ変更、閉じるのどれも効きません）。Windows が"
+    L"許していないためです。そのウィンドウも操作したいときは、Quorel も管理者として実行して"
+    L"ください。\n"
+    L"\n【設定が保存されない】\n"
+    L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
+};
+
+// Decimal digits with a leading "-" for a negative value (std::to_wstring
+// would bring the library's whole formatted printing into the program).
+std::wstring Number(std::int32_t v) {
+    wchar_t buf[12];
+    wchar_t* p = std::end(buf);
+    auto n = static_cast<std::uint32_t>(v);
+    if (v < 0)
+        n = 0u - n;
+    do {
+        *--p = static_cast<wchar_t>(L'0' + n % 10);
+        n /= 10;
+    } while (n);
+    if (v < 0)
+        *--p = L'-';
+    return std::wstring(p, std::end(buf));
+}
+
+std::wstring Pixels(std::int32_t v) {
+    return Number(v) + L" ピクセル";
+}
+
+// A topic being built from its template.
+class Builder {
+  public:
+    Builder(HelpTopic topic, const AppSettings& s, const HelpFacts& f)
+        : topic_(topic), s_(s), f_(f) {}
+
+    bool Failed(int number) const {
+        const HotkeyEntry* e = FindHotkey(number);
+        return e && !(s_.*e->Field).empty() && f_.Refused[static_cast<size_t>(number)];
+    }
+
+    void Pair(const std::wstring& name, const std::wstring& value) {
+        out_ += name;
+        out_ += L'\t';
+        out_ += value;
+        out_ += L'\n';
+    }
+
+    void Commands(int first, int end, bool failedOnly) {
+        for (int i = first; i < end; ++i) {
+            int number = kCommands[i].number;
+            if (failedOnly && !Failed(number))
+                continue;
+            const HotkeyEntry* e = FindHotkey(number);
+            std::wstring key = HotkeyText(e ? s_.*e->Field : std::string());
+            if (Failed(number))
+                key += L"（登録できませんでした）";
+            Pair(kCommands[i].name, key);
+        }
+    }
+
+    void Insert(wchar_t what) {
+        static const wchar_t* const corners[] = {L"左上", L"右上", L"左下", L"右下"};
+        if (what >= L'0' && what <= L'5') {
+            Commands(kPageStart[what - L'0'], kPageStart[what - L'0' + 1], false);
+            return;
+        }
+        switch (what) {
+        case L'a':
+            Commands(0, kPageStart[6], false);
+            break;
+        case L'm':
+            out_ += Pixels(s_.MoveP);
+            break;
+        case L's':
+            out_ += Pixels(s_.SizeP);
+            break;
+        case L'o':
+            out_ += Pixels(s_.MouseOffset);
+            break;
+        case L'c':
+            if (s_.MouseMovePos >= 0 && s_.MouseMovePos <= 3)
+                out_ += corners[s_.MouseMovePos];
+            else
+                out_ += L"なし（値 " + Number(s_.MouseMovePos) + L" ではカーソルは動きません）";
+            break;
+        case L'M':
+            out_ += s_.StartMouseMove ? L"する" : L"しない";
+            break;
+        case L'T':
+            out_ += s_.NoTrayIcon ? L"表示しない" : L"表示する";
+            break;
+        case L'i':
+            out_ += f_.IniPath;
+            break;
+        case L'k':
+            IniKeys();
+            break;
+        case L'n':
+            out_ += kNoResize;
+            break;
+        case L'b':
+            out_ += kButtons;
+            out_ += topic_ == HelpTopic::Move      ? L"Shift+Alt"
+                    : topic_ == HelpTopic::Resize1 ? L"Ctrl+Alt"
+                                                   : L"Shift+Ctrl+Alt";
+            out_ += kButtonsEnd;
+            break;
+        case L'f': {
+            size_t before = out_.size();
+            Commands(0, kPageStart[6], true);
+            if (out_.size() == before)
+                out_ += L"いま、登録できなかったキーはありません。\n";
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    void IniKeys() {
+        size_t value = 0;
+        for (const SettingEntry& e : SettingTable()) {
+            std::wstring meaning;
+            if (e.Kind == SettingKind::Text) {
+                for (const HotkeyEntry& h : HotkeyTable())
+                    for (const Command& c : kCommands)
+                        if (h.Field == e.Text && c.number == h.Number)
+                            meaning = c.name;
+                meaning += L"（既定 " + HotkeyText(e.DefaultText) + L"）";
+            } else {
+                meaning = kValueMeanings[value++ % std::size(kValueMeanings)];
+                meaning += L"（既定 " + Number(e.DefaultInt) + L"）";
+            }
+            Pair(AnsiToWide(e.Key), meaning);
+        }
+    }
+
+    std::wstring Build() {
+        out_ = L"■ ";
+        out_ += HelpTopicTitle(topic_);
+        out_ += L"\n\n";
+        for (const wchar_t* p = kTexts[static_cast<int>(topic_)]; *p; ++p) {
+            if (*p == L'@' && p[1])
+                Insert(*++p);
+            else
+                out_ += *p;
+        }
+        // The text control breaks lines at CR LF.
+        std::wstring text;
+        text.reserve(out_.size() + out_.size() / 16);
+        for (wchar_t c : out_) {
+            if (c == L'\n')
+                text += L'\r';
+            text += c;
+        }
+        return text;
+    }
+
+  private:
+    HelpTopic topic_;
+    const AppSettings& s_;
+    const HelpFacts& f_;
+    std::wstring out_;
+};
+
+} // namespace
+
+const wchar_t* HelpTopicTitle(HelpTopic topic) {
+    int i = static_cast<int>(topic);
+    return i >= 0 && i < kHelpTopicCount ? kTitles[i] : L"";
+}
+
+HelpTopic HelpTopicOfContext(unsigned long context) {
+    switch (context) {
+    case 14:
+        return HelpTopic::General;
+    case 15:
+        return HelpTopic::Move;
+    case 16:
+        return HelpTopic::Resize1;
+    case 17:
+        return HelpTopic::Resize2;
+    case 23:
+        return HelpTopic::Mouse;
+    case 18:
+        return HelpTopic::Other;
+    default:
+        return HelpTopic::Intro;
+    }
+}
+
+HelpTopic HelpTopicOfRequest(unsigned command, unsigned long data) {
+    if (command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP)
+        return HelpTopicOfContext(data);
+    return HelpTopic::Intro;
+}
+
+std::wstring HotkeyText(const std::string& stored) {
+    if (stored.empty())
+        return L"なし";
+    std::string canonical = FormatShortCut(ParseShortCut(stored));
+    if (canonical.empty())
+        return L"なし（「" + AnsiToWide(stored) + L"」はキーの名前として読めません）";
+    return AnsiToWide(canonical);
+}
+
+std::wstring HelpTopicText(HelpTopic topic, const AppSettings& settings, const HelpFacts& facts) {
+    int i = static_cast<int>(topic);
+    if (i < 0 || i >= kHelpTopicCount)
+        return {};
+    return Builder(topic, settings, facts).Build();
+}

@@ -1,0 +1,168 @@
+// The built-in help, in process: which topic each help request opens and
+// the topics' texts built from the settings.
+#include "ui/help_topics.h"
+#include "ui/options_dialog.h"
+
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testutil;
+
+namespace {
+
+bool Has(const std::wstring& text, const std::wstring& part) {
+    return text.find(part) != std::wstring::npos;
+}
+
+AppSettings Defaults() {
+    TempDir dir;
+    LoadSettings(dir.File(L"none.ini"));
+    return Settings;
+}
+
+std::wstring Topic(HelpTopic t, const AppSettings& s, const HelpFacts& f = HelpFacts{}) {
+    return HelpTopicText(t, s, f);
+}
+
+} // namespace
+
+TEST(HelpTopics, ContextNumbersOpenTheirPagesTopicAndAnythingElseTheFirst) {
+    EXPECT_EQ(HelpTopicOfContext(14), HelpTopic::General);
+    EXPECT_EQ(HelpTopicOfContext(15), HelpTopic::Move);
+    EXPECT_EQ(HelpTopicOfContext(16), HelpTopic::Resize1);
+    EXPECT_EQ(HelpTopicOfContext(17), HelpTopic::Resize2);
+    EXPECT_EQ(HelpTopicOfContext(23), HelpTopic::Mouse);
+    EXPECT_EQ(HelpTopicOfContext(18), HelpTopic::Other);
+    for (unsigned long other : {0ul, 1ul, 13ul, 19ul, 22ul, 24ul, 1000ul})
+        EXPECT_EQ(HelpTopicOfContext(other), HelpTopic::Intro) << other;
+    // Each page of the options dialog asks for the topic of that page,
+    // whose title is the page's caption.
+    const wchar_t* const pages[] = {L"全般",        L"移動",   L"サイズ変更1",
+                                    L"サイズ変更2", L"マウス", L"その他"};
+    for (int page = 0; page < kOptionPageCount; ++page) {
+        HelpTopic t = HelpTopicOfContext(HelpContextOfPage(page));
+        EXPECT_EQ(static_cast<int>(t), page + 1);
+        EXPECT_STREQ(HelpTopicTitle(t), pages[page]);
+    }
+    EXPECT_EQ(HelpTopicOfRequest(HELP_CONTEXT, 16), HelpTopic::Resize1);
+    EXPECT_EQ(HelpTopicOfRequest(HELP_FINDER, 0), HelpTopic::Intro);
+    EXPECT_EQ(HelpTopicOfRequest(HELP_CONTENTS, 16), HelpTopic::Intro);
+}
+
+TEST(HelpTopics, KeysShowInTheirCanonicalTextForm) {
+    EXPECT_EQ(HotkeyText(""), L"なし");
+    EXPECT_EQ(HotkeyText("alt+f12"), L"Alt+F12");
+    EXPECT_EQ(HotkeyText("^Alt+Up"), L"Ctrl+Alt+Up");
+    EXPECT_EQ(HotkeyText("Alt+Shift+Z"), L"Shift+Alt+Z");
+    std::wstring bad = HotkeyText("Ctrl+Foo");
+    EXPECT_EQ(bad.rfind(L"なし", 0), 0u) << bad;
+    EXPECT_TRUE(Has(bad, L"Ctrl+Foo")) << bad;
+}
+
+TEST(HelpTopics, TheFirstTopicListsAllTwentyCommandsWithTheKeysInEffect) {
+    AppSettings s = Defaults();
+    s.MaxRestoreKey = "ctrl+alt+f10";
+    s.MinKey = "";
+    s.PopupMenuKey = "Ctrl+Alt+F6";
+    std::wstring t = Topic(HelpTopic::Intro, s);
+    EXPECT_EQ(t.rfind(L"■ はじめに\r\n", 0), 0u);
+    EXPECT_TRUE(Has(t, L"\r\n最大化、元のサイズに戻す\tCtrl+Alt+F10\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\n最小化\tなし\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\nメニューを開く\tCtrl+Alt+F6\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\n左上を右へ（狭く）\tShift+Ctrl+Alt+Right\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\nカーソルを隅へ移動\tCtrl+Alt+M\r\n"));
+    // One line per command: twenty name-and-key lines before the tray.
+    std::wstring keys = t.substr(0, t.find(L"【タスクトレイのアイコン】"));
+    size_t tabs = 0;
+    for (wchar_t c : keys)
+        tabs += c == L'\t';
+    EXPECT_EQ(tabs, 20u);
+}
+
+TEST(HelpTopics, EveryTopicIsBuiltCompletelyWithCrLfLines) {
+    AppSettings s = Defaults();
+    HelpFacts f{L"C:\\Tools\\Quorel.INI"};
+    for (int i = 0; i < kHelpTopicCount; ++i) {
+        auto topic = static_cast<HelpTopic>(i);
+        std::wstring t = Topic(topic, s, f);
+        SCOPED_TRACE(HelpTopicTitle(topic));
+        EXPECT_EQ(t.rfind(std::wstring(L"■ ") + HelpTopicTitle(topic) + L"\r\n", 0), 0u);
+        EXPECT_FALSE(Has(t, L"@")) << "a placeholder was left";
+        for (size_t p = t.find(L'\n'); p != std::wstring::npos; p = t.find(L'\n', p + 1))
+            ASSERT_TRUE(p > 0 && t[p - 1] == L'\r');
+        EXPECT_EQ(t.substr(t.size() - 2), L"\r\n");
+    }
+    EXPECT_EQ(Topic(static_cast<HelpTopic>(kHelpTopicCount), s), L"");
+}
+
+TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
+    AppSettings s = Defaults();
+    s.RB_SizeUpKey = "Ctrl+Alt+I";
+    s.MoveP = 9;
+    s.SizeP = -3;
+    s.MouseMovePos = 7;
+    s.MouseOffset = 20;
+    s.StartMouseMove = true;
+    s.NoTrayIcon = true;
+    std::wstring move = Topic(HelpTopic::Move, s);
+    EXPECT_TRUE(Has(move, L"\r\n上へ移動\tShift+Alt+Up\r\n"));
+    EXPECT_TRUE(Has(move, L"\r\n間隔\t9 ピクセル\r\n"));
+    EXPECT_TRUE(Has(move, L"Shift+Alt+矢印キー"));
+    EXPECT_FALSE(Has(move, L"右下を上へ"));
+    std::wstring resize = Topic(HelpTopic::Resize1, s);
+    EXPECT_TRUE(Has(resize, L"\r\n右下を上へ（低く）\tCtrl+Alt+I\r\n"));
+    EXPECT_TRUE(Has(resize, L"\r\n間隔\t-3 ピクセル"));
+    EXPECT_TRUE(Has(resize, L"最大化ボタンのないウィンドウ"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Resize2, s), L"Shift+Ctrl+Alt+矢印キー"));
+    std::wstring mouse = Topic(HelpTopic::Mouse, s);
+    EXPECT_TRUE(Has(mouse, L"\r\n移動する位置\tなし（値 7 "));
+    EXPECT_TRUE(Has(mouse, L"\r\n隅からの距離\t20 ピクセル\r\n"));
+    EXPECT_TRUE(Has(mouse, L"\r\n起動時に隅へ移動\tする\r\n"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Other, s), L"\r\nトレイのアイコン\t表示しない\r\n"));
+    s.MouseMovePos = 3;
+    EXPECT_TRUE(Has(Topic(HelpTopic::Mouse, s), L"\r\n移動する位置\t右下\r\n"));
+    std::wstring general = Topic(HelpTopic::General, s);
+    EXPECT_TRUE(Has(general, L"\r\n閉じる\tなし\r\n"));
+    EXPECT_FALSE(Has(general, L"上へ移動"));
+}
+
+TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndAllTwentySixKeys) {
+    AppSettings s = Defaults();
+    std::wstring t = Topic(HelpTopic::SettingsFile, s, HelpFacts{L"D:\\Apps\\Quorel.INI"});
+    EXPECT_TRUE(Has(t, L"\r\nD:\\Apps\\Quorel.INI\r\n"));
+    for (const SettingEntry& e : SettingTable()) {
+        std::string key = e.Key;
+        EXPECT_TRUE(Has(t, L"\r\n" + std::wstring(key.begin(), key.end()) + L"\t")) << key;
+    }
+    EXPECT_TRUE(Has(t, L"\r\nMaxRestoreKey\t最大化、元のサイズに戻す（既定 Alt+F12）\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\nCloseKey\t閉じる（既定 なし）\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\nMoveP\t移動の間隔（ピクセル）（既定 5）\r\n"));
+    EXPECT_TRUE(Has(t, L"\r\nMouseMovePos\t隅：0 左上、1 右上、2 左下、3 右下（既定 2）\r\n"));
+    EXPECT_TRUE(
+        Has(t, L"\r\nNoTrayIcon\tアイコンを表示しない：1 表示しない、0 表示する（既定 0）\r\n"));
+    EXPECT_TRUE(Has(t, L"0x"));
+    EXPECT_TRUE(Has(t, L"$"));
+}
+
+TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
+    AppSettings s = Defaults();
+    HelpFacts f{L"x"};
+    EXPECT_TRUE(Has(Topic(HelpTopic::Trouble, s, f), L"いま、登録できなかったキーはありません。"));
+    f.Refused[hkMaxRestore] = true;
+    f.Refused[hkClose] = true; // no key: nothing was refused
+    std::wstring intro = Topic(HelpTopic::Intro, s, f);
+    EXPECT_TRUE(Has(intro, L"\r\n最大化、元のサイズに戻す\tAlt+F12（登録できませんでした）\r\n"));
+    EXPECT_TRUE(Has(intro, L"\r\n閉じる\tなし\r\n"));
+    std::wstring trouble = Topic(HelpTopic::Trouble, s, f);
+    EXPECT_TRUE(Has(trouble, L"\r\n最大化、元のサイズに戻す\tAlt+F12（登録できませんでした）\r\n"));
+    EXPECT_FALSE(Has(trouble, L"\r\n閉じる\t"));
+    EXPECT_TRUE(Has(trouble, L"管理者として実行"));
+    EXPECT_TRUE(Has(trouble, L"応答"));
+}
