@@ -1,8 +1,10 @@
-// The built-in help, in process: which topic each help request opens and
-// the topics' texts built from the settings.
+// The built-in help, in process: which topic each help request opens, the
+// topics' texts built from the settings, and the help window itself.
 #include "ui/help_topics.h"
+#include "ui/help_window.h"
 #include "ui/options_dialog.h"
 
+#include "base/names.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -165,4 +168,124 @@ TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     EXPECT_FALSE(Has(trouble, L"\r\n閉じる\t"));
     EXPECT_TRUE(Has(trouble, L"管理者として実行"));
     EXPECT_TRUE(Has(trouble, L"応答"));
+}
+
+// --- the window ------------------------------------------------------------
+
+namespace {
+
+// A title line and a hundred more, enough to scroll.
+std::wstring WindowTopicText(HelpTopic t) {
+    std::wstring text = std::wstring(L"topic ") + HelpTopicTitle(t) + L"\r\n";
+    for (int i = 0; i < 100; ++i)
+        text += L"line\r\n";
+    return text;
+}
+
+class HelpWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        help_ = std::make_unique<HelpWindow>(nullptr);
+        help_->TopicText = &WindowTopicText;
+        help_->OnModeless = [this](HWND) { events_.push_back(L"modeless"); };
+        help_->OnClosed = [this](HWND) { events_.push_back(L"closed"); };
+    }
+
+    HWND Show(HelpTopic t) {
+        help_->Show(t);
+        PumpMessages(help_->Handle());
+        return help_->Handle();
+    }
+    static HWND Text(HWND h) { return GetDlgItem(h, idHelpText); }
+    static LRESULT Selected(HWND h) {
+        return SendMessageW(GetDlgItem(h, idHelpContents), LB_GETCURSEL, 0, 0);
+    }
+
+    std::unique_ptr<HelpWindow> help_;
+    std::vector<std::wstring> events_;
+};
+
+} // namespace
+
+TEST_F(HelpWindowTest, OneWindowTurnsToEachRequestedTopic) {
+    HWND h = Show(HelpTopic::Move);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(ClassName(h), names::kHelpWindowClass);
+    EXPECT_EQ(WindowText(h), L"Quorel ヘルプ");
+    EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_EQ(Selected(h), 2);
+    EXPECT_EQ(ControlText(Text(h)).rfind(L"topic 移動\r\n", 0), 0u);
+    EXPECT_EQ(SendMessageW(GetDlgItem(h, idHelpContents), LB_GETCOUNT, 0, 0), kHelpTopicCount);
+    EXPECT_TRUE(GetWindowLongW(Text(h), GWL_STYLE) & ES_READONLY);
+
+    EXPECT_EQ(Show(HelpTopic::Mouse), h);
+    EXPECT_EQ(Selected(h), 5);
+    EXPECT_EQ(ControlText(Text(h)).rfind(L"topic マウス\r\n", 0), 0u);
+    EXPECT_EQ(help_->Topic(), HelpTopic::Mouse);
+
+    // Choosing in the contents list.
+    SendMessageW(GetDlgItem(h, idHelpContents), LB_SETCURSEL, 8, 0);
+    SendMessageW(h, WM_COMMAND, MAKEWPARAM(idHelpContents, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(h, idHelpContents)));
+    EXPECT_EQ(ControlText(Text(h)).rfind(L"topic 困ったときは\r\n", 0), 0u);
+    EXPECT_EQ(events_, std::vector<std::wstring>{L"modeless"});
+    // Freeing the object takes the window with it, and says so.
+    help_.reset();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(events_, (std::vector<std::wstring>{L"modeless", L"closed"}));
+}
+
+TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
+    HWND h = Show(HelpTopic::Intro);
+    ASSERT_TRUE(MakeForeground(h));
+    SetFocus(Text(h));
+    PressKey(MOD_CONTROL, 'A');
+    DWORD end = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            DWORD start = 0;
+            SendMessageW(Text(h), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&end));
+            return start == 0 && end == ControlText(Text(h)).size();
+        },
+        std::chrono::milliseconds(3000), h))
+        << end;
+    PressKey(0, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, std::chrono::milliseconds(3000), h));
+    EXPECT_EQ(help_->Handle(), nullptr);
+    EXPECT_EQ(events_, (std::vector<std::wstring>{L"modeless", L"closed"}));
+    help_.reset(); // no second notice
+    EXPECT_EQ(events_.size(), 2u);
+}
+
+TEST_F(HelpWindowTest, FollowsTheMonitorsDpiAndKeepsItsPlaceOnRefresh) {
+    HWND h = Show(HelpTopic::Intro);
+    auto fontHeight = [&] {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Text(h), WM_GETFONT, 0, 0)), sizeof lf,
+                   &lf);
+        return lf.lfHeight;
+    };
+    auto width = [](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        return r.right - r.left;
+    };
+    LONG height96 = fontHeight();
+    int list96 = width(GetDlgItem(h, idHelpContents));
+    RECT r;
+    GetWindowRect(h, &r);
+    RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 3 / 2,
+                   r.top + (r.bottom - r.top) * 3 / 2};
+    SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(fontHeight(), height96 * 3 / 2);
+    EXPECT_NEAR(width(GetDlgItem(h, idHelpContents)), list96 * 3 / 2, 2);
+    EXPECT_EQ(width(h), suggested.right - suggested.left);
+
+    SendMessageW(Text(h), EM_LINESCROLL, 0, 3);
+    LRESULT first = SendMessageW(Text(h), EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(first, 0);
+    help_->Refresh();
+    EXPECT_EQ(SendMessageW(Text(h), EM_GETFIRSTVISIBLELINE, 0, 0), first);
+    EXPECT_EQ(Selected(h), 0);
 }

@@ -1,13 +1,14 @@
-// Renders the options dialog's six pages, the About box, the tray icon and
-// the program's popup menu to BMP files for the documentation and for
-// review (tools/screenshots.sh turns them into PNG). Disabled in normal
-// runs; run it with
+// Renders the options dialog's six pages, the About box, the tray icon, the
+// help window and the program's popup menu to BMP files for the
+// documentation and for review (tools/screenshots.sh turns them into PNG).
+// Disabled in normal runs; run it with
 //   uishots_test --gtest_also_run_disabled_tests
 // and QUOREL_SHOTS_DIR set to a Windows folder.
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "ui/dpi.h"
 #include "ui/about_box.h"
+#include "ui/help_window.h"
 #include "ui/options_dialog.h"
 
 #include "support/testutil.h"
@@ -156,6 +157,35 @@ TEST(UiShots, DISABLED_RenderTray) {
     quorel.WaitIdle();
     Capture(tray, DpiName(L"tray", dpi::ForSystem()));
     EXPECT_TRUE(quorel.Close());
+}
+
+namespace {
+
+std::wstring HelpShotText(HelpTopic topic) {
+    return HelpTopicText(topic, Settings, HelpFacts{L"C:\\Tools\\Quorel\\Quorel.INI"});
+}
+
+} // namespace
+
+// The help window with the default keys: its first topic, and the Move
+// topic at 100 % and at 150 %.
+TEST(UiShots, DISABLED_RenderHelp) {
+    TempDir dir;
+    LoadSettings(dir.File(L"none.ini")); // the defaults
+    HelpWindow help(nullptr);
+    help.TopicText = &HelpShotText;
+    help.Show(HelpTopic::Intro);
+    HWND h = help.Handle();
+    ASSERT_NE(h, nullptr);
+    SetWindowPos(h, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    // Active, as after opening it from the menu (see the About box).
+    WaitUntil([&] { return GetForegroundWindow() == h; });
+    SendMessageW(h, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_TRUE(Capture(h, L"help"));
+    help.Show(HelpTopic::Move);
+    Capture(h, L"help-1");
+    SimulateDpi(h, 96, 144);
+    Capture(h, L"help-1-144");
 }
 
 // The popup menu of the real program, opened from the tray icon (the

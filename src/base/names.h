@@ -21,6 +21,8 @@ inline constexpr wchar_t kHotkeyReceiverClass[] = L"QuorelHookHotKey";
 inline constexpr wchar_t kOptionsDialogClass[] = L"TOptionDlg";
 inline constexpr wchar_t kAboutBoxClass[] = L"TAboutBox";
 inline constexpr wchar_t kLinkLabelClass[] = L"TURLLabel";
+// The built-in help window.
+inline constexpr wchar_t kHelpWindowClass[] = L"TQuorelHelp";
 
 // The single-instance mutex.
 inline constexpr wchar_t kMutexName[] = L"_QUOREL";

@@ -332,6 +332,18 @@ std::wstring ClassName(HWND hwnd) {
     return buf;
 }
 
+std::wstring ControlText(HWND control) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
+        return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_NORMAL, 5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
 namespace {
 
 struct WindowSearch {

@@ -192,5 +192,8 @@ std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className = nullptr,
                                  bool visibleOnly = true);
 std::wstring WindowText(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
+// The whole text of a control, asked of the control itself (WM_GETTEXT),
+// so it works for a control of another process too; any length.
+std::wstring ControlText(HWND control);
 
 } // namespace testutil

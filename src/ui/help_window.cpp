@@ -1,0 +1,225 @@
+#include "ui/help_window.h"
+
+#include "base/names.h"
+#include "res/resource.h"
+#include "ui/dialog_util.h"
+#include "ui/dpi.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                         WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+// A taskbar button of its own: the user keeps the help open beside the
+// windows being worked on, and finds it again there.
+constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+// The layout in 96-dpi pixels.
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 460;
+constexpr int kMinClientWidth = 360;
+constexpr int kMinClientHeight = 240;
+constexpr int kMargin = 8;
+constexpr int kContentsWidth = 128;
+constexpr int kTextMargin = 6;    // inside the text control, left and right
+constexpr int kTabPosition = 160; // where a value paired with a name starts
+
+} // namespace
+
+HelpWindow::HelpWindow(HWND owner) {
+    ui::RegisterDialogClass(names::kHelpWindowClass);
+    CreateModeless(
+        ui::EmptyDialogTemplate(kStyle, kExStyle, names::kHelpWindowClass, L"Quorel ヘルプ"),
+        owner);
+}
+
+HelpWindow::~HelpWindow() {
+    // The base destroys a window that is still there without asking the
+    // handler: tell the opener here.
+    if (hwnd_ && shown_ && OnClosed)
+        OnClosed(hwnd_);
+}
+
+void HelpWindow::Show(HelpTopic topic) {
+    if (!hwnd_)
+        return;
+    topic_ = topic;
+    SendMessageW(GetDlgItem(hwnd_, idHelpContents), LB_SETCURSEL, static_cast<WPARAM>(topic), 0);
+    FillText(false);
+    if (!shown_) {
+        shown_ = true;
+        ShowWindow(hwnd_, SW_SHOW);
+        if (OnModeless)
+            OnModeless(hwnd_);
+        SetFocus(GetDlgItem(hwnd_, idHelpText));
+    } else if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+    }
+    SetForegroundWindow(hwnd_);
+}
+
+void HelpWindow::Refresh() {
+    if (hwnd_)
+        FillText(true);
+}
+
+void HelpWindow::CreateControls() {
+    HWND list = ui::CreateChild(hwnd_, L"LISTBOX", nullptr,
+                                WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY |
+                                    LBS_NOINTEGRALHEIGHT,
+                                WS_EX_CLIENTEDGE, idHelpContents);
+    for (int i = 0; i < kHelpTopicCount; ++i)
+        SendMessageW(list, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(HelpTopicTitle(static_cast<HelpTopic>(i))));
+    HWND text = ui::CreateChild(hwnd_, L"EDIT", nullptr,
+                                WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
+                                    ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                                WS_EX_CLIENTEDGE, idHelpText);
+    SetWindowSubclass(text, &HelpWindow::TextProc, 1, 0);
+}
+
+void HelpWindow::Layout(UINT dpi) {
+    dpi_ = dpi;
+    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+    HWND text = GetDlgItem(hwnd_, idHelpText);
+    for (int id : {idHelpContents, idHelpText})
+        SendMessageW(GetDlgItem(hwnd_, id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()),
+                     TRUE);
+    SendMessageW(text, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(dpi::Scale(kTextMargin, dpi), dpi::Scale(kTextMargin, dpi)));
+    // Tab stops are given in quarters of the font's average character
+    // width (the letters' average, as the control measures it).
+    SIZE letters =
+        ui::TextExtent(text, font_.get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    int average = (letters.cx / 26 + 1) / 2;
+    if (average > 0) {
+        int stop = MulDiv(dpi::Scale(kTabPosition, dpi), 4, average);
+        SendMessageW(text, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+    }
+    Arrange();
+    InvalidateRect(text, nullptr, TRUE);
+}
+
+void HelpWindow::Arrange() {
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    auto S = [this](int v) { return dpi::Scale(v, dpi_); };
+    int h = rc.bottom - 2 * S(kMargin);
+    int textLeft = S(kMargin + kContentsWidth + kMargin);
+    constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(GetDlgItem(hwnd_, idHelpContents), nullptr, S(kMargin), S(kMargin),
+                 S(kContentsWidth), h, flags);
+    SetWindowPos(GetDlgItem(hwnd_, idHelpText), nullptr, textLeft, S(kMargin),
+                 rc.right - textLeft - S(kMargin), h, flags);
+}
+
+void HelpWindow::FillText(bool keepPlace) {
+    HWND text = GetDlgItem(hwnd_, idHelpText);
+    LRESULT firstLine = keepPlace ? SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0) : 0;
+    std::wstring body = TopicText ? TopicText(topic_) : std::wstring();
+    SetWindowTextW(text, body.c_str());
+    SendMessageW(text, EM_SETSEL, 0, 0);
+    if (firstLine > 0)
+        SendMessageW(text, EM_LINESCROLL, 0, firstLine);
+}
+
+LRESULT CALLBACK HelpWindow::TextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                      DWORD_PTR) {
+    switch (msg) {
+    case WM_GETDLGCODE:
+        // Tab, Enter and Esc are the window's: Esc closes it.
+        return DefSubclassProc(hwnd, msg, wp, lp) & ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    case WM_KEYDOWN:
+        // A read-only multi-line text control does not select all by itself.
+        if (wp == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+            SendMessageW(hwnd, EM_SETSEL, 0, -1);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wp == 1) // Ctrl+A as a character: handled above
+            return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &HelpWindow::TextProc, 1);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+INT_PTR HelpWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        ui::DisableSystemDialogScaling(hwnd_);
+        // The program's icon for the caption and the taskbar button
+        // (shared icons: the system keeps them).
+        HINSTANCE inst = GetModuleHandleW(nullptr);
+        for (WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+            int cx = GetSystemMetrics(kind == ICON_BIG ? SM_CXICON : SM_CXSMICON);
+            int cy = GetSystemMetrics(kind == ICON_BIG ? SM_CYICON : SM_CYSMICON);
+            SendMessageW(hwnd_, WM_SETICON, kind,
+                         reinterpret_cast<LPARAM>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QUOREL),
+                                                             IMAGE_ICON, cx, cy, LR_SHARED)));
+        }
+        CreateControls();
+        // Centred on the primary screen, so laid out for its DPI.
+        UINT dpi = dpi::ForMonitor(dpi::PrimaryMonitor());
+        SIZE size = dpi::WindowSizeForClient(dpi::Scale(kClientWidth, dpi),
+                                             dpi::Scale(kClientHeight, dpi), kStyle, kExStyle, dpi);
+        POINT pos = dpi::ScreenCentre(size);
+        SetWindowPos(hwnd_, nullptr, pos.x, pos.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout(dpi);
+        return FALSE; // the focus is set when shown
+    }
+    case WM_SIZE:
+        Arrange();
+        return FALSE;
+    case WM_GETMINMAXINFO: {
+        SIZE min =
+            dpi::WindowSizeForClient(dpi::Scale(kMinClientWidth, dpi_),
+                                     dpi::Scale(kMinClientHeight, dpi_), kStyle, kExStyle, dpi_);
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize = POINT{min.cx, min.cy};
+        return TRUE;
+    }
+    case WM_DPICHANGED:
+        Layout(HIWORD(wp));
+        dpi::MoveToSuggestedRect(hwnd_, lp);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // The read-only text reads on the window colour, not on grey.
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, idHelpText)) {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == idHelpContents && HIWORD(wp) == LBN_SELCHANGE) {
+            LRESULT sel = SendMessageW(GetDlgItem(hwnd_, idHelpContents), LB_GETCURSEL, 0, 0);
+            if (sel >= 0 && sel < kHelpTopicCount) {
+                topic_ = static_cast<HelpTopic>(sel);
+                FillText(false);
+            }
+            return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) { // Esc
+            DestroyDialog();
+            return TRUE;
+        }
+        return LOWORD(wp) == IDOK; // Enter does nothing
+    case WM_CLOSE:
+        DestroyDialog();
+        return TRUE;
+    case WM_DESTROY:
+        if (shown_ && OnClosed)
+            OnClosed(hwnd_);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

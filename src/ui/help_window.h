@@ -1,0 +1,63 @@
+// HelpWindow: the program's built-in help. A contents list on the left and
+// the chosen topic's text on the right, in one read-only text control that
+// the user can select and copy from. Modeless; its opener keeps one object
+// and turns it to each requested topic. Esc and the close box destroy the
+// window; the object stays (Handle() is then nullptr) until its opener
+// frees it or makes a new one.
+#pragma once
+
+#include "base/handles.h"
+#include "ui/dialog_window.h"
+#include "ui/help_topics.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Control identifiers of the help window (GetDlgItem on its window).
+enum HelpWindowControlId : int {
+    idHelpContents = 101, // the contents list, one item per topic
+    idHelpText = 102,     // the topic's text
+};
+
+class HelpWindow : public DialogWindow {
+  public:
+    // Creates the window, hidden, owned by owner, laid out for the primary
+    // monitor and centred on it.
+    explicit HelpWindow(HWND owner);
+    ~HelpWindow() override;
+
+    // Shows the window on a topic and brings it to the front (restored if
+    // it was minimized).
+    void Show(HelpTopic topic);
+    // Builds the shown topic's text again (the settings have changed),
+    // keeping the place the user has scrolled to.
+    void Refresh();
+    // The topic shown.
+    HelpTopic Topic() const { return topic_; }
+
+    // What the window calls around it, set before Show(); each is skipped
+    // when empty.
+    // The text of a topic as it reads at this moment.
+    std::function<std::wstring(HelpTopic)> TopicText;
+    // The window is shown and wants keyboard handling from the message
+    // loop; the window is going.
+    std::function<void(HWND window)> OnModeless;
+    std::function<void(HWND window)> OnClosed;
+
+  protected:
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    static LRESULT CALLBACK TextProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void CreateControls();
+    void Layout(UINT dpi);
+    void Arrange();
+    void FillText(bool keepPlace);
+
+    UINT dpi_ = 96;
+    HelpTopic topic_ = HelpTopic::Intro;
+    bool shown_ = false;
+    handles::UniqueFont font_;
+};
