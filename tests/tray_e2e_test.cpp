@@ -1,7 +1,10 @@
 // End-to-end tests of the tray icon's callbacks, the popup menu and the
 // dialogs it opens, against the real Quorel.exe. The callbacks are posted to
 // the program's tray receiver window as the shell would post them.
+#include "base/names.h"
 #include "res/version.h"
+#include "ui/help_window.h"
+
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +156,74 @@ TEST(QuorelTray, AboutBoxShowsTheVersionAndANewOneIsMadeEachTime) {
 
 namespace {
 
+constexpr UINT kHelpCommand = 105; // the Help item of the popup menu
+
+HWND HelpWindowOf(const QuorelProcess& q) {
+    auto v = q.VisibleWindows(names::kHelpWindowClass);
+    return v.empty() ? nullptr : v.front();
+}
+
+// Chooses "ヘルプ(&H)..." in the menu opened from the tray icon.
+void ChooseHelpInTheMenu(const QuorelProcess& q) {
+    PostTray(q, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    PressKey(0, 'H');
+    ASSERT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+}
+
+} // namespace
+
+// The menu's help opens the built-in help on its first topic, which lists
+// the keys in effect. It is no dialog: the tray, the menu and the hotkeys
+// keep working, and a second request brings the same window forward. Esc
+// closes it.
+TEST(QuorelTray, TheMenusHelpShowsTheKeysInEffectInOneWindowThatEscCloses) {
+    std::string ini = IniWith("MaxRestoreKey=ctrl+alt+f10\r\n"
+                              "MinKey=\r\n"
+                              "MoveUpKey=^Alt+U\r\n"
+                              "PopupMenuKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    ChooseHelpInTheMenu(q);
+    HWND help = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(q)) != nullptr; }));
+    std::wstring text = ControlText(GetDlgItem(help, idHelpText));
+    EXPECT_EQ(text.rfind(L"■ はじめに\r\n", 0), 0u) << text.substr(0, 40);
+    for (const wchar_t* line :
+         {L"\r\n最大化、元のサイズに戻す\tCtrl+Alt+F10\r\n", L"\r\n最小化\tなし\r\n",
+          L"\r\n上へ移動\tCtrl+Alt+U\r\n", L"\r\n下へ移動\tShift+Alt+Down\r\n",
+          L"\r\nメニューを開く\tCtrl+Alt+F6\r\n", L"\r\nスクリーンセーバー\tなし\r\n"})
+        EXPECT_NE(text.find(line), std::wstring::npos) << line;
+    EXPECT_EQ(SendMessageW(GetDlgItem(help, idHelpContents), LB_GETCURSEL, 0, 0), 0);
+    // No message box, no help viewer of the system.
+    EXPECT_TRUE(q.VisibleWindows(L"#32770").empty());
+    EXPECT_EQ(FindWindowW(L"MS_WINHELP", nullptr), nullptr);
+
+    // The hotkeys act while it is open.
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    PressKey(MOD_CONTROL | MOD_ALT, 'U');
+    OffsetRect(&r, 0, -5);
+    EXPECT_TRUE(WaitForRect(w, r));
+    // The menu opens, also by its hotkey, and asks for help again: the
+    // same window comes forward.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    ASSERT_TRUE(WaitUntil([&] { return !Menus(q).empty(); }));
+    q.CancelMenu();
+    ASSERT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+    ChooseHelpInTheMenu(q);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == help; }));
+    EXPECT_EQ(q.VisibleWindows(names::kHelpWindowClass).size(), 1u);
+
+    PressKey(0, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+    EXPECT_TRUE(q.Running());
+    EXPECT_TRUE(q.VisibleWindows().empty());
+}
+
+namespace {
+
 void MouseClickAt(int x, int y, DWORD down, DWORD up) {
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     std::vector<INPUT> in;
@@ -214,4 +285,42 @@ TEST(QuorelTray, ClickingTheRealIconOpensTheMenu) {
     EXPECT_EQ(r.left, at.x);
     q.CancelMenu();
     EXPECT_TRUE(WaitUntil([&] { return Menus(q).empty(); }));
+}
+
+// With a help file beside the program, a request goes to the system's help
+// viewer as it always did, but the program never waits on that viewer:
+// here the viewer stops at a message box of its own (the empty file is no
+// help file), and the program goes on with its messages meanwhile.
+TEST(QuorelTray, AHelpFileBesideTheProgramGoesToTheSystemsViewerWithoutHoldingTheProgram) {
+    QuorelProcess q;
+    WriteFileBytes(q.ExePath().substr(0, q.ExePath().size() - 4) + L".hlp", "");
+    ASSERT_TRUE(q.Start());
+    PostMessageW(q.MainForm(), WM_COMMAND, kHelpCommand, 0);
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (viewer = FindWindowW(L"MS_WINHELP", nullptr)) != nullptr; },
+                          milliseconds(20000)));
+    DWORD viewerPid = 0;
+    GetWindowThreadProcessId(viewer, &viewerPid);
+    HANDLE viewerProcess = OpenProcess(SYNCHRONIZE, FALSE, viewerPid);
+    ASSERT_NE(viewerProcess, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessWindows(viewerPid, L"#32770").empty(); },
+                          milliseconds(10000)));
+    // While the viewer's box is up, a command posted to the program after
+    // the help request is carried out: the About box opens.
+    PostMessageW(q.MainForm(), WM_COMMAND, kAboutCommand, 0);
+    HWND about = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (about = FindTitled(q, L"バージョン情報")) != nullptr; }));
+    EXPECT_FALSE(ProcessWindows(viewerPid, L"#32770").empty());
+    EXPECT_EQ(HelpWindowOf(q), nullptr);
+    if (about)
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+    {
+        MessageBoxCloser closer(viewerPid);
+        PostMessageW(viewer, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(
+            WaitUntil([&] { return WaitForSingleObject(viewerProcess, 0) == WAIT_OBJECT_0; },
+                      milliseconds(10000)));
+    }
+    CloseHandle(viewerProcess);
+    EXPECT_TRUE(q.Close());
 }

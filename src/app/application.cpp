@@ -3,16 +3,32 @@
 #include "base/names.h"
 #include "res/resource.h"
 
+#include <algorithm>
+#include <cwchar>
+
 namespace {
 
 struct TopWindowSearch {
     HWND app;
     HWND found;
+    HWND help; // the help window, taken only when nothing else is shown
 };
+
+bool IsHelpWindow(HWND h) {
+    wchar_t cls[32] = {};
+    return GetClassNameW(h, cls, 32) && std::wcscmp(cls, names::kHelpWindowClass) == 0;
+}
 
 BOOL CALLBACK FindTopWindow(HWND h, LPARAM lp) {
     auto* s = reinterpret_cast<TopWindowSearch*>(lp);
     if (h != s->app && IsWindowVisible(h) && IsWindowEnabled(h)) {
+        // The help window may lie above an open dialog; the dialog is what
+        // the user is asked to finish first.
+        if (IsHelpWindow(h)) {
+            if (!s->help)
+                s->help = h;
+            return TRUE;
+        }
         s->found = h;
         return FALSE;
     }
@@ -40,7 +56,7 @@ void Application::HideFromTaskbar() {
 int Application::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (modelessDialog_ && IsWindow(modelessDialog_) && IsDialogMessageW(modelessDialog_, &msg))
+        if (IsModelessDialogMessage(msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -48,17 +64,36 @@ int Application::Run() {
     return static_cast<int>(msg.wParam);
 }
 
+void Application::AddModelessDialog(HWND dialog) {
+    if (dialog && std::find(modeless_.begin(), modeless_.end(), dialog) == modeless_.end())
+        modeless_.push_back(dialog);
+}
+
+void Application::RemoveModelessDialog(HWND dialog) {
+    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dialog), modeless_.end());
+}
+
+bool Application::IsModelessDialogMessage(MSG& msg) {
+    if (!msg.hwnd || modeless_.empty())
+        return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (std::find(modeless_.begin(), modeless_.end(), root) == modeless_.end())
+        return false;
+    return IsWindow(root) && IsDialogMessageW(root, &msg);
+}
+
 HWND Application::TopVisibleWindow() const {
     // Top-level windows come in z-order: the first visible, enabled one of
-    // this thread is the program's top-most window.
-    TopWindowSearch ctx{Handle(), nullptr};
+    // this thread is the program's top-most window; the help window only
+    // when no other is shown.
+    TopWindowSearch ctx{Handle(), nullptr, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), &FindTopWindow, reinterpret_cast<LPARAM>(&ctx));
     if (!ctx.found) {
         HWND popup = GetLastActivePopup(Handle());
-        if (popup != Handle() && IsWindowVisible(popup))
+        if (popup != Handle() && IsWindowVisible(popup) && !IsHelpWindow(popup))
             ctx.found = popup;
     }
-    return ctx.found;
+    return ctx.found ? ctx.found : ctx.help;
 }
 
 void Application::BringToFront() {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 class Application : public MessageWindow {
   public:
@@ -26,14 +27,11 @@ class Application : public MessageWindow {
     // window of the program.
     void BringToFront();
 
-    // The modeless dialog that gets keyboard navigation in the loop
-    // (nullptr for none). Clearing names the dialog that goes, so that a
-    // dialog never clears another's slot.
-    void SetModelessDialog(HWND dialog) { modelessDialog_ = dialog; }
-    void ClearModelessDialog(HWND dialog) {
-        if (modelessDialog_ == dialog)
-            modelessDialog_ = nullptr;
-    }
+    // The modeless windows that get keyboard navigation in the loop: the
+    // options dialog and the help window may be open together. Each is
+    // added when shown and removed when it goes.
+    void AddModelessDialog(HWND dialog);
+    void RemoveModelessDialog(HWND dialog);
 
     // Set by the main form: what WM_CLOSE to this window and the end of the
     // session do.
@@ -45,6 +43,7 @@ class Application : public MessageWindow {
 
   private:
     HWND TopVisibleWindow() const;
+    bool IsModelessDialogMessage(MSG& msg);
 
-    HWND modelessDialog_ = nullptr;
+    std::vector<HWND> modeless_;
 };

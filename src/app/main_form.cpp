@@ -35,7 +35,10 @@ MainForm::MainForm(Application& app) : app_(app) {
 
     // Start-up.
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
-    help_ = std::make_unique<Help>(Handle(), ExecutablePath());
+    help_ = std::make_unique<Help>(Handle(), app.Handle(), ExecutablePath());
+    help_->TopicText = [this](HelpTopic topic) { return HelpText(topic); };
+    help_->OnModeless = [this](HWND h) { app_.AddModelessDialog(h); };
+    help_->OnClosed = [this](HWND h) { app_.RemoveModelessDialog(h); };
     LoadSettings();
     // A tray icon that cannot be set up is reported; the program still
     // registers its hotkeys, so it stays usable.
@@ -55,6 +58,7 @@ constexpr UINT kReleaseDialogMessage = WM_APP + 1;
 MainForm::~MainForm() {
     RunGuarded([] { SaveSettings(); });
     options_.reset();
+    help_.reset();
     menu_.reset();
     tray_.reset(); // removes the icon while its window still exists
     hotkeys_.reset();
@@ -99,12 +103,17 @@ void MainForm::Close() {
 void MainForm::RegisterHotkeyText(const std::string& text, int index) {
     if (!hotkeys_)
         return;
+    bool known = index >= HotkeyCommandFirst && index <= HotkeyCommandLast;
+    if (known)
+        refused_[static_cast<size_t>(index)] = false;
     if (text.empty()) {
         hotkeys_->UnregisterKey(index);
         return;
     }
     if (hotkeys_->RegisterKey(index, ParseShortCut(text)))
         return;
+    if (known)
+        refused_[static_cast<size_t>(index)] = true;
     ReportSystemError(L"RegisterHotKey", AnsiToWide(text));
     std::wstring message = L"ホットキー「" + AnsiToWide(text) + L"」の登録に失敗しました。";
     MessageBoxW(Handle(), message.c_str(), L"Quorel", MB_ICONERROR | MB_OK);
@@ -114,6 +123,8 @@ void MainForm::RegisterHotkeyText(const std::string& text, int index) {
 void MainForm::RegisterAllHotkeys() {
     for (const HotkeyEntry& e : HotkeyTable())
         RegisterHotkeyText(Settings.*(e.Field), e.Number);
+    if (help_)
+        help_->Refresh();
 }
 
 void MainForm::UnregisterAllHotkeys() {
@@ -261,11 +272,8 @@ void MainForm::OpenOptions() {
     dialog->HelpRequest = [this](unsigned command, unsigned long data) {
         help_->Request(command, data);
     };
-    dialog->OnModeless = [this](HWND h) {
-        if (h)
-            app_.SetModelessDialog(h);
-    };
-    dialog->OnClosed = [this](HWND h) { app_.ClearModelessDialog(h); };
+    dialog->OnModeless = [this](HWND h) { app_.AddModelessDialog(h); };
+    dialog->OnClosed = [this](HWND h) { app_.RemoveModelessDialog(h); };
     dialog->OnReleased = [this] { PostMessageW(Handle(), kReleaseDialogMessage, 0, 0); };
     dialog->Show();
 }
@@ -286,6 +294,11 @@ void MainForm::OpenHelp() {
 void MainForm::CloseHelp() {
     if (help_)
         help_->Request(HELP_QUIT, 0);
+}
+
+std::wstring MainForm::HelpText(HelpTopic topic) const {
+    HelpFacts facts{IniFilePath(), refused_};
+    return HelpTopicText(topic, Settings, facts);
 }
 
 void MainForm::Exit() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -56,7 +57,8 @@ class MainForm : public MessageWindow {
     // it when the text is empty; reports a refused registration in a
     // message box.
     void RegisterHotkeyText(const std::string& text, int index);
-    // Registers the twenty hotkeys from Settings in ascending number order.
+    // Registers the twenty hotkeys from Settings in ascending number order;
+    // an open help then shows the keys that work.
     void RegisterAllHotkeys();
     // Unregisters the twenty hotkeys (the options dialog does this when
     // shown).
@@ -83,6 +85,9 @@ class MainForm : public MessageWindow {
 
     // Closes a help window the program opened.
     void CloseHelp();
+    // The text of a help topic from the settings in effect (not from an
+    // open options dialog, whose edits count only after OK).
+    std::wstring HelpText(HelpTopic topic) const;
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -100,6 +105,9 @@ class MainForm : public MessageWindow {
     std::unique_ptr<TrayIcon> tray_;
     MenuHandle menu_;
     std::unique_ptr<Help> help_;
+    // By hotkey number: the system refused its combination at the last
+    // registration.
+    std::array<bool, HotkeyCommandLast + 1> refused_{};
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).
