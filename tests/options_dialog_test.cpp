@@ -533,6 +533,23 @@ TEST_F(OptionsDialogTest, HelpAsksForThePagesTopicAndStaysOpen) {
     EXPECT_EQ(OptionDlg->ActivePage(), 5);
 }
 
+// F1 asks for the current page's topic too, also while a key-capture
+// control has the focus: the control does not take F1 as its key.
+TEST_F(OptionsDialogTest, F1AsksForThePagesTopicInsteadOfBecomingAKey) {
+    Open();
+    OptionDlg->SetActivePage(3);
+    ASSERT_TRUE(MakeForeground(dlg_));
+    SetFocus(Key(hkTLSizeUp));
+    PressKey(0, VK_F1);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !help_.empty(); }));
+    EXPECT_EQ(help_, std::vector<unsigned long>{17});
+    EXPECT_EQ(KeyValue(hkTLSizeUp), ParseShortCut("Shift+Ctrl+Alt+Up"));
+    // With a modifier it is an ordinary key.
+    PressKey(MOD_CONTROL, VK_F1);
+    EXPECT_TRUE(WaitDialog(dlg_, [&] { return KeyValue(hkTLSizeUp) == (scCtrl | VK_F1); }));
+    EXPECT_EQ(help_.size(), 1u);
+}
+
 TEST_F(OptionsDialogTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) {
     Open();
     OptionDlg->SetActivePage(1);

@@ -6,6 +6,7 @@
 // hotkeys, its tray icon, its message boxes and the INI file it writes at
 // exit.
 #include "ui/about_box.h"
+#include "ui/help_window.h"
 #include "ui/options_dialog.h"
 
 #include "base/names.h"
@@ -28,6 +29,7 @@ namespace {
 constexpr UINT kTrayCallback = WM_USER + 102;
 constexpr UINT kOptionsCommand = 101; // the options item of the popup menu
 constexpr UINT kAboutCommand = 106;   // the About item
+constexpr UINT kHelpCommand = 105;    // the Help item
 
 // Hotkey numbers as the program numbers them.
 constexpr int kMaxRestore = 1, kMinimize = 2, kMoveUp = 3, kMoveDown = 4, kMoveRight = 6,
@@ -124,6 +126,20 @@ class Options {
     void SetCorner(int item) { SendMessageW(C(idMouseMovePos), CB_SETCURSEL, item, 0); }
     void Check(int id, bool on) {
         SendMessageW(C(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    int Page() const { return static_cast<int>(SendMessageW(C(idPageTabs), TCM_GETCURSEL, 0, 0)); }
+    // Turns the pages with Ctrl+Tab, as the user does, until the given one
+    // shows.
+    bool GoToPage(int page) {
+        if (!MakeForeground(dlg_))
+            return false;
+        for (int i = 0; i < kOptionPageCount && Page() != page; ++i) {
+            int before = Page();
+            PressKey(MOD_CONTROL, VK_TAB);
+            if (!WaitUntil([&] { return Page() != before; }))
+                return false;
+        }
+        return Page() == page;
     }
     // Posted, so that a message box that the click opens does not hold this
     // thread.
@@ -598,4 +614,67 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "");
     EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
     EXPECT_EQ(IniValue(out, "MoveP"), "50");
+}
+
+namespace {
+
+HWND HelpWindowOf(const QuorelProcess& q) {
+    auto v = q.VisibleWindows(names::kHelpWindowClass);
+    return v.empty() ? nullptr : v.front();
+}
+
+std::wstring HelpText(HWND help) {
+    return ControlText(GetDlgItem(help, idHelpText));
+}
+
+bool ShowsTopic(HWND help, const std::wstring& title) {
+    return HelpText(help).rfind(L"■ " + title + L"\r\n", 0) == 0;
+}
+
+bool Shows(HWND help, const std::wstring& line) {
+    return HelpText(help).find(L"\r\n" + line + L"\r\n") != std::wstring::npos;
+}
+
+} // namespace
+
+// The dialog's Help button and F1 open the current page's topic in the help
+// window that is already open, and the dialog stays open and usable. The
+// help shows the settings in effect, not the dialog's unsaved edits, and
+// follows them when OK applies them.
+TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
+    std::string ini = IniWith("RB_SizeUpKey=Ctrl+Alt+I\r\nSizeP=7\r\nMouseMoveKey=\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    PostMessageW(q.MainForm(), WM_COMMAND, kHelpCommand, 0);
+    HWND help = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(q)) != nullptr; }));
+    EXPECT_TRUE(ShowsTopic(help, L"はじめに"));
+
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    ASSERT_TRUE(dlg.GoToPage(2));
+    dlg.Click(idHelpBtn);
+    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"サイズ変更1"); }));
+    EXPECT_TRUE(Shows(help, L"右下を上へ（低く）\tCtrl+Alt+I"));
+    EXPECT_TRUE(Shows(help, L"間隔\t7 ピクセル（サイズ変更1、2 共通）"));
+    EXPECT_EQ(SendMessageW(GetDlgItem(help, idHelpContents), LB_GETCURSEL, 0, 0), 3);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == help; }));
+    EXPECT_EQ(q.VisibleWindows(names::kHelpWindowClass).size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
+    EXPECT_EQ(dlg.Page(), 2);
+
+    // F1 on the Mouse page, over an edit that OK has not applied yet.
+    dlg.SetKey(kMouseMove, Hk('K', kCtrl | kAlt));
+    ASSERT_TRUE(dlg.GoToPage(4));
+    PressKey(0, VK_F1);
+    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"マウス"); }));
+    EXPECT_TRUE(Shows(help, L"カーソルを隅へ移動\tなし"));
+    EXPECT_EQ(dlg.Key(kMouseMove), Hk('K', kCtrl | kAlt));
+
+    // OK applies it, and the open help shows it.
+    ASSERT_TRUE(dlg.CloseWith(IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(help, L"カーソルを隅へ移動\tCtrl+Alt+K"); }));
+    EXPECT_TRUE(IsWindow(help));
+    ASSERT_TRUE(q.Close());
+    EXPECT_EQ(IniValue(q.IniText(), "MouseMoveKey"), "Ctrl+Alt+K");
 }

@@ -712,6 +712,15 @@ INT_PTR CALLBACK OptionsDialog::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 LRESULT CALLBACK OptionsDialog::MsgFilterProc(int code, WPARAM wp, LPARAM lp) {
     if (code == MSGF_DIALOGBOX) {
         const MSG* m = reinterpret_cast<const MSG*>(lp);
+        // F1 alone opens the current page's help topic, also while a
+        // key-capture control has the focus (which would take F1 as a key).
+        if (m->message == WM_KEYDOWN && m->wParam == VK_F1 && GetKeyState(VK_CONTROL) >= 0 &&
+            GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0) {
+            if (OptionsDialog* self = FromHandle(GetAncestor(m->hwnd, GA_ROOT))) {
+                RunGuarded([self] { self->OnHelp(); });
+                return 1;
+            }
+        }
         if (m->message == WM_KEYDOWN && m->wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
             if (OptionsDialog* self = FromHandle(GetAncestor(m->hwnd, GA_ROOT))) {
                 int step = GetKeyState(VK_SHIFT) < 0 ? kOptionPageCount - 1 : 1;
