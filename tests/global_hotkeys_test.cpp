@@ -209,3 +209,26 @@ TEST(GlobalHotkeysComponent, CombinationHeldElsewhereIsRefusedUntilReleased) {
     CloseHandle(registered);
     CloseHandle(release);
 }
+
+TEST(GlobalHotkeysComponent, OnceAsksForNoRepeatAndDoesWithoutWhereTheSystemRefusesIt) {
+    GlobalHotkeys hk;
+    std::vector<UINT> asked;
+    DWORD refuseNoRepeat = 0;
+    GlobalHotkeys::SystemRegister = [&](HWND, int, UINT modifiers, UINT) -> BOOL {
+        asked.push_back(modifiers);
+        DWORD error = (modifiers & MOD_NOREPEAT) ? refuseNoRepeat : 0;
+        SetLastError(error);
+        return error == 0;
+    };
+    EXPECT_TRUE(hk.RegisterKey(1, kF9));
+    EXPECT_TRUE(hk.RegisterKey(2, kF8, KeyRepeat::Repeats));
+    // As a system before Windows 7 refuses the flag.
+    refuseNoRepeat = ERROR_INVALID_PARAMETER;
+    EXPECT_TRUE(hk.RegisterKey(3, kF9));
+    // A combination held elsewhere is asked for once.
+    refuseNoRepeat = ERROR_HOTKEY_ALREADY_REGISTERED;
+    EXPECT_FALSE(hk.RegisterKey(4, kF9));
+    GlobalHotkeys::SystemRegister = RegisterHotKey;
+    const UINT once = kMods | MOD_NOREPEAT;
+    EXPECT_EQ(asked, (std::vector<UINT>{once, kMods, once, kMods, once}));
+}

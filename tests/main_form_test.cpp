@@ -1,5 +1,8 @@
 #include "app/main_form.h"
+
+#include "app/application.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +91,28 @@ TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheO
         EXPECT_EQ(Captions(m.get()).back(), L"キャンセル(&C)");
         EXPECT_EQ(GetMenuItemID(m.get(), 11), static_cast<UINT>(idCancel));
     }
+}
+
+TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
+    std::vector<UINT> asked(21, 0); // modifier flags by number
+    GlobalHotkeys::SystemRegister = [&](HWND, int id, UINT modifiers, UINT) -> BOOL {
+        asked.at(static_cast<size_t>(id)) = modifiers;
+        return TRUE;
+    };
+    TrayIcon::ShellNotify = [](DWORD, PNOTIFYICONDATAA) -> BOOL { return TRUE; };
+    const AppSettings saved = Settings;
+    {
+        Application app(L"Quorel");
+        MainForm form(app);
+        for (const HotkeyEntry& e : HotkeyTable()) // Shift+Ctrl+Alt+F1 to F20
+            Settings.*(e.Field) = "Shift+Ctrl+Alt+F" + std::to_string(e.Number);
+        form.RegisterAllHotkeys();
+    }
+    GlobalHotkeys::SystemRegister = RegisterHotKey;
+    TrayIcon::ShellNotify = Shell_NotifyIconA;
+    Settings = saved;
+    DeleteFileW(IniFilePath().c_str()); // written as the form went
+    const UINT mods = MOD_SHIFT | MOD_CONTROL | MOD_ALT;
+    for (int n = 1; n <= 20; ++n)
+        EXPECT_EQ(asked[n], n >= hkMoveUp && n <= hkTLSizeRight ? mods : mods | MOD_NOREPEAT) << n;
 }

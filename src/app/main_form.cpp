@@ -110,7 +110,11 @@ void MainForm::RegisterHotkeyText(const std::string& text, int index) {
         hotkeys_->UnregisterKey(index);
         return;
     }
-    if (hotkeys_->RegisterKey(index, ParseShortCut(text)))
+    // Holding a key repeats only the move and resize commands; every other
+    // command runs once per press, however long the keys are held.
+    const KeyRepeat repeat =
+        HotkeyActionFor(index).Repeats() ? KeyRepeat::Repeats : KeyRepeat::Once;
+    if (hotkeys_->RegisterKey(index, ParseShortCut(text), repeat))
         return;
     if (known)
         refused_[static_cast<size_t>(index)] = true;

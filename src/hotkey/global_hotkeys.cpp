@@ -3,6 +3,8 @@
 #include "base/error_report.h"
 #include "base/names.h"
 
+std::function<BOOL(HWND, int, UINT, UINT)> GlobalHotkeys::SystemRegister = RegisterHotKey;
+
 UINT HotKeyModifiers(TShortCut shortCut) {
     TShiftState shift = SplitShortCut(shortCut).Shift;
     UINT flags = 0;
@@ -26,9 +28,23 @@ GlobalHotkeys::~GlobalHotkeys() {
     DestroyOwnWindow();
 }
 
-bool GlobalHotkeys::RegisterKey(int Index, TShortCut ShortCut) {
-    return RegisterHotKey(Handle(), Index, HotKeyModifiers(ShortCut),
-                          SplitShortCut(ShortCut).Key) != 0;
+bool GlobalHotkeys::RegisterKey(int Index, TShortCut ShortCut, KeyRepeat repeat) {
+    const auto call = [this, Index](UINT modifiers, UINT vk) {
+        return (SystemRegister ? SystemRegister(Handle(), Index, modifiers, vk)
+                               : RegisterHotKey(Handle(), Index, modifiers, vk)) != 0;
+    };
+    const UINT modifiers = HotKeyModifiers(ShortCut);
+    const UINT vk = SplitShortCut(ShortCut).Key;
+    if (repeat == KeyRepeat::Once) {
+        if (call(modifiers | MOD_NOREPEAT, vk))
+            return true;
+        // A combination held elsewhere is refused whatever the flags; any
+        // other refusal may be a system before Windows 7 that does not know
+        // MOD_NOREPEAT, which then registers the combination without it.
+        if (GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED)
+            return false;
+    }
+    return call(modifiers, vk);
 }
 
 bool GlobalHotkeys::UnregisterKey(int Index) {

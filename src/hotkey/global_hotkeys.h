@@ -12,6 +12,10 @@
 
 #include <functional>
 
+// Whether holding a combination down repeats its press. Once: the system
+// reports one press however long the keys are held (MOD_NOREPEAT).
+enum class KeyRepeat { Once, Repeats };
+
 class GlobalHotkeys : public MessageWindow {
   public:
     // ownerWindow gives the owner's window that Activate brings forward
@@ -22,8 +26,10 @@ class GlobalHotkeys : public MessageWindow {
     ~GlobalHotkeys() override;
 
     // Registers ShortCut under number Index; true when the system accepted
-    // it. Reports nothing.
-    bool RegisterKey(int Index, TShortCut ShortCut);
+    // it. Reports nothing. With KeyRepeat::Once the keyboard's auto-repeat
+    // raises no further presses while the keys are held; a system that does
+    // not know that (before Windows 7) registers the combination repeating.
+    bool RegisterKey(int Index, TShortCut ShortCut, KeyRepeat repeat = KeyRepeat::Once);
     // Removes the registration of number Index; false when the system
     // refuses (for example when nothing is registered under it).
     bool UnregisterKey(int Index);
@@ -37,6 +43,12 @@ class GlobalHotkeys : public MessageWindow {
 
     bool Activate = true;
     std::function<void(GlobalHotkeys& Sender, int Index)> OnHotKey;
+
+    // The system call behind RegisterKey (window, number, modifier flags,
+    // virtual key); RegisterHotKey unless replaced (tests record the flags
+    // and force refusals through it). It sets the last error as the system
+    // does.
+    static std::function<BOOL(HWND window, int id, UINT modifiers, UINT vk)> SystemRegister;
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
