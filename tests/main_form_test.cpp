@@ -116,3 +116,33 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
     for (int n = 1; n <= 20; ++n)
         EXPECT_EQ(asked[n], n >= hkMoveUp && n <= hkTLSizeRight ? mods : mods | MOD_NOREPEAT) << n;
 }
+
+TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {
+    // A real handle (the guard closes or keeps it) unless the call failed.
+    DWORD access = 0, openError = 0, createError = 0;
+    auto answer = [](DWORD error, bool gives) {
+        HANDLE h = gives ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr;
+        SetLastError(error);
+        return h;
+    };
+    InstanceMutexCalls calls{
+        [&](DWORD a, const wchar_t*) {
+            access = a;
+            return answer(openError, openError == 0);
+        },
+        [&](const wchar_t*) { return answer(createError, createError != ERROR_ACCESS_DENIED); }};
+    handles::UniqueHandle mutex;
+    openError = ERROR_ACCESS_DENIED; // held by a copy started as administrator
+    EXPECT_FALSE(ClaimSingleInstance(calls, mutex));
+    EXPECT_EQ(access, static_cast<DWORD>(SYNCHRONIZE)); // waiting rights only
+    // Made meanwhile by a copy started at the same moment, elevated or not.
+    openError = ERROR_FILE_NOT_FOUND;
+    for (DWORD error : {ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED}) {
+        createError = error;
+        EXPECT_FALSE(ClaimSingleInstance(calls, mutex));
+        EXPECT_FALSE(mutex);
+    }
+    createError = ERROR_SUCCESS; // the first copy keeps its mutex
+    EXPECT_TRUE(ClaimSingleInstance(calls, mutex));
+    EXPECT_TRUE(mutex);
+}

@@ -5,6 +5,7 @@
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -164,6 +165,20 @@ TEST(QuorelProgram, ASecondCopyEndsAtOnceAndShowsNothing) {
     q.WaitIdle();
     EXPECT_TRUE(q.VisibleWindows(L"#32768").empty());
     EXPECT_TRUE(q.Running());
+}
+
+TEST(QuorelProgram, ACopyDeniedFullRightsOnTheMutexEndsAtOnceAndWritesNothing) {
+    // Held as a copy started as administrator holds it for a normal one.
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", 1, &sd, nullptr));
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    HANDLE held = CreateMutexW(&sa, FALSE, L"_QUOREL");
+    LocalFree(sd);
+    QuorelProcess q;
+    EXPECT_EQ(q.StartSecondCopy(), 0);
+    EXPECT_EQ(GetFileAttributesW(q.IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    CloseHandle(held);
 }
 
 TEST(QuorelProgram, ASecondCopyOpensTheMenuWhenTheTrayIconIsHidden) {

@@ -368,19 +368,48 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // --- the program ----------------------------------------------------------------
 
 void NotifyRunningInstance() {
-    if (HWND w = FindWindowW(names::kMainFormClass, nullptr))
-        PostMessageW(w, names::kSecondInstanceMessage, 0, 0);
+    HWND w = FindWindowW(names::kMainFormClass, nullptr);
+    if (!w)
+        return;
+    // The user started this copy, so it may pass the foreground on; without
+    // that the running copy's menu opens without the focus.
+    DWORD process = 0;
+    if (GetWindowThreadProcessId(w, &process) && process)
+        AllowSetForegroundWindow(process);
+    PostMessageW(w, names::kSecondInstanceMessage, 0, 0);
+}
+
+InstanceMutexCalls SystemInstanceMutexCalls() {
+    return {[](DWORD access, const wchar_t* name) { return OpenMutexW(access, FALSE, name); },
+            [](const wchar_t* name) { return CreateMutexW(nullptr, FALSE, name); }};
+}
+
+bool ClaimSingleInstance(const InstanceMutexCalls& calls, handles::UniqueHandle& mutex) {
+    mutex.reset();
+    // Waiting rights are all a copy needs, and all that a copy started
+    // without administrator rights gets on the mutex of one started with
+    // them; beyond that the system answers "access denied".
+    handles::UniqueHandle running{calls.Open(SYNCHRONIZE, names::kMutexName)};
+    if (running || GetLastError() == ERROR_ACCESS_DENIED)
+        return false;
+    HANDLE made = calls.Create(names::kMutexName);
+    const DWORD error = GetLastError();
+    mutex.reset(made);
+    // Two copies started at the same moment: the later one finds the mutex
+    // already made, or is denied it when the other has higher rights, and
+    // leaves the program to the first.
+    if (error == ERROR_ALREADY_EXISTS || (!made && error == ERROR_ACCESS_DENIED)) {
+        mutex.reset();
+        return false;
+    }
+    if (!made)
+        ReportSystemError(L"CreateMutexW", names::kMutexName, error);
+    return true;
 }
 
 int QuorelMain() {
-    if (handles::UniqueHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, names::kMutexName)}) {
-        NotifyRunningInstance();
-        return 0;
-    }
-    handles::UniqueHandle mutex{CreateMutexW(nullptr, FALSE, names::kMutexName)};
-    // Two copies started at the same moment: the later one finds the
-    // mutex already made and leaves the program to the first.
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    handles::UniqueHandle mutex;
+    if (!ClaimSingleInstance(SystemInstanceMutexCalls(), mutex)) {
         NotifyRunningInstance();
         return 0;
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -114,8 +115,27 @@ class MainForm : public MessageWindow {
     AboutBox* about_ = nullptr;
 };
 
-// Tells a running copy that the program was started again.
+// Tells a running copy that the program was started again, and lets it
+// take the foreground from this copy (it may open its menu).
 void NotifyRunningInstance();
+
+// The calls of the single-instance guard on the named mutex. Each sets the
+// last error as the system does; tests play another copy's answers through
+// them.
+struct InstanceMutexCalls {
+    // Opens the existing mutex with the given access (OpenMutexW).
+    std::function<HANDLE(DWORD access, const wchar_t* name)> Open;
+    // Creates it, not owned, with default security (CreateMutexW).
+    std::function<HANDLE(const wchar_t* name)> Create;
+};
+InstanceMutexCalls SystemInstanceMutexCalls();
+
+// The single-instance guard: false when another copy holds the mutex,
+// also when it holds it with rights this copy does not have (a copy started
+// as administrator: "access denied"); otherwise true, with the mutex made
+// for this copy in mutex (empty when the system could not make it: the
+// program then runs without the guard).
+bool ClaimSingleInstance(const InstanceMutexCalls& calls, handles::UniqueHandle& mutex);
 
 // The whole program: single-instance guard, application window, main form,
 // message loop, teardown. Returns the exit code.
