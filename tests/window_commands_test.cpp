@@ -229,6 +229,23 @@ TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
     EXPECT_FALSE(CornerPoint(-1, 0, 1280, 800));
 }
 
+TEST(WindowCommandsGeometry, TheCursorCornerStaysOnItsMonitor) {
+    auto pt = [](int pos, int off, const RECT& monitor) {
+        auto p = CornerPointOnMonitor(pos, off, monitor);
+        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
+    };
+    const RECT primary{0, 0, 1280, 800}, left{-1920, -200, 0, 880};
+    // Offset 0: the last column and row, not the next monitor.
+    EXPECT_EQ(pt(1, 0, primary), std::make_pair(1279L, 0L));
+    EXPECT_EQ(pt(2, 0, primary), std::make_pair(0L, 799L));
+    EXPECT_EQ(pt(3, 10, primary), std::make_pair(1270L, 790L));
+    EXPECT_EQ(pt(3, 2000, primary), std::make_pair(0L, 0L));
+    EXPECT_EQ(pt(0, -5, primary), std::make_pair(0L, 0L));
+    EXPECT_EQ(pt(3, 0, left), std::make_pair(-1L, 879L));
+    EXPECT_EQ(pt(0, 10, left), std::make_pair(-1910L, -190L));
+    EXPECT_FALSE(CornerPointOnMonitor(4, 0, primary));
+}
+
 TEST(WindowCommandsCaps, EachFlagIsItsStyleBit) {
     TestWindow plain(WS_OVERLAPPED | WS_CAPTION);
     TestWindow full(WS_OVERLAPPEDWINDOW);
@@ -528,7 +545,7 @@ TEST(WindowCommandsDesktop, CursorGoesToTheChosenCornerAtTheOffset) {
     EXPECT_EQ(cursorAfter(2, 25), std::make_pair(25L, h - 25));
     EXPECT_EQ(cursorAfter(3, 25), std::make_pair(w - 25, h - 25));
     EXPECT_EQ(cursorAfter(0, 0), std::make_pair(0L, 0L));
-    // One beyond the last column and row: the system keeps it on the screen.
+    // Kept on the primary screen: its last column and row.
     EXPECT_EQ(cursorAfter(3, 0), std::make_pair(w - 1, h - 1));
 
     ASSERT_TRUE(SetCursorPos(123, 45));

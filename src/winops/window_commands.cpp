@@ -3,6 +3,7 @@
 #include "base/names.h"
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -257,16 +258,27 @@ std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH) 
     }
 }
 
+std::optional<POINT> CornerPointOnMonitor(int pos, int offset, const RECT& monitor) {
+    auto pt = CornerPoint(pos, offset, Wrap(std::int64_t{monitor.right} - monitor.left),
+                          Wrap(std::int64_t{monitor.bottom} - monitor.top));
+    if (!pt)
+        return std::nullopt;
+    auto keep = [](std::int64_t v, LONG low, LONG high) {
+        // An empty monitor keeps its top-left corner.
+        return static_cast<LONG>(
+            std::max<std::int64_t>(low, std::min<std::int64_t>(v, std::int64_t{high} - 1)));
+    };
+    return POINT{keep(std::int64_t{monitor.left} + pt->x, monitor.left, monitor.right),
+                 keep(std::int64_t{monitor.top} + pt->y, monitor.top, monitor.bottom)};
+}
+
 void MoveCursorToCorner() {
     int pos = Settings.MouseMovePos;
     int offset = Settings.MouseOffset;
     if (pos < 0 || pos > 3)
         return;
-    // The screen width only for the right corners, the height only for the
-    // bottom ones.
-    int w = (pos == 1 || pos == 3) ? GetSystemMetrics(SM_CXSCREEN) : 0;
-    int h = (pos == 2 || pos == 3) ? GetSystemMetrics(SM_CYSCREEN) : 0;
-    auto pt = CornerPoint(pos, offset, w, h);
-    if (pt)
+    // The primary monitor: its top-left corner is the origin.
+    const RECT primary{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (auto pt = CornerPointOnMonitor(pos, offset, primary))
         SetCursorPos(pt->x, pt->y);
 }

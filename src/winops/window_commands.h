@@ -17,6 +17,12 @@ enum Direction : int { Up = 0, Down = 1, Left = 2, Right = 3 };
 // Reads GWL_STYLE, then GWL_EXSTYLE. An invalid handle gives four false flags.
 WindowCaps GetWindowCaps(HWND wnd);
 
+// The cursor corner on a monitor: CornerPoint with the monitor's width and
+// height from its top-left corner, then kept on the monitor (last column
+// right - 1, last row bottom - 1), so that a neighbouring monitor never
+// gets the cursor. Nothing for a pos outside 0..3.
+std::optional<POINT> CornerPointOnMonitor(int pos, int offset, const RECT& monitor);
+
 // Foreground-window commands. Each takes the foreground window afresh and
 // does nothing when there is none or when it lacks what the command needs.
 void ToggleMaximize();
