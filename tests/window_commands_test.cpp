@@ -384,6 +384,27 @@ TEST(WindowCommandsMove, LeavesMaximizedWindowsAndTheDesktopClassAlone) {
     EXPECT_EQ(WindowRect(other), Offset(before, 9, 0, 9, 0));
 }
 
+TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
+    Settings.MoveP = 9;
+    WindowClass host(L"WorkerW"), view(L"SHELLDLL_DefView");
+    ASSERT_TRUE(host && view);
+    TestWindow desk(WS_POPUP, WS_EX_TOOLWINDOW, SW_SHOWNORMAL, host.Name());
+    TestWindow other(WS_OVERLAPPEDWINDOW);
+    // One of the shell's empty helper windows is not the desktop.
+    EXPECT_FALSE(IsShellDesktop(desk));
+    HWND icons = CreateWindowExW(0, view.Name(), L"", WS_CHILD, 0, 0, 9, 9, desk, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(icons);
+    EXPECT_TRUE(IsShellDesktop(desk));
+    ASSERT_TRUE(MakeForeground(desk));
+    RECT before = WindowRect(desk);
+    MoveForeground(Down);
+    EXPECT_EQ(WindowRect(desk), before);
+    SetParent(icons, other);
+    EXPECT_FALSE(IsShellDesktop(desk));
+    EXPECT_FALSE(IsShellDesktop(other));
+}
+
 TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
     Settings.SizeP = 6;
     // A maximize box but no sizing frame: resized all the same.

@@ -43,5 +43,9 @@ inline constexpr wchar_t kHelpFileExtension[] = L".hlp";
 
 // Window classes of other programs that the window commands treat apart.
 inline constexpr char kShellDesktopClass[] = "Progman";
+// The shell's window that holds the desktop icons' view (kShellViewClass)
+// once the shell has moved it out of "Progman".
+inline constexpr char kShellDesktopHostClass[] = "WorkerW";
+inline constexpr char kShellViewClass[] = "SHELLDLL_DefView";
 
 } // namespace names

@@ -88,6 +88,13 @@ bool SendSysCommand(HWND wnd, WPARAM cmd) {
                                SysCommandTimeoutMs, &result) != 0;
 }
 
+bool IsShellDesktop(HWND wnd) {
+    if (ClassNameIs(wnd, names::kShellDesktopClass))
+        return true;
+    return ClassNameIs(wnd, names::kShellDesktopHostClass) &&
+           FindWindowExA(wnd, nullptr, names::kShellViewClass, nullptr) != nullptr;
+}
+
 WindowCaps GetWindowCaps(HWND wnd) {
     DWORD style = static_cast<DWORD>(GetWindowLongA(wnd, GWL_STYLE));
     DWORD exStyle = static_cast<DWORD>(GetWindowLongA(wnd, GWL_EXSTYLE));
@@ -201,7 +208,7 @@ void MoveForeground(Direction d) {
     if (!wnd || IsZoomed(wnd))
         return;
     // The shell's desktop window stays where it is.
-    if (ClassNameIs(wnd, names::kShellDesktopClass))
+    if (IsShellDesktop(wnd))
         return;
     RECT r{};
     GetWindowRect(wnd, &r);

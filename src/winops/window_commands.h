@@ -17,6 +17,13 @@ enum Direction : int { Up = 0, Down = 1, Left = 2, Right = 3 };
 // Reads GWL_STYLE, then GWL_EXSTYLE. An invalid handle gives four false flags.
 WindowCaps GetWindowCaps(HWND wnd);
 
+// The shell's desktop, which the move command leaves where it is: the
+// window of class "Progman", or a "WorkerW" window that holds the desktop
+// icons' view (a child of class "SHELLDLL_DefView"), where the shell puts
+// the icons after Win+D or for a wallpaper slideshow. "Progman" and
+// "WorkerW" compare exactly and case-sensitively.
+bool IsShellDesktop(HWND wnd);
+
 // The cursor corner on a monitor: CornerPoint with the monitor's width and
 // height from its top-left corner, then kept on the monitor (last column
 // right - 1, last row bottom - 1), so that a neighbouring monitor never
