@@ -576,6 +576,30 @@ TEST(WindowCommandsDesktop, CursorGoesToTheChosenCornerAtTheOffset) {
 
 namespace {
 
+HRESULT g_cloakAnswer = S_OK;
+DWORD g_cloakValue = 0;
+
+// Answers only the question for DWMWA_CLOAKED (14) into a DWORD.
+HRESULT WINAPI FakeCloakQuery(HWND, DWORD attribute, void* value, DWORD size) {
+    *static_cast<DWORD*>(value) = g_cloakValue;
+    return attribute == 14 && size == sizeof(DWORD) ? g_cloakAnswer : E_INVALIDARG;
+}
+
+} // namespace
+
+TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
+    g_cloakValue = 2; // DWM_CLOAKED_SHELL: on another virtual desktop
+    EXPECT_TRUE(IsCloakedBy(FakeCloakQuery, nullptr));
+    g_cloakValue = 0;
+    EXPECT_FALSE(IsCloakedBy(FakeCloakQuery, nullptr));
+    g_cloakValue = 1;
+    g_cloakAnswer = E_NOTIMPL; // a failed query says nothing
+    EXPECT_FALSE(IsCloakedBy(FakeCloakQuery, nullptr));
+    EXPECT_FALSE(IsCloakedBy(nullptr, nullptr));
+}
+
+namespace {
+
 // A window whose thread stops reading messages on request, as a hung
 // program does. The thread gives up hanging by itself after a while, so a
 // command that waits for it without a time-out still ends the test.

@@ -25,6 +25,7 @@ inline void DeleteGdiObject(HGDIOBJ h) noexcept {
 }
 
 using UniqueHandle = Unique<HANDLE, &CloseHandle>;      // kernel objects (the mutex)
+using UniqueModule = Unique<HMODULE, &FreeLibrary>;     // DLLs loaded at run time
 using UniqueIcon = Unique<HICON, &DestroyIcon>;         // icons made or copied
 using UniqueMenu = Unique<HMENU, &DestroyMenu>;         // menus
 using UniqueHook = Unique<HHOOK, &UnhookWindowsHookEx>; // windows hooks

@@ -1,12 +1,16 @@
 #include "winops/window_commands.h"
 
+#include "base/handles.h"
 #include "base/names.h"
 #include "settings/settings.h"
+
+#include <dwmapi.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,6 +26,24 @@ bool ClassNameIs(HWND wnd, const char* name) {
     char buf[256] = {};
     GetClassNameA(wnd, buf, 255);
     return std::strcmp(buf, name) == 0;
+}
+
+// DwmGetWindowAttribute from dwmapi.dll, loaded from the system folder at
+// the first call and kept to the end; nullptr where there is none.
+WindowAttributeQuery DwmWindowAttributeQuery() {
+    static const handles::UniqueModule dwm = [] {
+        wchar_t dir[MAX_PATH] = {};
+        UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH)
+            return handles::UniqueModule();
+        return handles::UniqueModule(LoadLibraryW((std::wstring(dir) + L"\\dwmapi.dll").c_str()));
+    }();
+    static const auto query = [] {
+        FARPROC proc = dwm ? GetProcAddress(dwm.get(), "DwmGetWindowAttribute") : nullptr;
+        // Through the generic function type, which converts to any other.
+        return reinterpret_cast<WindowAttributeQuery>(reinterpret_cast<void (*)()>(proc));
+    }();
+    return query;
 }
 
 // A window that does not answer within the timeout (or is already known to
@@ -53,7 +75,8 @@ HWND ResizableForeground() {
 BOOL CALLBACK RestoreEnumProc(HWND wnd, LPARAM param) {
     auto* list = reinterpret_cast<std::vector<HWND>*>(param);
     WindowCaps caps = GetWindowCaps(wnd);
-    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd) && IsIconic(wnd) && !caps.IsToolWindow) {
+    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd) && IsIconic(wnd) && !caps.IsToolWindow &&
+        !IsCloaked(wnd)) {
         // No exception may cross the system's enumeration.
         try {
             list->push_back(wnd);
@@ -69,6 +92,8 @@ BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM) {
     GetClassNameW(wnd, cls, 255);
     WindowCaps caps = GetWindowCaps(wnd);
     if (!IsWindowVisible(wnd) || !IsWindowEnabled(wnd))
+        return -1;
+    if (IsCloaked(wnd))
         return -1;
     if (std::wcscmp(cls, names::kApplicationClass) == 0)
         return -1;
@@ -93,6 +118,15 @@ bool IsShellDesktop(HWND wnd) {
         return true;
     return ClassNameIs(wnd, names::kShellDesktopHostClass) &&
            FindWindowExA(wnd, nullptr, names::kShellViewClass, nullptr) != nullptr;
+}
+
+bool IsCloakedBy(WindowAttributeQuery query, HWND wnd) {
+    DWORD cloaked = 0;
+    return query && SUCCEEDED(query(wnd, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+bool IsCloaked(HWND wnd) {
+    return IsCloakedBy(DwmWindowAttributeQuery(), wnd);
 }
 
 WindowCaps GetWindowCaps(HWND wnd) {

@@ -24,6 +24,17 @@ WindowCaps GetWindowCaps(HWND wnd);
 // "WorkerW" compare exactly and case-sensitively.
 bool IsShellDesktop(HWND wnd);
 
+// DwmGetWindowAttribute, as dwmapi.dll exports it.
+using WindowAttributeQuery = HRESULT(WINAPI*)(HWND wnd, DWORD attribute, void* value, DWORD size);
+// Whether query reports the window cloaked (DWMWA_CLOAKED not 0): shown on
+// another virtual desktop, or a suspended store app, so the user cannot see
+// it. False without a query or when it fails.
+bool IsCloakedBy(WindowAttributeQuery query, HWND wnd);
+// The same through dwmapi.dll, loaded at the first call; false on systems
+// without it or without cloaking. The desktop-wide commands pass over
+// cloaked windows.
+bool IsCloaked(HWND wnd);
+
 // The cursor corner on a monitor: CornerPoint with the monitor's width and
 // height from its top-left corner, then kept on the monitor (last column
 // right - 1, last row bottom - 1), so that a neighbouring monitor never
