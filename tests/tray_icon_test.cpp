@@ -305,7 +305,7 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
 TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
     TrayIcon t(owner);
     t.SetIcon(icon);
-    refuseAdds = 1;
+    refuseAdds = refuseModifies = 1;
     EXPECT_EQ(ErrorOf([&] { t.SetRegistered(true); }), L"タスクトレイに登録できません");
     EXPECT_TRUE(t.Registered());
     EXPECT_FALSE(t.InTray());
@@ -322,6 +322,21 @@ TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
     EXPECT_EQ(ErrorOf([&] { t.SetTipString("refused"); }), L"タスクトレイに登録できません");
     EXPECT_EQ(t.TipString(), "refused");
     EXPECT_TRUE(t.Registered() && t.InTray());
+}
+
+TEST_F(TrayIconTest, AnAddRefusedForAnEntryTheShellHoldsBecomesAModify) {
+    TrayIcon t(owner);
+    t.SetIcon(icon);
+    refuseAdds = 1;
+    t.SetRegistered(true);
+    refuseAdds = 1; // and again after the shell's restart message
+    SendMessageW(owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(t.InTray());
+    t.SetRegistered(false); // held, so taken out at the end
+    std::vector<DWORD> messages;
+    for (const ShellCall& c : calls)
+        messages.push_back(c.message);
+    EXPECT_EQ(messages, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_DELETE}));
 }
 
 TEST_F(TrayIconTest, NewIdentifierMovesTheShownIconAndItsCallbacks) {
@@ -458,7 +473,7 @@ TEST_F(TrayIconTest, ShellRestartAddsTheWantedIconsAgain) {
     TrayIcon shown(owner), pending(owner), hidden(owner);
     Show(shown);
     pending.SetIcon(icon);
-    refuseAdds = 1;
+    refuseAdds = refuseModifies = 1;
     EXPECT_NE(ErrorOf([&] { pending.SetRegistered(true); }), L"(none)");
     hidden.SetIcon(icon);
     calls.clear();

@@ -63,6 +63,23 @@ BOOL CallShell(DWORD message, NOTIFYICONDATAA& data) {
     return Shell_NotifyIconA(message, &data);
 }
 
+bool ModifyInShell(NOTIFYICONDATAA& data) {
+    if (CallShell(NIM_MODIFY, data))
+        return true;
+    ReportSystemError(L"Shell_NotifyIcon(NIM_MODIFY)");
+    return false;
+}
+
+// Adds the entry. The shell refuses to add an entry it holds already (an
+// add again after "TaskbarCreated", or after an add that timed out at logon
+// but went through); that entry is brought up to date instead.
+bool AddToShell(NOTIFYICONDATAA& data) {
+    if (CallShell(NIM_ADD, data))
+        return true;
+    ReportSystemError(L"Shell_NotifyIcon(NIM_ADD)");
+    return ModifyInShell(data);
+}
+
 // 1 for the first component; otherwise one more than the identifier of the
 // registry's last entry. When that would pass the largest identifier, the
 // smallest one that no entry holds.
@@ -471,10 +488,8 @@ void TrayIcon::RefreshIcon() {
     const std::string tip = CutTipText(tip_, 63);
     std::memset(nid_.szTip, 0, 64);
     std::memcpy(nid_.szTip, tip.data(), tip.size());
-    if (!CallShell(inTray_ ? NIM_MODIFY : NIM_ADD, nid_)) {
-        ReportSystemError(inTray_ ? L"Shell_NotifyIcon(NIM_MODIFY)" : L"Shell_NotifyIcon(NIM_ADD)");
+    if (!(inTray_ ? ModifyInShell(nid_) : AddToShell(nid_)))
         throw EInvalidOperation(L"タスクトレイに登録できません");
-    }
     inTray_ = true;
 }
 

@@ -93,7 +93,8 @@ class TrayIcon {
     bool Registered() const { return registered_; }
     void SetRegistered(bool registered);
 
-    // True while the shell holds the icon's entry.
+    // True while the shell holds the icon's entry: the last add, or the
+    // modify tried when the shell refused the add, succeeded.
     bool InTray() const { return inTray_; }
 
     // Menus opened at the cursor when the left or right button goes down over
