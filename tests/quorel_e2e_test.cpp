@@ -210,6 +210,11 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     EXPECT_EQ(seen[0].text, L"ホットキー「alt+f12」の登録に失敗しました。");
     EXPECT_EQ(seen[0].owner, q.MainForm());
     UnregisterHotKey(holder.Handle(), 1);
+    // The program registers the rest once the box is gone (not only
+    // hidden); a message it answers after that comes from its own loop.
+    ASSERT_TRUE(WaitUntil([&] { return ProcessWindows(q.ProcessId(), L"#32770", false).empty(); }));
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
 
     TargetWindow w;
     ASSERT_TRUE(w.MakeForeground());
