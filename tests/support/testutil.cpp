@@ -106,6 +106,123 @@ TempDir::~TempDir() {
     RemoveTree(path_);
 }
 
+ThreadWindow::ThreadWindow(DWORD workMs, DWORD style) : workMs_(workMs), style_(style) {
+    InitializeCriticalSection(&lock_);
+    for (HANDLE* e : {&ready_, &stop_, &stopped_, &resume_, &quit_})
+        *e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
+    WaitForSingleObject(ready_, 10000);
+}
+
+ThreadWindow::~ThreadWindow() {
+    SetEvent(stop_);
+    SetEvent(resume_);
+    SetEvent(quit_);
+    // The thread may send to this one while it closes its window.
+    WaitUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; },
+              std::chrono::milliseconds(20000));
+    CloseHandle(thread_);
+    for (HANDLE e : {ready_, stop_, stopped_, resume_, quit_})
+        CloseHandle(e);
+    DeleteCriticalSection(&lock_);
+}
+
+RECT ThreadWindow::Rect() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+bool ThreadWindow::Stop() {
+    SetEvent(stop_);
+    return WaitForSingleObject(stopped_, 10000) == WAIT_OBJECT_0;
+}
+
+void ThreadWindow::Resume() {
+    SetEvent(resume_);
+}
+
+bool ThreadWindow::Drain(DWORD timeoutMs) const {
+    // Sent and queued messages reach a thread in the order they came.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+std::vector<WPARAM> ThreadWindow::SysCommands() const {
+    EnterCriticalSection(&lock_);
+    std::vector<WPARAM> v = sysCommands_;
+    LeaveCriticalSection(&lock_);
+    return v;
+}
+
+std::vector<WPARAM> ThreadWindow::Sizes() const {
+    EnterCriticalSection(&lock_);
+    std::vector<WPARAM> v = sizes_;
+    LeaveCriticalSection(&lock_);
+    return v;
+}
+
+DWORD WINAPI ThreadWindow::Run(void* param) {
+    auto* self = static_cast<ThreadWindow*>(param);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ThreadWindow::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuorelTestThreadWindow";
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    RegisterClassExW(&wc);
+    self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"thread window", self->style_, 260, 180,
+                                  360, 260, nullptr, nullptr, wc.hInstance, self);
+    ShowWindow(self->hwnd_, SW_SHOWNOACTIVATE);
+    PumpMessages();
+    SetEvent(self->ready_);
+    while (MsgWaitForMultipleObjectsEx(1, &self->stop_, INFINITE, QS_ALLINPUT,
+                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
+        PumpMessages();
+    SetEvent(self->stopped_);
+    WaitForSingleObject(self->resume_, kStopLimitMs);
+    // Reading messages again until the object goes.
+    while (MsgWaitForMultipleObjectsEx(1, &self->quit_, INFINITE, QS_ALLINPUT,
+                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
+        PumpMessages();
+    PumpMessages();
+    if (IsWindow(self->hwnd_))
+        DestroyWindow(self->hwnd_);
+    PumpMessages();
+    return 0;
+}
+
+LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    static std::atomic<unsigned> counter{0};
+    if (m == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ThreadWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(h, m, w, l);
+    if (m == WM_SIZE) {
+        EnterCriticalSection(&self->lock_);
+        self->sizes_.push_back(w);
+        LeaveCriticalSection(&self->lock_);
+    }
+    if (m == WM_SYSCOMMAND) {
+        self->began_ = ++counter;
+        EnterCriticalSection(&self->lock_);
+        self->sysCommands_.push_back(w & 0xFFF0);
+        LeaveCriticalSection(&self->lock_);
+        // The slow program's own work.
+        if (self->workMs_)
+            Sleep(self->workMs_);
+        LRESULT r = DefWindowProcW(h, m, w, l);
+        self->ended_ = ++counter;
+        return r;
+    }
+    if (m == WM_NCDESTROY)
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+    return DefWindowProcW(h, m, w, l);
+}
+
 std::string IniWith(const std::string& lines) {
     return "[Option]\r\n" + lines;
 }

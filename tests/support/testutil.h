@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -157,6 +158,49 @@ class TargetWindow {
 
 // Waits until the window's rectangle is the expected one.
 bool WaitForRect(const TargetWindow& w, const RECT& expected);
+
+// A visible top-level window on a thread of its own, as another program's
+// window is, that records what it handles. Its thread can stop reading
+// messages, as a program does that is busy loading or stuck: it reads them
+// again on Resume(), or by itself after kStopLimitMs, so that nothing waits
+// for it forever. With workMs, the window takes that long over each
+// WM_SYSCOMMAND before it handles it, as a slow program does.
+class ThreadWindow {
+  public:
+    explicit ThreadWindow(DWORD workMs = 0, DWORD style = WS_OVERLAPPEDWINDOW);
+    ~ThreadWindow();
+    ThreadWindow(const ThreadWindow&) = delete;
+    ThreadWindow& operator=(const ThreadWindow&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    RECT Rect() const;
+    // Returns once the thread reads no more messages.
+    bool Stop();
+    void Resume();
+    // Waits until the thread has handled everything sent to it before.
+    bool Drain(DWORD timeoutMs = 5000) const;
+    // The system commands handled so far (low four bits masked), and the
+    // WM_SIZE kinds (SIZE_MAXIMIZED, ...).
+    std::vector<WPARAM> SysCommands() const;
+    std::vector<WPARAM> Sizes() const;
+    // Numbers on one counter shared by all these windows: when the window
+    // began and when it finished handling its last WM_SYSCOMMAND.
+    unsigned SysCommandBegan() const { return began_; }
+    unsigned SysCommandEnded() const { return ended_; }
+
+    static constexpr DWORD kStopLimitMs = 30000;
+
+  private:
+    static DWORD WINAPI Run(void* param);
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l);
+
+    DWORD workMs_, style_;
+    HWND hwnd_ = nullptr;
+    HANDLE ready_, stop_, stopped_, resume_, quit_, thread_ = nullptr;
+    mutable CRITICAL_SECTION lock_;
+    std::vector<WPARAM> sysCommands_, sizes_;
+    std::atomic<unsigned> began_{0}, ended_{0};
+};
 
 // A message box or dialog seen by MessageBoxCloser.
 struct SeenBox {
