@@ -7,12 +7,25 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace testutil;
 using std::chrono::milliseconds;
 
-namespace {} // namespace
+namespace {
+
+double MillisecondsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// A hotkey pressed right after any command is handled within a second,
+// here with room for a slow machine.
+constexpr double kNextHotkeyBoundMs = 1000 + 500;
+
+} // namespace
 
 TEST(QuorelProgram, FirstRunIsHiddenAndWritesTheDefaultsAtExit) {
     QuorelProcess q;
@@ -250,4 +263,78 @@ TEST(QuorelProgram, TheExeCarriesItsVersionRecordAndAManifestOfTheSameVersion) {
     EXPECT_NE(manifest.find("name=\"Quorel\" version=\"" QUOREL_VERSION_FILE_TEXT "\""),
               std::string::npos)
         << manifest;
+}
+
+TEST(QuorelProgram, MinimizeAllPastWindowsThatHaveJustStoppedAnsweringGivesTheKeysBackAtOnce) {
+    std::string ini = IniWith("AllMinKey=Ctrl+Alt+F8\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow normal;
+    // No minimize box: left alone by minimize-all, moved by the next key.
+    TargetWindow fixed(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, L"QuorelE2EFixed");
+    // More stuck windows above them than one command waits for.
+    std::vector<std::unique_ptr<ThreadWindow>> stuck;
+    for (int i = 0; i < 10; ++i)
+        stuck.push_back(std::make_unique<ThreadWindow>());
+    ASSERT_TRUE(fixed.MakeForeground());
+    RECT r = fixed.Rect();
+    for (auto& w : stuck)
+        ASSERT_TRUE(w->Stop());
+
+    const auto t0 = std::chrono::steady_clock::now();
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
+    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+    OffsetRect(&r, 5, 0);
+    EXPECT_TRUE(WaitForRect(fixed, r));
+    EXPECT_LT(MillisecondsSince(t0), kNextHotkeyBoundMs);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(normal.Handle()) != FALSE; }));
+
+    // Each stuck window is minimized once it reads its messages again.
+    for (auto& w : stuck) {
+        EXPECT_TRUE(w->SysCommands().empty());
+        w->Resume();
+    }
+    for (auto& w : stuck) {
+        EXPECT_TRUE(WaitUntil([&] { return IsIconic(w->Handle()) != FALSE; }));
+        EXPECT_TRUE(w->Drain());
+        EXPECT_EQ(w->SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
+    }
+}
+
+TEST(QuorelProgram, AMoveReachesAWindowThatHasJustStoppedAnsweringOnceItAnswersAgain) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    const int h = GetSystemMetrics(SM_CYSCREEN);
+    SetCursorPos(300, 300);
+    ThreadWindow stuck;
+    const HWND wnd = stuck.Handle();
+    ASSERT_TRUE(WaitUntil([&] {
+        if (GetForegroundWindow() != wnd)
+            SetForegroundWindow(wnd);
+        return GetForegroundWindow() == wnd;
+    }));
+    RECT r = stuck.Rect();
+    ASSERT_TRUE(stuck.Stop());
+
+    const auto t0 = std::chrono::steady_clock::now();
+    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    PressKey(MOD_CONTROL | MOD_ALT, 'M'); // cursor to the bottom left corner
+    POINT p{};
+    EXPECT_TRUE(WaitUntil([&] {
+        GetCursorPos(&p);
+        return p.x == 0 && p.y == h - 1;
+    }));
+    EXPECT_LT(MillisecondsSince(t0), kNextHotkeyBoundMs);
+    RECT now = stuck.Rect();
+    EXPECT_TRUE(EqualRect(&r, &now)); // not yet moved
+
+    stuck.Resume();
+    OffsetRect(&r, 0, 5);
+    EXPECT_TRUE(WaitUntil([&] {
+        RECT now = stuck.Rect();
+        return EqualRect(&now, &r) != FALSE;
+    }));
+    EXPECT_TRUE(stuck.Drain());
+    RECT after = stuck.Rect();
+    EXPECT_TRUE(EqualRect(&r, &after));
 }

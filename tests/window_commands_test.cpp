@@ -1,6 +1,6 @@
 // The window commands on real windows of this process: the geometry tables,
 // the capability probe, the foreground-window commands, the desktop-wide
-// commands and a window that does not answer.
+// commands, and windows that do not answer or answer slowly.
 #include "winops/window_commands.h"
 
 #include "settings/settings.h"
@@ -600,64 +600,6 @@ TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
 
 namespace {
 
-// A window whose thread stops reading messages on request, as a hung
-// program does. The thread gives up hanging by itself after a while, so a
-// command that waits for it without a time-out still ends the test.
-class HungWindow {
-  public:
-    HungWindow() : cls_(DefaultClass()) {
-        for (HANDLE* e : {&ready_, &hang_, &hanging_, &release_})
-            *e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, &HungWindow::Run, this, 0, nullptr);
-        WaitForSingleObject(ready_, 10000);
-    }
-    ~HungWindow() {
-        SetEvent(hang_);
-        SetEvent(release_);
-        // The thread may send to this one while it closes its window.
-        testutil::WaitUntil([&] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 20s);
-        CloseHandle(thread_);
-        for (HANDLE e : {ready_, hang_, hanging_, release_})
-            CloseHandle(e);
-    }
-    HungWindow(const HungWindow&) = delete;
-    HungWindow& operator=(const HungWindow&) = delete;
-
-    HWND Window() const { return wnd_; }
-    // From now on the window's thread reads no message.
-    bool Hang() {
-        SetEvent(hang_);
-        return WaitForSingleObject(hanging_, 10000) == WAIT_OBJECT_0;
-    }
-
-    static constexpr DWORD kHangLimitMs = 30000;
-
-  private:
-    static DWORD WINAPI Run(void* param) {
-        auto* self = static_cast<HungWindow*>(param);
-        self->wnd_ =
-            CreateWindowExW(0, self->cls_, L"hung", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 150, 300,
-                            200, nullptr, nullptr, GetModuleHandleW(nullptr), &self->rec_);
-        SetEvent(self->ready_);
-        while (MsgWaitForMultipleObjectsEx(1, &self->hang_, INFINITE, QS_ALLINPUT,
-                                           MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
-            testutil::PumpMessages();
-        SetEvent(self->hanging_);
-        WaitForSingleObject(self->release_, kHangLimitMs);
-        testutil::PumpMessages();
-        if (IsWindow(self->wnd_))
-            DestroyWindow(self->wnd_);
-        testutil::PumpMessages();
-        return 0;
-    }
-
-    const wchar_t* cls_;
-    Record rec_;
-    HWND wnd_ = nullptr;
-    HANDLE ready_ = nullptr, hang_ = nullptr, hanging_ = nullptr, release_ = nullptr;
-    HANDLE thread_ = nullptr;
-};
-
 long long MillisecondsTaken(void (*command)()) {
     auto start = std::chrono::steady_clock::now();
     command();
@@ -668,39 +610,73 @@ long long MillisecondsTaken(void (*command)()) {
 
 } // namespace
 
-TEST(WindowCommandsHung, AWindowThatDoesNotAnswerHoldsNoCommandPastTheTimeout) {
+TEST(WindowCommandsReach, TheBudgetCutsEachWaitAndEndsTheWaiting) {
+    const WaitBudget b(1000, 800);
+    // A window is waited for AnswerWaitMs at most, and never past the budget.
+    EXPECT_EQ(b.AnswerWait(1000), AnswerWaitMs);
+    EXPECT_EQ(b.AnswerWait(1700), 100u);
+    EXPECT_EQ(b.AnswerWait(1800), 0u);
+    EXPECT_EQ(b.AnswerWait(5000), 0u);
+    // A window that answered has the rest of the budget for the command,
+    // and at least TakeWaitMs to take it.
+    EXPECT_EQ(b.CommandWait(1000), 800u);
+    EXPECT_EQ(b.CommandWait(1500), 300u);
+    EXPECT_EQ(b.CommandWait(1790), TakeWaitMs);
+    EXPECT_EQ(b.CommandWait(9000), TakeWaitMs);
+    // A clock that reads earlier than the start counts as no time spent.
+    EXPECT_EQ(b.Left(900), 800u);
+    // Four windows that do not answer spend the default budget.
+    const WaitBudget d(0);
+    EXPECT_EQ(d.AnswerWait(3 * AnswerWaitMs), AnswerWaitMs);
+    EXPECT_EQ(d.AnswerWait(4 * AnswerWaitMs), 0u);
+}
+
+TEST(WindowCommandsReach, AWindowThatHasJustStoppedAnsweringCostsAMomentAndGetsEachCommandOnce) {
     Settings.MoveP = 5;
     Settings.SizeP = 5;
-    TestWindow other(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
-    HungWindow hung;
-    const HWND wnd = hung.Window();
+    testutil::ThreadWindow stuck;
+    const HWND wnd = stuck.Handle();
     ASSERT_TRUE(wnd);
     ASSERT_TRUE(MakeForeground(wnd));
-    const RECT before = WindowRect(wnd);
-    ASSERT_TRUE(hung.Hang());
+    ASSERT_TRUE(stuck.Stop());
 
-    const long long limit = SysCommandTimeoutMs + 4000;
+    const long long limit = AnswerWaitMs + 300;
     const std::pair<const char*, void (*)()> commands[] = {
-        {"CloseForeground", CloseForeground},
-        {"MinimizeForeground", MinimizeForeground},
-        {"ToggleMaximize", ToggleMaximize},
         {"MoveForeground", [] { MoveForeground(Down); }},
         {"SizeBottomRight", [] { SizeBottomRight(Down); }},
         {"SizeTopLeft", [] { SizeTopLeft(Up); }},
+        {"ToggleMaximize", ToggleMaximize},
+        {"MinimizeForeground", MinimizeForeground},
+        {"CloseForeground", CloseForeground},
     };
     for (const auto& [name, command] : commands) {
         ASSERT_EQ(GetForegroundWindow(), wnd) << name;
         EXPECT_LT(MillisecondsTaken(command), limit) << name;
     }
-    // A desktop-wide command goes on past it to the next window.
-    EXPECT_LT(MillisecondsTaken(MinimizeAllWindows), limit);
-    EXPECT_TRUE(IsIconic(other));
+    EXPECT_TRUE(stuck.SysCommands().empty());
 
-    EXPECT_TRUE(IsWindow(wnd));
-    EXPECT_FALSE(IsIconic(wnd));
-    EXPECT_EQ(WindowRect(wnd), before);
+    // Once its thread reads messages again, every command reaches it, in
+    // the order given, and only once: the last one closes it.
+    stuck.Resume();
+    EXPECT_TRUE(testutil::WaitUntil([&] { return !IsWindow(wnd); }));
+    EXPECT_EQ(stuck.SysCommands(), (std::vector<WPARAM>{SC_MINIMIZE, SC_CLOSE}));
+    const std::vector<WPARAM> sizes = stuck.Sizes();
+    EXPECT_EQ(std::count(sizes.begin(), sizes.end(), WPARAM{SIZE_MAXIMIZED}), 1);
+}
+
+TEST(WindowCommandsReach, ASlowButLiveWindowIsMinimizedInItsTurn) {
+    testutil::ThreadWindow quick;
+    testutil::ThreadWindow slow(300); // above the quick one: reported first
+    ASSERT_EQ(ReportedOrder({quick.Handle(), slow.Handle()}).front(), slow.Handle());
+    MinimizeAllWindows();
+    // The slow window was waited for: it had finished before the next
+    // window was sent its command.
+    EXPECT_TRUE(IsIconic(slow.Handle()));
+    EXPECT_TRUE(IsIconic(quick.Handle()));
+    ASSERT_NE(slow.SysCommandEnded(), 0u);
+    EXPECT_LT(slow.SysCommandEnded(), quick.SysCommandBegan());
 }
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
-    EXPECT_LT(MillisecondsTaken(StartScreenSaver), SysCommandTimeoutMs + 4000);
+    EXPECT_LT(MillisecondsTaken(StartScreenSaver), CommandBudgetMs + 1000);
 }

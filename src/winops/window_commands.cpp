@@ -46,19 +46,84 @@ WindowAttributeQuery DwmWindowAttributeQuery() {
     return query;
 }
 
-// A window that does not answer within the timeout (or is already known to
-// hang) is left alone: ShowWindow and SetWindowPos on another thread's
-// window wait for that thread, and the program must never freeze on it.
-bool WindowAnswers(HWND wnd) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                               SysCommandTimeoutMs, &result) != 0;
+ULONGLONG NowMs() {
+    return GetTickCount64();
 }
 
+// One command's way to the windows it acts on: asks each whether it
+// answers, within the command's budget.
+class WindowReach {
+  public:
+    WindowReach();
+    // True when the window answered: act on it synchronously. False: queue
+    // the command for it.
+    bool Answers(HWND wnd);
+    // How long to wait for a window that answered to handle a system
+    // command.
+    DWORD CommandWait() const;
+
+  private:
+    WaitBudget budget_;
+    std::vector<DWORD> silentThreads_; // threads that did not answer
+};
+
+WindowReach::WindowReach() : budget_(NowMs()) {}
+
+bool WindowReach::Answers(HWND wnd) {
+    // The thread is looked up only once one has been found silent: the
+    // common case costs nothing beyond the question itself.
+    DWORD thread = 0;
+    if (!silentThreads_.empty()) {
+        thread = GetWindowThreadProcessId(wnd, nullptr);
+        if (std::find(silentThreads_.begin(), silentThreads_.end(), thread) != silentThreads_.end())
+            return false;
+    }
+    // A window of this thread is answered directly, without waiting; a
+    // window the system already reports as hung is not waited for
+    // (SMTO_ABORTIFHUNG).
+    DWORD wait = budget_.AnswerWait(NowMs());
+    DWORD_PTR result = 0;
+    if (wait > 0 &&
+        SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, wait, &result))
+        return true;
+    if (!thread)
+        thread = GetWindowThreadProcessId(wnd, nullptr);
+    if (thread) {
+        // Only a shortcut: without it the thread is asked again.
+        try {
+            silentThreads_.push_back(thread);
+        } catch (...) {
+        }
+    }
+    return false;
+}
+
+DWORD WindowReach::CommandWait() const {
+    return budget_.CommandWait(NowMs());
+}
+
+// Sends WM_SYSCOMMAND cmd (lParam 0): synchronously to a window that
+// answers, queued to one that does not.
+void SendSysCommand(WindowReach& reach, HWND wnd, WPARAM cmd) {
+    if (reach.Answers(wnd)) {
+        // Once the thread has taken the message, a time-out does not cancel
+        // it: the command is handled to its end, only no longer waited for.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(wnd, WM_SYSCOMMAND, cmd, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            reach.CommandWait(), &result);
+    } else {
+        SendNotifyMessageW(wnd, WM_SYSCOMMAND, cmd, 0);
+    }
+}
+
+// The geometry synchronously to a window that answers, queued to one that
+// does not; the arguments are the same either way.
 void ApplyWindowPos(HWND wnd, const std::optional<WindowPosRequest>& req) {
-    if (!req || !WindowAnswers(wnd))
+    if (!req)
         return;
-    SetWindowPos(wnd, HWND_TOP, req->X, req->Y, req->Width, req->Height, req->Flags);
+    WindowReach reach;
+    UINT flags = reach.Answers(wnd) ? req->Flags : req->Flags | SWP_ASYNCWINDOWPOS;
+    SetWindowPos(wnd, HWND_TOP, req->X, req->Y, req->Width, req->Height, flags);
 }
 
 // Shared start of the two resize commands: the foreground window unless it
@@ -87,7 +152,8 @@ BOOL CALLBACK RestoreEnumProc(HWND wnd, LPARAM param) {
     return -1;
 }
 
-BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM) {
+BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM param) {
+    auto* reach = reinterpret_cast<WindowReach*>(param);
     wchar_t cls[256] = {};
     GetClassNameW(wnd, cls, 255);
     WindowCaps caps = GetWindowCaps(wnd);
@@ -101,16 +167,23 @@ BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM) {
         return -1;
     if (!caps.HasMinimizeBox)
         return -1;
-    SendSysCommand(wnd, SC_MINIMIZE);
+    SendSysCommand(*reach, wnd, SC_MINIMIZE);
     return -1;
 }
 
 } // namespace
 
-bool SendSysCommand(HWND wnd, WPARAM cmd) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(wnd, WM_SYSCOMMAND, cmd, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                               SysCommandTimeoutMs, &result) != 0;
+DWORD WaitBudget::Left(ULONGLONG nowMs) const {
+    ULONGLONG spent = nowMs > start_ ? nowMs - start_ : 0;
+    return spent < total_ ? static_cast<DWORD>(total_ - spent) : 0;
+}
+
+DWORD WaitBudget::AnswerWait(ULONGLONG nowMs) const {
+    return std::min(AnswerWaitMs, Left(nowMs));
+}
+
+DWORD WaitBudget::CommandWait(ULONGLONG nowMs) const {
+    return std::max(TakeWaitMs, Left(nowMs));
 }
 
 bool IsShellDesktop(HWND wnd) {
@@ -146,9 +219,12 @@ void ToggleMaximize() {
         return;
     if (!GetWindowCaps(wnd).HasMaximizeBox)
         return;
-    if (!WindowAnswers(wnd))
-        return;
-    ShowWindow(wnd, IsZoomed(wnd) ? SW_RESTORE : SW_MAXIMIZE);
+    int show = IsZoomed(wnd) ? SW_RESTORE : SW_MAXIMIZE;
+    WindowReach reach;
+    if (reach.Answers(wnd))
+        ShowWindow(wnd, show);
+    else
+        ShowWindowAsync(wnd, show);
 }
 
 void MinimizeForeground() {
@@ -157,7 +233,8 @@ void MinimizeForeground() {
         return;
     if (!GetWindowCaps(wnd).HasMinimizeBox)
         return;
-    SendSysCommand(wnd, SC_MINIMIZE);
+    WindowReach reach;
+    SendSysCommand(reach, wnd, SC_MINIMIZE);
 }
 
 void CloseForeground() {
@@ -166,7 +243,8 @@ void CloseForeground() {
         return;
     if (!GetWindowCaps(wnd).HasSysMenu)
         return;
-    SendSysCommand(wnd, SC_CLOSE);
+    WindowReach reach;
+    SendSysCommand(reach, wnd, SC_CLOSE);
 }
 
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step) {
@@ -271,16 +349,19 @@ void RestoreAllWindows() {
     // Collected first, then restored from the last reported to the first.
     std::vector<HWND> list;
     EnumWindows(RestoreEnumProc, reinterpret_cast<LPARAM>(&list));
+    WindowReach reach;
     for (auto it = list.rbegin(); it != list.rend(); ++it)
-        SendSysCommand(*it, SC_RESTORE);
+        SendSysCommand(reach, *it, SC_RESTORE);
 }
 
 void MinimizeAllWindows() {
-    EnumWindows(MinimizeEnumProc, 0);
+    WindowReach reach;
+    EnumWindows(MinimizeEnumProc, reinterpret_cast<LPARAM>(&reach));
 }
 
 void StartScreenSaver() {
-    SendSysCommand(GetDesktopWindow(), SC_SCREENSAVE);
+    WindowReach reach;
+    SendSysCommand(reach, GetDesktopWindow(), SC_SCREENSAVE);
 }
 
 std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH) {

@@ -74,11 +74,55 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
 // 3 bottom right) at offset pixels in from it; nothing for any other pos.
 std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH);
 
-// How long a command waits for a window to handle a system command before
-// it goes on without it. A window that is known not to answer is not waited
-// for at all.
-constexpr UINT SysCommandTimeoutMs = 5000;
+// How the commands reach other programs' windows. ShowWindow, SetWindowPos
+// and a sent WM_SYSCOMMAND wait for the thread that owns the window, and a
+// program may stop reading its messages at any moment (busy loading, at a
+// breakpoint, in a stuck loop). The system calls such a window hung only
+// after some five seconds, so each window is first asked a WM_NULL with a
+// short wait: one that answers gets the command synchronously, as always;
+// one that does not gets it queued (SendNotifyMessage, ShowWindowAsync,
+// SWP_ASYNCWINDOWPOS) and handles it once it reads its messages again,
+// exactly once. (Sending it with a time-out instead would lose it: a
+// SendMessageTimeout that times out before the thread took the message
+// cancels the message.)
+//
+// A window of the program's own thread answers at once, inside the call.
+// AnswerWaitMs: how long one window may take to answer. A live program
+// answers within a few milliseconds even while it is busy painting; 200 ms
+// is well past that and still short beside a key press. A thread that has
+// not answered for one window is not asked again for its others within the
+// same command.
+// CommandBudgetMs: how long one command may wait for all its windows
+// together, so that restore-all and minimize-all with many windows that
+// have just stopped answering still give the keyboard back within a
+// second. It also bounds how long a window that answered may take over the
+// system command itself: a slow window that needs a few hundred
+// milliseconds to minimize is waited for and so handled in its turn.
+// Once the budget is spent, the windows are not waited for any more; each
+// gets its command queued.
+// TakeWaitMs: the least a window that has just answered is given to take
+// the system command, even with the budget spent, so that the send is not
+// cancelled before its thread got to it.
+constexpr DWORD AnswerWaitMs = 200;
+constexpr DWORD CommandBudgetMs = 800;
+constexpr DWORD TakeWaitMs = 50;
 
-// Sends WM_SYSCOMMAND cmd (lParam 0) and waits for the window to handle it,
-// at most SysCommandTimeoutMs; returns false when it did not answer.
-bool SendSysCommand(HWND wnd, WPARAM cmd);
+// The waiting one command may still do, on a millisecond clock that the
+// caller reads (GetTickCount64 in the program).
+class WaitBudget {
+  public:
+    explicit WaitBudget(ULONGLONG startMs, DWORD totalMs = CommandBudgetMs)
+        : start_(startMs), total_(totalMs) {}
+    // What is left of the budget at nowMs.
+    DWORD Left(ULONGLONG nowMs) const;
+    // How long to wait for a window to answer: AnswerWaitMs at most, never
+    // past the end of the budget. 0: do not ask it; queue the command.
+    DWORD AnswerWait(ULONGLONG nowMs) const;
+    // How long to wait for a window that answered to handle a system
+    // command: the rest of the budget, but at least TakeWaitMs.
+    DWORD CommandWait(ULONGLONG nowMs) const;
+
+  private:
+    ULONGLONG start_;
+    DWORD total_;
+};
