@@ -3,7 +3,7 @@
 // (replaced) shell call.
 #include "ui/about_box.h"
 
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 #include "support/testutil.h"
 

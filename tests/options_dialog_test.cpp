@@ -7,7 +7,7 @@
 #include "hotkey/shortcut.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 #include "support/testutil.h"
 

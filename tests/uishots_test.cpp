@@ -6,7 +6,7 @@
 // and QUOREL_SHOTS_DIR set to a Windows folder.
 #include "settings/settings.h"
 #include "settings/settings_file.h"
-#include "ui/dpi.h"
+#include "base/dpi.h"
 #include "ui/about_box.h"
 #include "ui/help_window.h"
 #include "ui/options_dialog.h"

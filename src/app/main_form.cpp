@@ -218,15 +218,8 @@ void MainForm::OpenMenuAt(int x, int y, bool fromTray) {
     PreparePopupMenu(m, fromTray);
 
     SetForegroundWindow(Handle());
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    if (!ProcessPendingMessages())
+        return;
     TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
     // Lets the menu close properly when the user clicks elsewhere.
     PostMessageW(Handle(), WM_NULL, 0, 0);

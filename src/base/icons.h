@@ -10,10 +10,6 @@
 
 namespace icons {
 
-// The DPI of the monitor a window is on (GetDpiForWindow), or the system
-// DPI where that function is missing.
-UINT DpiOf(HWND window);
-
 // The width of a small icon (SM_CXSMICON: the tray, captions) and of an
 // icon (SM_CXICON) at a DPI: 16 and 32 at 96 DPI, 24 and 48 at 144.
 int SmallSize(UINT dpi);

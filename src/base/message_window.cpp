@@ -69,3 +69,16 @@ LRESULT CALLBACK MessageWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         return 0;
     return result;
 }
+
+bool ProcessPendingMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}

@@ -44,3 +44,7 @@ class MessageWindow {
 
     HWND hwnd_ = nullptr;
 };
+
+// Handles every message waiting in this thread's queue. A quit request is
+// put back for the real message loop, and false returned.
+bool ProcessPendingMessages();

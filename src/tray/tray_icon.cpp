@@ -1,5 +1,6 @@
 #include "tray/tray_icon.h"
 
+#include "base/dpi.h"
 #include "base/error_report.h"
 #include "base/icons.h"
 #include "base/message_window.h"
@@ -96,20 +97,6 @@ int DefaultIconID() {
         if (!FindByKey(std::to_string(id))) {
             return id;
         }
-    }
-}
-
-// Processes every message waiting in this thread's queue. A quit request
-// is put back for the real message loop.
-void ProcessMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
     }
 }
 
@@ -344,7 +331,7 @@ void TrayIcon::SetTipString(const std::string& text) {
 
 UINT TrayIcon::WindowDpi() const {
     HWND window = SharedWindow().Handle();
-    return icons::DpiOf(window && IsWindow(window) ? window : OwnerWindow());
+    return dpi::ForWindow(window && IsWindow(window) ? window : OwnerWindow());
 }
 
 bool TrayIcon::LoadIconResource(UINT dpi) {
@@ -503,7 +490,7 @@ void TrayIcon::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y)
     HWND owner = OwnerWindow();
     if (owner) {
         SetForegroundWindow(owner);
-        ProcessMessages();
+        ProcessPendingMessages();
     }
     if (OnMouseDown) {
         OnMouseDown(*this, button, shift, x, y);

@@ -4,7 +4,7 @@
 #include "base/icons.h"
 #include "base/names.h"
 #include "res/resource.h"
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "ui/dialog_util.h"
 
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 namespace ui {
 

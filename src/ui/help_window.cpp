@@ -3,7 +3,7 @@
 #include "base/names.h"
 #include "res/resource.h"
 #include "ui/dialog_util.h"
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 #include <commctrl.h>
 

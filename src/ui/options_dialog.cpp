@@ -3,7 +3,7 @@
 #include "base/error_report.h"
 #include "base/names.h"
 #include "settings/settings.h"
-#include "ui/dpi.h"
+#include "base/dpi.h"
 #include "ui/key_capture.h"
 
 #include <commctrl.h>

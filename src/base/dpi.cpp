@@ -1,4 +1,4 @@
-#include "ui/dpi.h"
+#include "base/dpi.h"
 
 namespace dpi {
 
