@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -203,12 +204,12 @@ TEST(WindowCommandsGeometry, SizeTopLeftMovesTheTopOrLeftEdgeAndKeepsTheOpposite
     EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, -5), (WindowPosRequest{100, 205, 300, 145, 0}));
 }
 
-TEST(WindowCommandsGeometry, ExtremeStepsWrapLike32BitIntegersInsteadOfOverflowing) {
+TEST(WindowCommandsGeometry, ExtremeStepsStopAtTheEndOfTheIntRangeInsteadOfOverflowing) {
     const RECT r{0, 0, 10, 10};
-    EXPECT_EQ(MoveGeometry(r, Up, INT_MIN)->Y, INT_MIN);
-    EXPECT_EQ(MoveGeometry(RECT{5, 0, 10, 10}, Right, INT_MAX)->X, INT_MIN + 4);
-    EXPECT_EQ(SizeBottomRightGeometry(r, Down, INT_MAX)->Height, INT_MIN + 9);
-    EXPECT_EQ(SizeTopLeftGeometry(r, Left, INT_MIN)->X, INT_MIN);
+    EXPECT_EQ(MoveGeometry(r, Up, INT_MIN)->Y, INT_MAX - 10);
+    EXPECT_EQ(MoveGeometry(RECT{5, 0, 10, 10}, Right, INT_MAX)->X, INT_MAX - 5);
+    EXPECT_EQ(SizeBottomRightGeometry(r, Down, INT_MAX)->Height, INT_MAX);
+    EXPECT_EQ(SizeTopLeftGeometry(r, Left, INT_MIN)->X, INT_MAX);
 }
 
 TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
@@ -679,4 +680,53 @@ TEST(WindowCommandsReach, ASlowButLiveWindowIsMinimizedInItsTurn) {
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
     EXPECT_LT(MillisecondsTaken(StartScreenSaver), CommandBudgetMs + 1000);
+}
+
+// A huge step from a hand-edited settings file: a growing window never
+// shrinks, the edge that stays put stays put, a moved window keeps its size,
+// and no edge leaves the int range.
+TEST(WindowCommandsSaturatingGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
+    const RECT notepad{100, 50, 710, 550}; // 610 x 500
+    auto right = [](const WindowPosRequest& p) { return std::int64_t{p.X} + p.Width; };
+    auto bottom = [](const WindowPosRequest& p) { return std::int64_t{p.Y} + p.Height; };
+
+    // Bottom-right: the right or bottom edge goes to the end of the range.
+    EXPECT_EQ(*SizeBottomRightGeometry(notepad, Right, INT_MAX),
+              (WindowPosRequest{100, 50, INT_MAX - 100, 500, SWP_NOMOVE}));
+    EXPECT_EQ(*SizeBottomRightGeometry(notepad, Down, INT_MAX),
+              (WindowPosRequest{100, 50, 610, INT_MAX - 50, SWP_NOMOVE}));
+    // From a window left of the origin the width itself stops at INT_MAX.
+    EXPECT_EQ(SizeBottomRightGeometry(RECT{-300, 0, 10, 10}, Right, INT_MAX)->Width, INT_MAX);
+    // Shrinking by a huge step gives a negative size, never a wrapped one:
+    // the right edge goes left by the whole step.
+    EXPECT_EQ(SizeBottomRightGeometry(notepad, Left, INT_MAX)->Width, 710 - INT_MAX - 100);
+
+    // Top-left: the left or top edge goes out, the right or bottom edge
+    // stays, and the size stops at INT_MAX.
+    for (int step : {INT_MAX, INT_MAX / 2 + 1000}) {
+        SCOPED_TRACE(step);
+        WindowPosRequest left = *SizeTopLeftGeometry(notepad, Left, step);
+        EXPECT_GT(left.Width, 610);
+        EXPECT_LT(left.X, 100);
+        EXPECT_EQ(right(left), 710);
+        EXPECT_EQ(left.Y, 50);
+        EXPECT_EQ(left.Height, 500);
+        WindowPosRequest up = *SizeTopLeftGeometry(notepad, Up, step);
+        EXPECT_GT(up.Height, 500);
+        EXPECT_EQ(bottom(up), 550);
+    }
+    EXPECT_EQ(*SizeTopLeftGeometry(notepad, Left, INT_MAX),
+              (WindowPosRequest{710 - INT_MAX, 50, INT_MAX, 500, 0}));
+    // Moves keep the size and both edges within the range.
+    for (Direction d : {Up, Down, Left, Right})
+        for (int step : {INT_MAX, INT_MIN}) {
+            WindowPosRequest m = *MoveGeometry(notepad, d, step);
+            EXPECT_LE(std::int64_t{m.X} + 610, INT_MAX);
+            EXPECT_LE(std::int64_t{m.Y} + 500, INT_MAX);
+            EXPECT_TRUE(m.X == 100 || m.Y == 50); // one axis moves
+        }
+    EXPECT_EQ(MoveGeometry(notepad, Right, INT_MAX)->X, INT_MAX - 610);
+    EXPECT_EQ(MoveGeometry(notepad, Left, INT_MAX)->X, 100 - INT_MAX);
+    EXPECT_EQ(MoveGeometry(notepad, Up, INT_MIN)->Y, INT_MAX - 500);
+    EXPECT_EQ(MoveGeometry(RECT{-100, 0, 0, 10}, Left, INT_MAX)->X, INT_MIN);
 }

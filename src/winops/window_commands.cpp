@@ -7,6 +7,7 @@
 #include <dwmapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -20,6 +21,37 @@ namespace {
 // overflow a signed int.
 int Wrap(std::int64_t v) {
     return static_cast<int>(static_cast<std::uint32_t>(v));
+}
+
+// Saturating 32-bit arithmetic for the move and resize steps, which come
+// unchecked from the settings file: a value beyond the int range stops at
+// its end instead of wrapping around to the other end.
+int Saturate(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
+
+// One axis of a window: where it starts and how long it is.
+struct Span {
+    int start, length;
+};
+
+// The span moved by step as a whole: both its edges stay within int.
+Span Moved(std::int64_t start, std::int64_t end, std::int64_t step) {
+    const std::int64_t length = std::max<std::int64_t>(end - start, 0);
+    const std::int64_t moved = std::clamp<std::int64_t>(start + step, INT_MIN, INT_MAX - length);
+    return {static_cast<int>(moved), Saturate(end - start)};
+}
+
+// The span with its end edge moved by step; the start stays.
+Span EndMoved(std::int64_t start, std::int64_t end, std::int64_t step) {
+    return {static_cast<int>(start), Saturate(Saturate(end + step) - start)};
+}
+
+// The span with its start edge moved by step; the end stays where it is,
+// also when the length has to stop at the end of the int range.
+Span StartMoved(std::int64_t start, std::int64_t end, std::int64_t step) {
+    const int length = Saturate(end - Saturate(start + step));
+    return {Saturate(end - length), length};
 }
 
 bool ClassNameIs(HWND wnd, const char* name) {
@@ -248,71 +280,66 @@ void CloseForeground() {
 }
 
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step) {
-    std::int64_t x = r.left, y = r.top;
+    Span x = Moved(r.left, r.right, 0), y = Moved(r.top, r.bottom, 0);
     switch (d) {
     case Up:
-        y -= step;
+        y = Moved(r.top, r.bottom, -std::int64_t{step});
         break;
     case Down:
-        y += step;
+        y = Moved(r.top, r.bottom, step);
         break;
     case Left:
-        x -= step;
+        x = Moved(r.left, r.right, -std::int64_t{step});
         break;
     case Right:
-        x += step;
+        x = Moved(r.left, r.right, step);
         break;
     default:
         return std::nullopt;
     }
-    return WindowPosRequest{Wrap(x), Wrap(y), 0, 0, SWP_NOSIZE};
+    return WindowPosRequest{x.start, y.start, 0, 0, SWP_NOSIZE};
 }
 
 std::optional<WindowPosRequest> SizeBottomRightGeometry(const RECT& r, Direction d, int step) {
-    std::int64_t w = std::int64_t{r.right} - r.left, h = std::int64_t{r.bottom} - r.top;
+    Span x = EndMoved(r.left, r.right, 0), y = EndMoved(r.top, r.bottom, 0);
     switch (d) {
     case Up:
-        h -= step;
+        y = EndMoved(r.top, r.bottom, -std::int64_t{step});
         break;
     case Down:
-        h += step;
+        y = EndMoved(r.top, r.bottom, step);
         break;
     case Left:
-        w -= step;
+        x = EndMoved(r.left, r.right, -std::int64_t{step});
         break;
     case Right:
-        w += step;
+        x = EndMoved(r.left, r.right, step);
         break;
     default:
         return std::nullopt;
     }
-    return WindowPosRequest{r.left, r.top, Wrap(w), Wrap(h), SWP_NOMOVE};
+    return WindowPosRequest{r.left, r.top, x.length, y.length, SWP_NOMOVE};
 }
 
 std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, int step) {
-    std::int64_t x = r.left, y = r.top;
-    std::int64_t w = std::int64_t{r.right} - r.left, h = std::int64_t{r.bottom} - r.top;
+    Span x = StartMoved(r.left, r.right, 0), y = StartMoved(r.top, r.bottom, 0);
     switch (d) {
     case Up:
-        y -= step;
-        h += step;
+        y = StartMoved(r.top, r.bottom, -std::int64_t{step});
         break;
     case Down:
-        y += step;
-        h -= step;
+        y = StartMoved(r.top, r.bottom, step);
         break;
     case Left:
-        x -= step;
-        w += step;
+        x = StartMoved(r.left, r.right, -std::int64_t{step});
         break;
     case Right:
-        x += step;
-        w -= step;
+        x = StartMoved(r.left, r.right, step);
         break;
     default:
         return std::nullopt;
     }
-    return WindowPosRequest{Wrap(x), Wrap(y), Wrap(w), Wrap(h), 0};
+    return WindowPosRequest{x.start, y.start, x.length, y.length, 0};
 }
 
 void MoveForeground(Direction d) {

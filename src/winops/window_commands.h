@@ -64,8 +64,12 @@ struct WindowPosRequest {
 };
 
 // The geometry of the move and resize commands for a window rectangle as
-// GetWindowRect gives it. Nothing is clamped; results wrap around like
-// 32-bit integers. An invalid direction gives nothing.
+// GetWindowRect gives it. Nothing is clamped to the screen, but a step
+// beyond the int range saturates instead of wrapping around: every edge of
+// the result stays within int, a moved window keeps its size, a growing
+// window never shrinks (the system then keeps it within its largest
+// size), and the edge opposite the one that moves stays where it is. An
+// invalid direction gives nothing.
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step);
 std::optional<WindowPosRequest> SizeBottomRightGeometry(const RECT& r, Direction d, int step);
 std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, int step);
