@@ -170,6 +170,65 @@ TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     EXPECT_TRUE(Has(trouble, L"応答"));
 }
 
+// The page topics without a lead-in start with their values, not with an
+// empty line; an unreadable key text is named as a cause of the
+// registration message.
+TEST(HelpTopics, TopicsStartWithTextAndTheTroubleTopicNamesBothCauses) {
+    AppSettings s = Defaults();
+    for (HelpTopic t : {HelpTopic::Mouse, HelpTopic::Other})
+        EXPECT_EQ(Topic(t, s).rfind(std::wstring(L"■ ") + HelpTopicTitle(t) + L"\r\n\r\n【", 0), 0u)
+            << HelpTopicTitle(t);
+    std::wstring trouble = Topic(HelpTopic::Trouble, s);
+    EXPECT_TRUE(Has(trouble, L"原因は二つあります。"));
+    EXPECT_TRUE(Has(trouble, L"ほかのプログラムがすでに使っています"));
+    EXPECT_TRUE(Has(trouble, L"キーの名前として読めません（Ctrl+Alt のように"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::SettingsFile, s), L"テンキーは Num 0～Num 9"));
+}
+
+// Where the help goes when the options dialog opens it.
+TEST(HelpPlacement, BesideTheDialogOnItsMonitorElseOverItBetweenCaptionAndButtons) {
+    const SIZE preferred{648, 487}, minimum{376, 271};
+    auto anchor = [](LONG x, LONG y) {
+        return HelpAnchor{RECT{x, y, x + 377, y + 335}, static_cast<int>(y + 26),
+                          static_cast<int>(y + 305)};
+    };
+    auto eq = [](const RECT& a, const RECT& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    // Room on the right: there, level with the dialog.
+    const RECT wide{0, 0, 1920, 1040};
+    EXPECT_TRUE(
+        eq(HelpRectBeside(anchor(771, 352), preferred, minimum, wide), RECT{1148, 352, 1796, 839}));
+    // Only on the left; and moved up to end in the work area.
+    EXPECT_TRUE(
+        eq(HelpRectBeside(anchor(1500, 100), preferred, minimum, wide), RECT{852, 100, 1500, 587}));
+    EXPECT_TRUE(eq(HelpRectBeside(anchor(1500, 700), preferred, minimum, wide),
+                   RECT{852, 553, 1500, 1040}));
+    // A monitor left of the primary one, with a taskbar at its top.
+    const RECT second{-1920, 40, 0, 1080};
+    EXPECT_TRUE(eq(HelpRectBeside(anchor(-1000, 10), preferred, minimum, second),
+                   RECT{-1648, 40, -1000, 527}));
+    // Not enough room for the full width on either side: narrower, beside
+    // it on the roomier side.
+    const RECT small{0, 0, 1280, 800};
+    EXPECT_TRUE(
+        eq(HelpRectBeside(anchor(451, 232), preferred, minimum, small), RECT{828, 232, 1280, 719}));
+    EXPECT_TRUE(
+        eq(HelpRectBeside(anchor(452, 232), preferred, minimum, small), RECT{0, 232, 452, 719}));
+    // Not even for the minimum width: over the dialog, from below its
+    // caption to above its buttons.
+    const RECT tiny{0, 0, 800, 600};
+    RECT over = HelpRectBeside(anchor(211, 132), preferred, minimum, tiny);
+    EXPECT_TRUE(eq(over, RECT{152, 158, 800, 437}))
+        << over.left << "," << over.top << "," << over.right << "," << over.bottom;
+    // A work area smaller than the help: it fills it.
+    const RECT mini{0, 0, 640, 480};
+    RECT fill = HelpRectBeside(anchor(131, 72), preferred, minimum, mini);
+    EXPECT_EQ(fill.right - fill.left, 640);
+    EXPECT_GE(fill.left, 0);
+    EXPECT_LE(fill.bottom, 480);
+}
+
 // --- the window ------------------------------------------------------------
 
 namespace {
@@ -250,6 +309,40 @@ TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
         },
         std::chrono::milliseconds(3000), h))
         << end;
+    // In the contents list, Ctrl+A and Ctrl+C act on the text too; the
+    // topic stays.
+    SendMessageW(Text(h), EM_SETSEL, 0, 0);
+    SetFocus(GetDlgItem(h, idHelpContents));
+    PressKey(MOD_CONTROL, 'A');
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            DWORD start = 0, stop = 0;
+            SendMessageW(Text(h), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&stop));
+            return start == 0 && stop == ControlText(Text(h)).size();
+        },
+        std::chrono::milliseconds(3000), h));
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    PressKey(MOD_CONTROL, 'C');
+    auto clipboard = [] {
+        std::wstring text;
+        if (!OpenClipboard(nullptr))
+            return text;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = p;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        return text;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return clipboard() == ControlText(Text(h)); },
+                          std::chrono::milliseconds(3000), h));
+    EXPECT_EQ(Selected(h), 0);
     PressKey(0, VK_ESCAPE);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, std::chrono::milliseconds(3000), h));
     EXPECT_EQ(help_->Handle(), nullptr);

@@ -58,7 +58,7 @@ Help::Help(HWND owner, HWND windowOwner, std::wstring exePath)
 
 Help::~Help() = default;
 
-void Help::Request(unsigned command, unsigned long data) {
+void Help::Request(unsigned command, unsigned long data, HWND beside) {
     bool callHelp = true;
     ApplicationHelp(command, data, callHelp);
     if (!callHelp)
@@ -73,10 +73,10 @@ void Help::Request(unsigned command, unsigned long data) {
     if (hasFile)
         CallWinHelp(owner_, file_, command, data, 0);
     else
-        ShowWindowOn(HelpTopicOfRequest(command, data));
+        ShowWindowOn(HelpTopicOfRequest(command, data), beside);
 }
 
-void Help::ShowWindowOn(HelpTopic topic) {
+void Help::ShowWindowOn(HelpTopic topic, HWND beside) {
     if (!window_ || !window_->Handle()) {
         window_.reset();
         window_ = std::make_unique<HelpWindow>(windowOwner_);
@@ -84,7 +84,7 @@ void Help::ShowWindowOn(HelpTopic topic) {
         window_->OnModeless = OnModeless;
         window_->OnClosed = OnClosed;
     }
-    window_->Show(topic);
+    window_->Show(topic, beside);
 }
 
 void Help::Refresh() {

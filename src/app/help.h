@@ -26,8 +26,10 @@ class Help {
     // One help request (HELP_FINDER, HELP_CONTEXT with a topic number,
     // HELP_QUIT). A context request for topic 0 is dropped. HELP_QUIT
     // closes the help; any other request shows the topic it asks for. The
-    // program never waits on the system's viewer.
-    void Request(unsigned command, unsigned long data);
+    // program never waits on the system's viewer. A request made from a
+    // window (the options dialog) passes it as beside: the built-in help
+    // window then opens beside it instead of over it.
+    void Request(unsigned command, unsigned long data, HWND beside = nullptr);
 
     // The help file: the executable's path with the help extension.
     const std::wstring& File() const { return file_; }
@@ -45,7 +47,7 @@ class Help {
     std::function<void(HWND window)> OnClosed;
 
   private:
-    void ShowWindowOn(HelpTopic topic);
+    void ShowWindowOn(HelpTopic topic, HWND beside);
 
     HWND owner_;
     HWND windowOwner_;

@@ -268,8 +268,8 @@ void MainForm::OpenOptions() {
     dialog->UnregisterHotKeys = [this] { UnregisterAllHotkeys(); };
     dialog->RegisterHotKeys = [this] { RegisterAllHotkeys(); };
     dialog->UpdateTray = [this] { UpdateTrayIcon(); };
-    dialog->HelpRequest = [this](unsigned command, unsigned long data) {
-        help_->Request(command, data);
+    dialog->HelpRequest = [this, dialog](unsigned command, unsigned long data) {
+        help_->Request(command, data, dialog->Handle());
     };
     dialog->OnModeless = [this](HWND h) { app_.AddModelessDialog(h); };
     dialog->OnClosed = [this](HWND h) { app_.RemoveModelessDialog(h); };

@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
@@ -25,7 +27,55 @@ constexpr int kContentsWidth = 128;
 constexpr int kTextMargin = 6;    // inside the text control, left and right
 constexpr int kTabPosition = 160; // where a value paired with a name starts
 
+// Ctrl held without Alt (Ctrl+Alt is AltGr on many layouts).
+bool CtrlOnly() {
+    return GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+}
+
 } // namespace
+
+RECT HelpRectBeside(const HelpAnchor& anchor, SIZE preferred, SIZE minimum, const RECT& work) {
+    const RECT& d = anchor.window;
+    const LONG workW = work.right - work.left, workH = work.bottom - work.top;
+    const LONG w = std::min(preferred.cx, std::max(workW, minimum.cx));
+    const LONG h = std::min(preferred.cy, std::max(workH, minimum.cy));
+    // Level with the window's top, moved up as far as needed to end in the
+    // work area.
+    const LONG top = std::max(work.top, std::min(d.top, work.bottom - h));
+    const LONG right = work.right - d.right, left = d.left - work.left;
+    if (right >= w)
+        return RECT{d.right, top, d.right + w, top + h};
+    if (left >= w)
+        return RECT{d.left - w, top, d.left, top + h};
+    if (std::max(right, left) >= minimum.cx) {
+        if (right >= left)
+            return RECT{d.right, top, work.right, top + h};
+        return RECT{work.left, top, d.left, top + h};
+    }
+    // Over the window: below its caption, above its buttons (not below its
+    // minimum height), as wide as it may be and level with the window's
+    // left edge as far as the work area allows.
+    const LONG overTop = std::max(work.top, static_cast<LONG>(anchor.captionBottom));
+    const LONG overH = std::max(std::min(static_cast<LONG>(anchor.buttonsTop) - overTop, h),
+                                std::min(minimum.cy, h));
+    const LONG x = std::max(work.left, std::min(d.left, work.right - w));
+    return RECT{x, overTop, x + w, overTop + overH};
+}
+
+HelpAnchor HelpAnchorOf(HWND dialog) {
+    HelpAnchor a{};
+    GetWindowRect(dialog, &a.window);
+    POINT client{0, 0};
+    ClientToScreen(dialog, &client);
+    a.captionBottom = client.y;
+    a.buttonsTop = a.window.bottom;
+    if (HWND ok = GetDlgItem(dialog, IDOK)) {
+        RECT r;
+        GetWindowRect(ok, &r);
+        a.buttonsTop = r.top;
+    }
+    return a;
+}
 
 HelpWindow::HelpWindow(HWND owner) {
     ui::RegisterDialogClass(names::kHelpWindowClass);
@@ -41,22 +91,45 @@ HelpWindow::~HelpWindow() {
         OnClosed(hwnd_);
 }
 
-void HelpWindow::Show(HelpTopic topic) {
+void HelpWindow::Show(HelpTopic topic, HWND beside) {
     if (!hwnd_)
         return;
     topic_ = topic;
     SendMessageW(GetDlgItem(hwnd_, idHelpContents), LB_SETCURSEL, static_cast<WPARAM>(topic), 0);
     FillText(false);
-    if (!shown_) {
+    const bool isNew = !shown_;
+    if (shown_ && IsIconic(hwnd_))
+        ShowWindow(hwnd_, SW_RESTORE);
+    if (beside && IsWindowVisible(beside) && !IsZoomed(hwnd_)) {
+        RECT mine, theirs, overlap;
+        GetWindowRect(hwnd_, &mine);
+        GetWindowRect(beside, &theirs);
+        if (isNew || IntersectRect(&overlap, &mine, &theirs))
+            PlaceBeside(beside);
+    }
+    if (isNew) {
         shown_ = true;
         ShowWindow(hwnd_, SW_SHOW);
         if (OnModeless)
             OnModeless(hwnd_);
         SetFocus(GetDlgItem(hwnd_, idHelpText));
-    } else if (IsIconic(hwnd_)) {
-        ShowWindow(hwnd_, SW_RESTORE);
     }
     SetForegroundWindow(hwnd_);
+}
+
+void HelpWindow::PlaceBeside(HWND window) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &mi))
+        return;
+    SIZE preferred = dpi::WindowSizeForClient(
+        dpi::Scale(kClientWidth, dpi_), dpi::Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
+    SIZE minimum =
+        dpi::WindowSizeForClient(dpi::Scale(kMinClientWidth, dpi_),
+                                 dpi::Scale(kMinClientHeight, dpi_), kStyle, kExStyle, dpi_);
+    RECT r = HelpRectBeside(HelpAnchorOf(window), preferred, minimum, mi.rcWork);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void HelpWindow::Refresh() {
@@ -77,6 +150,7 @@ void HelpWindow::CreateControls() {
                                     ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
                                 WS_EX_CLIENTEDGE, idHelpText);
     SetWindowSubclass(text, &HelpWindow::TextProc, 1, 0);
+    SetWindowSubclass(list, &HelpWindow::ContentsProc, 1, 0);
 }
 
 void HelpWindow::Layout(UINT dpi) {
@@ -132,7 +206,7 @@ LRESULT CALLBACK HelpWindow::TextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         return DefSubclassProc(hwnd, msg, wp, lp) & ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
     case WM_KEYDOWN:
         // A read-only multi-line text control does not select all by itself.
-        if (wp == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        if (wp == 'A' && CtrlOnly()) {
             SendMessageW(hwnd, EM_SETSEL, 0, -1);
             return 0;
         }
@@ -143,6 +217,34 @@ LRESULT CALLBACK HelpWindow::TextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, &HelpWindow::TextProc, 1);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK HelpWindow::ContentsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                          DWORD_PTR) {
+    // Ctrl+A and Ctrl+C in the contents list act on the topic's text, as
+    // they do in the text itself.
+    switch (msg) {
+    case WM_KEYDOWN:
+        if ((wp == 'A' || wp == 'C') && CtrlOnly()) {
+            HWND text = GetDlgItem(GetParent(hwnd), idHelpText);
+            if (wp == 'A')
+                SendMessageW(text, EM_SETSEL, 0, -1);
+            else
+                SendMessageW(text, WM_COPY, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wp == 1 || wp == 3) // Ctrl+A, Ctrl+C as characters: handled above
+            return 0;
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &HelpWindow::ContentsProc, 1);
         break;
     default:
         break;

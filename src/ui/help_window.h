@@ -21,6 +21,30 @@ enum HelpWindowControlId : int {
     idHelpText = 102,     // the topic's text
 };
 
+// What the help must leave in view of a window it is opened from, in screen
+// coordinates: the window, the bottom of its caption and the top of its row
+// of buttons.
+struct HelpAnchor {
+    RECT window;
+    int captionBottom;
+    int buttonsTop;
+};
+
+// Where the help window goes when opened from the anchor's window on a
+// monitor with the work area work. It keeps its size beside the window,
+// on the right when there is room, else on the left; with no room on
+// either side for that size, it goes, narrower, beside the window on the
+// side with more room (down to its minimum width); with no room even for
+// that, it is laid over the window between the caption and the buttons,
+// so that these stay in view. It never leaves the work area (but for a
+// work area smaller than its minimum).
+RECT HelpRectBeside(const HelpAnchor& anchor, SIZE preferred, SIZE minimum, const RECT& work);
+
+// The anchor of a dialog window: its caption ends at the top of its client
+// area, its buttons start at the top of its OK button (its bottom edge when
+// it has none).
+HelpAnchor HelpAnchorOf(HWND dialog);
+
 class HelpWindow : public DialogWindow {
   public:
     // Creates the window, hidden, owned by owner, laid out for the primary
@@ -29,8 +53,11 @@ class HelpWindow : public DialogWindow {
     ~HelpWindow() override;
 
     // Shows the window on a topic and brings it to the front (restored if
-    // it was minimized).
-    void Show(HelpTopic topic);
+    // it was minimized). With a window to open beside (a dialog the help
+    // was asked from), a help window that is new or lies over that window
+    // goes beside it (HelpRectBeside); one the user has put elsewhere, or
+    // maximized, stays where it is.
+    void Show(HelpTopic topic, HWND beside = nullptr);
     // Builds the shown topic's text again (the settings have changed),
     // keeping the place the user has scrolled to.
     void Refresh();
@@ -51,10 +78,12 @@ class HelpWindow : public DialogWindow {
 
   private:
     static LRESULT CALLBACK TextProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ContentsProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void CreateControls();
     void Layout(UINT dpi);
     void Arrange();
     void FillText(bool keepPlace);
+    void PlaceBeside(HWND window);
 
     UINT dpi_ = 96;
     HelpTopic topic_ = HelpTopic::Intro;
