@@ -448,6 +448,32 @@ TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
             EXPECT_EQ(dlg.Pos(idMouseOffset_UpDown), 13);
         }
     }
+    // A mouse click on "クリア" makes it the default button once its
+    // question is answered: Enter asks again. With the focus on to a
+    // number field, OK is the default again.
+    auto isDefault = [&](int id) {
+        return (GetWindowLongW(dlg.C(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    };
+    ASSERT_TRUE(dlg.GoToPage(1));
+    {
+        MessageBoxCloser closer(q.ProcessId(), IDCANCEL);
+        RECT clear;
+        GetWindowRect(dlg.C(idMoveClear), &clear);
+        ClickAt({(clear.left + clear.right) / 2, (clear.top + clear.bottom) / 2});
+        ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
+        ASSERT_TRUE(dlg.WaitFocus(idMoveClear));
+        ASSERT_TRUE(WaitUntil([&] { return isDefault(idMoveClear) && !isDefault(IDOK); }));
+        ASSERT_TRUE(MakeForeground(dlg.Handle()));
+        PressKey(0, VK_RETURN);
+        ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 2; }));
+        ASSERT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32770").empty(); }));
+        EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
+        ASSERT_TRUE(dlg.WaitFocus(idMoveClear));
+        PressKey(0, VK_TAB);
+        ASSERT_TRUE(dlg.WaitFocus(idMoveP));
+        EXPECT_TRUE(WaitUntil([&] { return isDefault(IDOK) && !isDefault(idMoveClear); }));
+    }
+
     // The Move page's defaults are the program's own: they stay apart from
     // the other numbers.
     EXPECT_EQ(dlg.Key(kMoveDown), Hk(VK_DOWN, kShift | kAlt));
@@ -582,8 +608,10 @@ TEST(OptionsE2E, KeyboardNavigationKeepsEveryCombinationAndASecondStartFindsTheD
 }
 
 // A modifier pressed and released with the focus staying in a key-capture
-// control empties it. The number fields take digits only and bring a typed
-// number into their range when OK is pressed.
+// control empties it; Enter, Esc and Space with a modifier are taken as
+// keys. The number fields take digits only and bring a typed number into
+// their range when OK is pressed. A dialog brought back from behind another
+// window has the focus where it was.
 TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     QuorelProcess q;
     ASSERT_TRUE(q.Start());
@@ -597,15 +625,48 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     EXPECT_EQ(dlg.Key(kMaxRestore), 0);
     EXPECT_EQ(dlg.Key(kMinimize), Hk(VK_F11, kAlt));
 
-    // To "間隔" on "移動": four keys and two buttons on.
+    // Enter, Esc and Space with a modifier are keys like any other; the
+    // dialog stays open.
     PressKey(MOD_CONTROL, VK_TAB);
     ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveUp)));
-    for (int i = 0; i < 6; ++i)
+    PressKey(MOD_CONTROL | MOD_ALT, VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveUp) == Hk(VK_RETURN, kCtrl | kAlt); }))
+        << std::hex << dlg.Key(kMoveUp);
+    PressKey(0, VK_TAB);
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveDown)));
+    PressKey(MOD_SHIFT, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveDown) == Hk(VK_ESCAPE, kShift); }))
+        << std::hex << dlg.Key(kMoveDown);
+    PressKey(0, VK_TAB);
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveDown + 1)));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_SPACE);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveDown + 1) == Hk(VK_SPACE, kCtrl | kAlt); }));
+    ASSERT_TRUE(Sync(q));
+    EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
+
+    // To "間隔": a key and two buttons on.
+    for (int i = 0; i < 4; ++i)
         PressKey(0, VK_TAB);
     ASSERT_TRUE(dlg.WaitFocus(idMoveP));
     for (UINT vk : {'A', 'B', 'C', '5', '1'})
         PressKey(0, vk);
     EXPECT_TRUE(WaitUntil([&] { return dlg.Text(idMoveP) == L"51"; })) << dlg.Text(idMoveP);
+
+    // Another window in front, then a click on the tray icon brings the
+    // dialog back with the focus where it was: the next digit goes into
+    // the number field (after the 50 that "51" became on leaving it), not
+    // into the page's first key field.
+    const std::vector<WORD> keys = dlg.AllKeys();
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONDOWN);
+    PostMessageW(NotifyWindow(q), kTrayCallback, 1, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dlg.Handle(); }));
+    ASSERT_TRUE(dlg.WaitFocus(idMoveP));
+    PressKey(0, '7');
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Text(idMoveP) == L"507"; })) << dlg.Text(idMoveP);
+    EXPECT_EQ(dlg.AllKeys(), keys);
+    EXPECT_FALSE(w.TakeKeyDown('7'));
     PressKey(0, VK_RETURN); // OK
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
 
@@ -614,6 +675,10 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "");
     EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
     EXPECT_EQ(IniValue(out, "MoveP"), "50");
+    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+Enter");
+    EXPECT_EQ(IniValue(out, "MoveDownKey"), "Shift+Esc");
+    EXPECT_EQ(IniValue(out, "MoveLeftKey"), "Ctrl+Alt+Space");
+    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Shift+Alt+Right");
 }
 
 namespace {
@@ -633,6 +698,21 @@ bool ShowsTopic(HWND help, const std::wstring& title) {
 
 bool Shows(HWND help, const std::wstring& line) {
     return HelpText(help).find(L"\r\n" + line + L"\r\n") != std::wstring::npos;
+}
+
+// Whether the help window leaves the dialog's caption and its OK and Cancel
+// buttons uncovered.
+bool LeavesInView(HWND help, const Options& dlg) {
+    RECT h, d, ok, cancel, overlap;
+    GetWindowRect(help, &h);
+    GetWindowRect(dlg.Handle(), &d);
+    GetWindowRect(dlg.C(IDOK), &ok);
+    GetWindowRect(dlg.C(IDCANCEL), &cancel);
+    POINT client{0, 0};
+    ClientToScreen(dlg.Handle(), &client);
+    RECT caption{d.left, d.top, d.right, client.y};
+    return !IntersectRect(&overlap, &h, &caption) && !IntersectRect(&overlap, &h, &ok) &&
+           !IntersectRect(&overlap, &h, &cancel);
 }
 
 } // namespace
@@ -660,6 +740,8 @@ TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
     EXPECT_EQ(SendMessageW(GetDlgItem(help, idHelpContents), LB_GETCURSEL, 0, 0), 3);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == help; }));
     EXPECT_EQ(q.VisibleWindows(names::kHelpWindowClass).size(), 1u);
+    // The help opened over the dialog from the menu goes beside it.
+    EXPECT_TRUE(WaitUntil([&] { return LeavesInView(help, dlg); }));
     EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
     EXPECT_EQ(dlg.Page(), 2);
 
@@ -668,6 +750,7 @@ TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
     ASSERT_TRUE(dlg.GoToPage(4));
     PressKey(0, VK_F1);
     EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"マウス"); }));
+    EXPECT_TRUE(LeavesInView(help, dlg));
     EXPECT_TRUE(Shows(help, L"カーソルを隅へ移動\tなし"));
     EXPECT_EQ(dlg.Key(kMouseMove), Hk('K', kCtrl | kAlt));
 

@@ -16,6 +16,7 @@ struct EntryState {
     WPARAM before = 0;          // the combination when the first modifier went down
     bool pending = false;       // modifiers went down here and no key followed yet
     bool cameWithFocus = false; // a modifier was already held before that
+    bool tookKey = false;       // the last key went down as a guarded combination
 };
 
 bool IsModifier(WPARAM vk) {
@@ -70,6 +71,43 @@ bool AnyModifierHeld() {
     return Held(VK_SHIFT) || Held(VK_CONTROL) || Held(VK_MENU);
 }
 
+// Keys that the platform's control does not take as a key: it empties
+// itself and hands them on, and the dialog takes Enter and Esc as OK and
+// Cancel. Alone they keep that meaning; with a modifier they are a key
+// like any other.
+bool IsRefusedKey(WPARAM vk) {
+    switch (vk) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_BACK:
+    case VK_DELETE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a key message is one of those keys with a modifier held.
+bool IsModifiedRefusedKey(UINT msg, WPARAM vk) {
+    return (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && IsRefusedKey(vk) && AnyModifierHeld();
+}
+
+// The combination of a key going down with the modifiers held, as the
+// control's value (the extended-key flag from the key's message).
+WPARAM CombinationOf(WPARAM vk, LPARAM lp) {
+    WPARAM flags = 0;
+    if (Held(VK_SHIFT))
+        flags |= HOTKEYF_SHIFT;
+    if (Held(VK_CONTROL))
+        flags |= HOTKEYF_CONTROL;
+    if (Held(VK_MENU))
+        flags |= HOTKEYF_ALT;
+    if (lp & (1L << 24))
+        flags |= HOTKEYF_EXT;
+    return (vk & 0xFF) | (flags << 8);
+}
+
 // A combination without a key is no combination.
 WPARAM Complete(LRESULT value) {
     return (value & 0xFF) ? static_cast<WPARAM>(value & 0xFFFF) : 0;
@@ -89,8 +127,22 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
                            DWORD_PTR data) {
     auto* s = reinterpret_cast<EntryState*>(data);
     switch (msg) {
+    case WM_GETDLGCODE:
+        // Enter or Esc with a modifier comes here instead of closing the
+        // dialog.
+        if (const MSG* m = reinterpret_cast<const MSG*>(lp);
+            m && IsModifiedRefusedKey(m->message, m->wParam))
+            return DefSubclassProc(control, msg, wp, lp) | DLGC_WANTMESSAGE;
+        break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        s->tookKey = false;
+        if (IsModifiedRefusedKey(msg, wp)) {
+            s->pending = false;
+            s->tookKey = true;
+            DefSubclassProc(control, HKM_SETHOTKEY, CombinationOf(wp, lp), 0);
+            return 0;
+        }
         if (!IsModifier(wp)) {
             s->pending = false; // a key: the control takes the new combination
         } else if (!s->pending) {
@@ -115,6 +167,12 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
             }
             return result;
         }
+        break;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        // The character of a key taken above would empty the control.
+        if (s->tookKey)
+            return 0;
         break;
     case HKM_SETHOTKEY:
         s->pending = false;

@@ -11,6 +11,11 @@
 // down since. Modifiers pressed and released with the focus staying in the
 // control still leave it empty, which is how a user clears it; a modifier
 // that was already held when the focus came does not.
+//
+// Enter, Esc, Space, BkSp and Del with Ctrl, Alt or Shift held are taken as
+// the control's combination (the platform's control would empty itself, and
+// the dialog would take Enter and Esc as OK and Cancel); alone they keep
+// their usual meaning.
 #pragma once
 
 #include <windows.h>

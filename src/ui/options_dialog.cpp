@@ -358,7 +358,8 @@ void OptionsDialog::CreateControls() {
             break;
         case Kind::Button:
             ui::CreateChild(page, L"BUTTON", it.text,
-                            WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, it.id);
+                            WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON | BS_NOTIFY, 0,
+                            it.id);
             break;
         }
     }
@@ -371,12 +372,11 @@ void OptionsDialog::CreateControls() {
         ti.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
         SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&ti));
     }
-    ui::CreateChild(hwnd_, L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
-                    0, idOKBtn);
-    ui::CreateChild(hwnd_, L"BUTTON", L"キャンセル",
-                    WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, idCancelBtn);
-    ui::CreateChild(hwnd_, L"BUTTON", L"ヘルプ", WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
-                    0, idHelpBtn);
+    constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_NOTIFY;
+    ui::CreateChild(hwnd_, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, idOKBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", L"キャンセル", kButton | BS_PUSHBUTTON, 0, idCancelBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", L"ヘルプ", kButton | BS_PUSHBUTTON, 0, idHelpBtn);
+    SendMessageW(hwnd_, DM_SETDEFID, idOKBtn, 0);
     ShowPage(0, false);
 }
 
@@ -477,6 +477,33 @@ void OptionsDialog::ShowPage(int index, bool focusIntoPage) {
         if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE))
             SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
     }
+}
+
+void OptionsDialog::MakeDefaultButton(HWND button) {
+    static constexpr int kPushButtons[] = {idOKBtn,
+                                           idCancelBtn,
+                                           idHelpBtn,
+                                           idMoveDefaults,
+                                           idSizeBottomRightDefaults,
+                                           idSizeTopLeftDefaults,
+                                           idMoveClear,
+                                           idSizeBottomRightClear,
+                                           idSizeTopLeftClear};
+    for (int id : kPushButtons) {
+        HWND b = Control(id);
+        if (!b)
+            continue;
+        const bool isDefault = (SendMessageW(b, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) != 0;
+        if (isDefault != (b == button))
+            SendMessageW(b, BM_SETSTYLE, b == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+}
+
+HWND OptionsDialog::FocusToRestore() const {
+    HWND c = lastFocus_;
+    if (!c || !IsChild(hwnd_, c) || !IsWindowVisible(c) || !IsWindowEnabled(c))
+        return nullptr;
+    return c;
 }
 
 void OptionsDialog::SetHotkey(int number, TShortCut value) {
@@ -598,7 +625,14 @@ void OptionsDialog::SettleNumberField(int editId) {
     std::int32_t value = typed                            ? *typed
                          : index < shownAtOpening_.size() ? shownAtOpening_[index]
                                                           : f->initial;
-    SetDlgItemInt(GetParent(edit), f->edit, static_cast<UINT>(value), FALSE);
+    // A text that changes keeps the caret at its end, where the user
+    // typed it, for when the focus comes back.
+    wchar_t settled[16] = {};
+    const int length = wsprintfW(settled, L"%d", static_cast<int>(value));
+    if (ui::GetText(edit) != settled) {
+        SetWindowTextW(edit, settled);
+        SendMessageW(edit, EM_SETSEL, length, length);
+    }
     SendMessageW(upDown, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(UpDownPositionOf(value)), 0));
 }
 
@@ -658,6 +692,11 @@ bool OptionsDialog::Command(int id, int code) {
             KeepDigitsOnly(id);
         else if (code == EN_KILLFOCUS)
             SettleNumberField(id);
+        return true;
+    }
+    if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+        // Only the push buttons notify their focus.
+        MakeDefaultButton(code == BN_SETFOCUS ? Control(id) : Control(idOKBtn));
         return true;
     }
     if (code != BN_CLICKED)
@@ -755,6 +794,28 @@ INT_PTR OptionsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: // the close box, Alt+F4
         OnCancel();
         return TRUE;
+    // However the dialog comes back (a click on it, the tray icon, a second
+    // start, the end of a message box or of the help), the focus returns to
+    // the control that had it; the system would pick the first control of
+    // the page on show, a key-capture control that takes the next key typed.
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus))
+                lastFocus_ = focus;
+            return FALSE;
+        }
+        if (HWND c = FocusToRestore(); c && !HIWORD(wp)) {
+            SetFocus(c);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_SETFOCUS: // the focus handed to the dialog window itself
+        if (HWND c = FocusToRestore()) {
+            SetFocus(c);
+            return TRUE;
+        }
+        return FALSE;
     case kReleaseMessage:
         DestroyDialog();
         return TRUE;

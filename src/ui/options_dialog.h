@@ -151,6 +151,12 @@ class OptionsDialog : public DialogWindow {
     // A number field shows what OK stores: the typed number brought into
     // its range; when it holds none, the number it showed at opening.
     void SettleNumberField(int editId);
+    // The focused push button is the default button, drawn so and pressed
+    // by Enter; with the focus anywhere else OK is.
+    void MakeDefaultButton(HWND button);
+    // The control that had the focus when the dialog was last left, while
+    // it can take the focus again; nullptr otherwise.
+    HWND FocusToRestore() const;
 
     void NotifyClosed();
 
@@ -160,6 +166,7 @@ class OptionsDialog : public DialogWindow {
     ui::UniqueFont font_;
     // The number fields' positions as filled in, in field order.
     std::vector<std::int32_t> shownAtOpening_;
+    HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
     bool accepted_ = false; // the accept flag: set by OK, read on closing
     bool closing_ = false;
