@@ -6,9 +6,12 @@
 #include <typeinfo>
 
 #include "base/error_report.h"
+#include "base/system_library.h"
 #include "app/main_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    // Before anything can load a DLL: only from the system folder.
+    system_library::RestrictSearchToSystemFolder();
     return QuorelMain();
 }
 

@@ -1,5 +1,7 @@
 #include "base/dpi.h"
 
+#include "base/system_library.h"
+
 namespace dpi {
 
 namespace {
@@ -27,7 +29,8 @@ UINT ForSystem() {
 }
 
 UINT ForWindow(HWND hwnd) {
-    static const auto fn = LookUp<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto fn =
+        system_library::Function<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (fn && hwnd) {
         UINT v = fn(hwnd);
         if (v)
@@ -37,7 +40,8 @@ UINT ForWindow(HWND hwnd) {
 }
 
 UINT ForMonitor(HMONITOR monitor) {
-    static const auto fn = LookUp<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto fn =
+        system_library::Function<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     if (fn && monitor) {
         UINT x = 0, y = 0;
         if (SUCCEEDED(fn(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && y)
@@ -47,8 +51,8 @@ UINT ForMonitor(HMONITOR monitor) {
 }
 
 void AdjustWindowRect(RECT& rc, DWORD style, DWORD exStyle, UINT d) {
-    static const auto fn =
-        LookUp<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    static const auto fn = system_library::Function<AdjustWindowRectExForDpiFn>(
+        L"user32.dll", "AdjustWindowRectExForDpi");
     if (fn && fn(&rc, style, FALSE, exStyle, d))
         return;
     AdjustWindowRectEx(&rc, style, FALSE, exStyle);

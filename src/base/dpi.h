@@ -10,18 +10,6 @@ namespace dpi {
 
 constexpr UINT kDefaultDpi = 96;
 
-// A function of a system DLL that older Windows may lack, or nullptr.
-template <class Fn> Fn LookUp(const wchar_t* module, const char* name) {
-    HMODULE h = GetModuleHandleW(module);
-    if (!h)
-        h = LoadLibraryW(module);
-    if (!h)
-        return nullptr;
-    // Casting through a generic function pointer keeps GCC's
-    // -Wcast-function-type quiet and is valid for MSVC as well.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(h, name)));
-}
-
 // value * dpi / 96, rounded to the nearest pixel (negative values, such as
 // font heights, round symmetrically).
 int Scale(int value, UINT dpi);

@@ -1,6 +1,7 @@
 #include "base/icons.h"
 
 #include "base/dpi.h"
+#include "base/system_library.h"
 
 namespace icons {
 
@@ -11,7 +12,7 @@ using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HI
 
 int MetricForDpi(int metric, UINT dotsPerInch) {
     static const auto fn =
-        dpi::LookUp<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+        system_library::Function<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
     if (fn) {
         int v = fn(metric, dotsPerInch);
         if (v > 0)
@@ -35,7 +36,7 @@ int LargeSize(UINT dpi) {
 handles::UniqueIcon Load(HINSTANCE module, int id, int size) {
     // comctl32 6, which the manifest selects, has it from Vista on.
     static const auto fn =
-        dpi::LookUp<LoadIconWithScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
+        system_library::Function<LoadIconWithScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
     HICON icon = nullptr;
     if (fn && SUCCEEDED(fn(module, MAKEINTRESOURCEW(id), size, size, &icon)) && icon)
         return handles::UniqueIcon(icon);

@@ -5,6 +5,7 @@
 #include "base/icons.h"
 #include "base/message_window.h"
 #include "base/names.h"
+#include "base/system_library.h"
 
 #include <commctrl.h>
 
@@ -15,7 +16,23 @@
 
 static_assert(sizeof(void*) != 4 || TrayIcon::RecordSize == 88);
 
-std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TrayIcon::ShellNotify = Shell_NotifyIconA;
+namespace {
+
+// Shell_NotifyIconA of the system's shell32.dll, loaded at the first call
+// (see system_library.h for why the program does not import it).
+BOOL SystemShellNotify(DWORD message, PNOTIFYICONDATAA data) {
+    using Fn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+    static const auto fn = system_library::Function<Fn>(L"shell32.dll", "Shell_NotifyIconA");
+    if (!fn) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return fn(message, data);
+}
+
+} // namespace
+
+std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TrayIcon::ShellNotify = SystemShellNotify;
 
 namespace {
 
@@ -61,7 +78,7 @@ BOOL CallShell(DWORD message, NOTIFYICONDATAA& data) {
     if (TrayIcon::ShellNotify) {
         return TrayIcon::ShellNotify(message, &data);
     }
-    return Shell_NotifyIconA(message, &data);
+    return SystemShellNotify(message, &data);
 }
 
 bool ModifyInShell(NOTIFYICONDATAA& data) {

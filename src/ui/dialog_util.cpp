@@ -1,6 +1,7 @@
 #include "ui/dialog_util.h"
 
 #include "base/dpi.h"
+#include "base/system_library.h"
 
 namespace ui {
 
@@ -72,14 +73,15 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style, DWORD exStyle, const wchar_t*
 
 void DisableSystemDialogScaling(HWND dialog) {
     using Fn = BOOL(WINAPI*)(HWND, int, int);
-    static const auto fn = dpi::LookUp<Fn>(L"user32.dll", "SetDialogDpiChangeBehavior");
+    static const auto fn =
+        system_library::Function<Fn>(L"user32.dll", "SetDialogDpiChangeBehavior");
     if (fn)
         fn(dialog, 0x0001 /* DDC_DISABLE_ALL */, 0x0001);
 }
 
 void EnableTabPageTexture(HWND page) {
     using Fn = HRESULT(WINAPI*)(HWND, DWORD);
-    static const auto fn = dpi::LookUp<Fn>(L"uxtheme.dll", "EnableThemeDialogTexture");
+    static const auto fn = system_library::Function<Fn>(L"uxtheme.dll", "EnableThemeDialogTexture");
     if (fn)
         fn(page, 0x0006 /* ETDT_ENABLETAB */);
 }

@@ -1,6 +1,7 @@
 #include "ui/link_label.h"
 
 #include "base/names.h"
+#include "base/system_library.h"
 #include "ui/dialog_util.h"
 
 #include <shellapi.h>
@@ -10,8 +11,13 @@
 
 namespace {
 
+// ShellExecuteW of the system's shell32.dll, loaded at the first call (see
+// system_library.h for why the program does not import it).
 void DefaultShellOpen(const std::wstring& target) {
-    ShellExecuteW(nullptr, L"open", target.c_str(), L"", L"", SW_SHOW);
+    using Fn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    static const auto fn = system_library::Function<Fn>(L"shell32.dll", "ShellExecuteW");
+    if (fn)
+        fn(nullptr, L"open", target.c_str(), L"", L"", SW_SHOW);
 }
 
 } // namespace

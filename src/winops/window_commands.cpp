@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "base/names.h"
+#include "base/system_library.h"
 #include "settings/settings.h"
 
 #include <dwmapi.h>
@@ -60,21 +61,11 @@ bool ClassNameIs(HWND wnd, const char* name) {
     return std::strcmp(buf, name) == 0;
 }
 
-// DwmGetWindowAttribute from dwmapi.dll, loaded from the system folder at
-// the first call and kept to the end; nullptr where there is none.
+// DwmGetWindowAttribute from dwmapi.dll in the system folder, looked up at
+// the first call; nullptr where there is none.
 WindowAttributeQuery DwmWindowAttributeQuery() {
-    static const handles::UniqueModule dwm = [] {
-        wchar_t dir[MAX_PATH] = {};
-        UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH)
-            return handles::UniqueModule();
-        return handles::UniqueModule(LoadLibraryW((std::wstring(dir) + L"\\dwmapi.dll").c_str()));
-    }();
-    static const auto query = [] {
-        FARPROC proc = dwm ? GetProcAddress(dwm.get(), "DwmGetWindowAttribute") : nullptr;
-        // Through the generic function type, which converts to any other.
-        return reinterpret_cast<WindowAttributeQuery>(reinterpret_cast<void (*)()>(proc));
-    }();
+    static const auto query =
+        system_library::Function<WindowAttributeQuery>(L"dwmapi.dll", "DwmGetWindowAttribute");
     return query;
 }
 

@@ -1,0 +1,54 @@
+#include "base/system_library.h"
+
+#include <string>
+
+namespace system_library {
+
+namespace {
+
+// kernel32 is in every process from its start.
+FARPROC KernelFunction(const char* name) {
+    return GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name);
+}
+
+// The LOAD_LIBRARY_SEARCH_ flags: Windows 8 and later, Windows 7 with update
+// KB2533623. The functions that came with them tell whether they are there.
+bool SearchFlagsAvailable() {
+    static const bool available = KernelFunction("AddDllDirectory") != nullptr;
+    return available;
+}
+
+std::wstring SystemFolder() {
+    wchar_t dir[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(dir, n) : std::wstring();
+}
+
+} // namespace
+
+bool RestrictSearchToSystemFolder() {
+    using Fn = BOOL(WINAPI*)(DWORD);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void (*)()>(KernelFunction("SetDefaultDllDirectories")));
+    return fn && fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+HMODULE Load(const wchar_t* fileName) {
+    // A bare name still goes through the manifest's redirection and finds a
+    // module the process already has; the flag limits the search to the
+    // system folder.
+    if (SearchFlagsAvailable())
+        return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Without the flag: a module of that name in the process is one of the
+    // program's imports (loading Common Controls by its System32 path would
+    // give a second copy in version 5). Anything else by its full path, with
+    // the DLLs it needs looked for in the system folder before the others.
+    if (HMODULE loaded = GetModuleHandleW(fileName))
+        return loaded;
+    std::wstring dir = SystemFolder();
+    if (dir.empty())
+        return nullptr;
+    return LoadLibraryExW((dir + L"\\" + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+} // namespace system_library

@@ -1,0 +1,41 @@
+// DLLs of Windows that the program loads at run time. They come from the
+// system folder only, never from the program's folder or the current
+// directory, where anyone may have put a DLL of the same name.
+//
+// The shell (shell32.dll) is one of them, although every Windows has it:
+// the DLLs a program imports are loaded, with the DLLs they import in turn,
+// before its first line runs, and those that Windows does not hold as Known
+// DLLs are looked for beside the exe first. The shell imports many of them
+// (under Wine, shcore.dll through shlwapi.dll). Loaded here, after
+// RestrictSearchToSystemFolder, all of them come from the system folder.
+#pragma once
+
+#include <windows.h>
+
+namespace system_library {
+
+// Takes the program's folder, the current directory and PATH out of the DLL
+// search of the whole process, leaving the system folder
+// (SetDefaultDllDirectories with LOAD_LIBRARY_SEARCH_SYSTEM32). Called first
+// thing at start, before anything can load a DLL. Windows 7 has the function
+// only with update KB2533623; without it this does nothing and returns false.
+bool RestrictSearchToSystemFolder();
+
+// A DLL of Windows by its file name ("shcore.dll"), from the system folder;
+// it stays loaded to the end of the process. A DLL the program imports comes
+// as the process has it: Common Controls in the version 6 the manifest
+// selects. nullptr where the system has no such DLL.
+HMODULE Load(const wchar_t* fileName);
+
+// A function of a DLL of Windows (see Load), or nullptr where the system
+// lacks the DLL or the function.
+template <class Fn> Fn Function(const wchar_t* fileName, const char* name) {
+    HMODULE module = Load(fileName);
+    if (!module)
+        return nullptr;
+    // Casting through a generic function pointer keeps GCC's
+    // -Wcast-function-type quiet and is valid for MSVC as well.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+} // namespace system_library
