@@ -1,20 +1,56 @@
 #!/usr/bin/env bash
-# Checks that an exe is a 32-bit Windows GUI program whose imports are all
-# DLLs that Windows itself ships, and that it carries its version record
-# and a manifest with the version of src/res/version.h.
+# Checks that an exe is a Windows GUI program for the architecture asked for
+# (i686, the product, by default; or x86_64) whose imports are all DLLs that
+# Windows itself ships, whose header states the Windows it needs and the
+# protections it takes, and that it carries its version record and a
+# manifest with the version of src/res/version.h.
+#   scripts/check-exe.sh build/i686/Quorel.exe
+#   scripts/check-exe.sh build/x86_64/Quorel.exe x86_64
 set -euo pipefail
 exe=$1
+arch=${2:-i686}
 root="$(cd "$(dirname "$0")/.." && pwd)"
-objdump=i686-w64-mingw32-objdump
-windres=i686-w64-mingw32-windres
-hdr=$($objdump -f "$exe")
-pe=$($objdump -p "$exe")
-case "$hdr" in *"file format pei-i386"*) ;; *) echo "$exe: not a 32-bit Windows exe" >&2; exit 1 ;; esac
+case "$arch" in
+  i686) format=pei-i386 bits=32 ;;
+  x86_64) format=pei-x86-64 bits=64 ;;
+  *) echo "unknown architecture $arch" >&2; exit 2 ;;
+esac
+objdump=$arch-w64-mingw32-objdump
+windres=$arch-w64-mingw32-windres
+hdr=$($objdump -f "$exe" 2>&1) || true
+pe=$($objdump -p "$exe" 2>/dev/null) || true
+case "$hdr" in *"file format $format"*) ;; *) echo "$exe: not a $bits-bit Windows exe" >&2; exit 1 ;; esac
 case "$pe" in *"(Windows GUI)"*) ;; *) echo "$exe: not a GUI program" >&2; exit 1 ;; esac
 dlls=$(echo "$pe" | awk '/DLL Name:/ {print tolower($3)}')
 allowed='^(kernel32|user32|gdi32|shell32|comctl32|advapi32|msvcrt|ole32|oleaut32|shlwapi|comdlg32)\.dll$'
 bad=$(echo "$dlls" | grep -Ev "$allowed" || true)
 if [ -n "$bad" ]; then echo "$exe imports DLLs Windows does not ship: $bad" >&2; exit 1; fi
+
+# The header: Windows 7 (NT 6.1), which its imports need
+# (ChangeWindowMessageFilterEx), as subsystem and OS version, so that
+# Windows applies no compatibility for old programs; DEP and ASLR, on 64-bit
+# with high-entropy addresses.
+header=()
+field() { # name expected (as objdump -p prints it)
+  local got
+  got=$(awk -v f="$1" '$1 == f {print $2; exit}' <<<"$pe")
+  [ "$got" = "$2" ] || header+=("$1 is ${got:-missing}, not $2")
+}
+field MajorSubsystemVersion 6
+field MinorSubsystemVersion 1
+field MajorOSystemVersion 6
+field MinorOSystemVersion 1
+flags=(DYNAMIC_BASE NX_COMPAT)
+[ "$arch" = x86_64 ] && flags+=(HIGH_ENTROPY_VA)
+characteristics=$(sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' <<<"$pe")
+for f in "${flags[@]}"; do
+  grep -qw "$f" <<<"$characteristics" || header+=("DllCharacteristics lacks $f")
+done
+if [ ${#header[@]} -gt 0 ]; then
+  echo "$exe: its header lacks or differs in:" >&2
+  printf '  %s\n' "${header[@]}" >&2
+  exit 1
+fi
 
 # The version the exe should carry.
 version_h="$root/src/res/version.h"
@@ -49,4 +85,4 @@ if [ ${#missing[@]} -gt 0 ]; then
   printf '  %s\n' "${missing[@]}" >&2
   exit 1
 fi
-echo "$exe: 32-bit GUI exe, $(stat -c %s "$exe") bytes, version $file_text ($short_text), imports: $(echo $dlls)"
+echo "$exe: $bits-bit GUI exe for Windows 6.1 or later ($(echo ${flags[@]})), $(stat -c %s "$exe") bytes, version $file_text ($short_text), imports: $(echo $dlls)"

@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 # The product must be a 32-bit Windows GUI program that needs no DLL
-# beyond those Windows ships, and carry its version record.
+# beyond those Windows ships, states the Windows it needs in its header and
+# carries its version record; the 64-bit build the tests run, too.
 scripts/check-exe.sh build/i686/Quorel.exe
+scripts/check-exe.sh build/x86_64/Quorel.exe x86_64
 
 . scripts/winenv.sh
 trap quorel_wine_down EXIT
