@@ -513,12 +513,13 @@ std::string QuorelProcess::IniText() const {
     return ReadFileBytes(IniPath());
 }
 
-bool QuorelProcess::Start() {
+bool QuorelProcess::Start(const std::wstring& currentDirectory) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + exe_ + L"\"";
-    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir_.Path().c_str(), &si, &pi_))
+    const std::wstring& cwd = currentDirectory.empty() ? dir_.Path() : currentDirectory;
+    if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                        &si, &pi_))
         return false;
     WaitForInputIdle(pi_.hProcess, 10000);
     return WaitUntil([&] { return MainForm() != nullptr || !Running(); },

@@ -97,7 +97,8 @@ class QuorelProcess {
     QuorelProcess& operator=(const QuorelProcess&) = delete;
 
     // Starts the copy and waits until its main form exists and it is idle.
-    bool Start();
+    // Its current directory is its own folder unless another is given.
+    bool Start(const std::wstring& currentDirectory = {});
     // Starts another process of the same exe (a second copy); returns its
     // exit code, or -1 when it did not end in time.
     int StartSecondCopy(DWORD timeoutMs = 10000);
@@ -113,6 +114,8 @@ class QuorelProcess {
     DWORD ProcessId() const { return pi_.dwProcessId; }
     HANDLE ProcessHandle() const { return pi_.hProcess; }
     const std::wstring& ExePath() const { return exe_; }
+    // The folder it was copied into.
+    const std::wstring& Folder() const { return dir_.Path(); }
     std::wstring IniPath() const;
     std::string IniText() const;
     // The program's windows: main form, application window.
