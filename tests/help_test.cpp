@@ -140,6 +140,7 @@ TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndAllTwentySixKeys) {
     AppSettings s = Defaults();
     std::wstring t = Topic(HelpTopic::SettingsFile, s, HelpFacts{L"D:\\Apps\\Quorel.INI"});
     EXPECT_TRUE(Has(t, L"\r\nD:\\Apps\\Quorel.INI\r\n"));
+    EXPECT_TRUE(Has(t, L"%APPDATA%\\Quorel"));
     for (const SettingEntry& e : SettingTable()) {
         std::string key = e.Key;
         EXPECT_TRUE(Has(t, L"\r\n" + std::wstring(key.begin(), key.end()) + L"\t")) << key;

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "settings/settings_location.h"
 
 #include "base/error_report.h"
 #include "support/testutil.h"
@@ -282,4 +283,71 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     std::wstring nowhere = dir.File(L"missing\\Quorel.INI");
     EXPECT_THROW(SaveSettings(nowhere), EQuorelError);
     EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Beside the exe when its folder can be written; otherwise the per-user
+// file, which the first start (while it is missing) seeds from the file
+// beside the exe; beside the exe when the system names no per-user folder.
+TEST(SettingsLocation, BesideTheExeWhenItsFolderCanBeWrittenElseThePerUserFile) {
+    const std::wstring beside = L"C:\\Program Files\\Quorel\\Quorel.INI";
+    const std::wstring perUser = L"C:\\Users\\u\\AppData\\Roaming\\Quorel\\Quorel.INI";
+    auto expect = [](const SettingsFiles& f, const std::wstring& read, const std::wstring& write,
+                     bool makeFolder) {
+        EXPECT_EQ(f.Read, read);
+        EXPECT_EQ(f.Write, write);
+        EXPECT_EQ(f.MakeFolder, makeFolder);
+    };
+    expect(ChooseSettingsFiles(beside, true, perUser, true), beside, beside, false);
+    expect(ChooseSettingsFiles(beside, true, perUser, false), beside, beside, false);
+    expect(ChooseSettingsFiles(beside, false, perUser, true), perUser, perUser, true);
+    expect(ChooseSettingsFiles(beside, false, perUser, false), beside, perUser, true);
+    expect(ChooseSettingsFiles(beside, false, L"", false), beside, beside, false);
+
+    // The per-user file keeps the name of the file beside the exe.
+    std::wstring own = PerUserSettingsPath(L"D:\\Tools\\Tool.INI");
+    ASSERT_GE(own.size(), 16u);
+    EXPECT_EQ(own.substr(own.size() - 16), L"\\Quorel\\Tool.INI");
+    EXPECT_EQ(GetFileAttributesW(own.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The probe makes a file and leaves nothing behind; a folder that is not
+// there cannot be written.
+TEST(SettingsLocation, TheProbeOfTheExeFolderLeavesNothingBehind) {
+    testutil::TempDir dir;
+    EXPECT_TRUE(CanCreateFileIn(dir.Path()));
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((dir.Path() + L"\\*").c_str(), &found);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int entries = 0;
+    do {
+        ++entries;
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    EXPECT_EQ(entries, 2); // "." and ".."
+    EXPECT_FALSE(CanCreateFileIn(dir.File(L"missing")));
+
+    // A copy in that folder keeps its settings beside it.
+    SettingsFiles files = FindSettingsFiles(dir.File(L"Quorel.exe"));
+    EXPECT_EQ(files.Read, dir.File(L"Quorel.INI"));
+    EXPECT_EQ(files.Write, dir.File(L"Quorel.INI"));
+    EXPECT_FALSE(files.MakeFolder);
+}
+
+// The per-user folder is made when the file is first written.
+TEST(SettingsLocation, ThePerUserFolderIsMadeOnTheFirstWrite) {
+    testutil::TempDir dir;
+    LoadSettings(dir.File(L"none.INI"));
+    Settings.MoveP = 8;
+    SettingsFiles files{dir.File(L"none.INI"), dir.File(L"Quorel\\Quorel.INI"), true};
+    SaveSettings(files);
+    LoadSettings(files.Write);
+    EXPECT_EQ(Settings.MoveP, 8);
+    SaveSettings(files); // the folder is there now
+    EXPECT_EQ(testutil::ReadFileBytes(files.Write).substr(0, 8), "[Option]");
+
+    // Without the flag nothing is made, and the write error is raised.
+    files.Write = dir.File(L"other\\Quorel.INI");
+    files.MakeFolder = false;
+    EXPECT_THROW(SaveSettings(files), EQuorelError);
+    LoadSettings(dir.File(L"none.INI"));
 }

@@ -41,7 +41,9 @@ MainForm::MainForm(Application& app) : app_(app) {
     help_->TopicText = [this](HelpTopic topic) { return HelpText(topic); };
     help_->OnModeless = [this](HWND h) { app_.AddModelessDialog(h); };
     help_->OnClosed = [this](HWND h) { app_.RemoveModelessDialog(h); };
-    LoadSettings();
+    // Where the settings live is decided once, here.
+    settingsFiles_ = FindSettingsFiles(ExecutablePath());
+    LoadSettings(settingsFiles_.Read);
     // A tray icon that cannot be set up is reported; the program still
     // registers its hotkeys, so it stays usable.
     RunGuarded([this] { UpdateTrayIcon(); });
@@ -58,7 +60,7 @@ constexpr UINT kReleaseDialogMessage = WM_APP + 1;
 } // namespace
 
 MainForm::~MainForm() {
-    RunGuarded([] { SaveSettings(); });
+    RunGuarded([this] { SaveSettings(settingsFiles_); });
     options_.reset();
     help_.reset();
     menu_.reset();
@@ -296,7 +298,7 @@ void MainForm::CloseHelp() {
 }
 
 std::wstring MainForm::HelpText(HelpTopic topic) const {
-    HelpFacts facts{IniFilePath(), refused_};
+    HelpFacts facts{settingsFiles_.Write, refused_};
     return HelpTopicText(topic, Settings, facts);
 }
 

@@ -15,6 +15,7 @@
 #include "base/handles.h"
 #include "base/message_window.h"
 #include "hotkey/global_hotkeys.h"
+#include "settings/settings_location.h"
 #include "tray/tray_icon.h"
 
 class Application;
@@ -106,6 +107,8 @@ class MainForm : public MessageWindow {
     std::unique_ptr<TrayIcon> tray_;
     MenuHandle menu_;
     std::unique_ptr<Help> help_;
+    // The settings file read at start and written at exit.
+    SettingsFiles settingsFiles_;
     // By hotkey number: the system refused its combination at the last
     // registration.
     std::array<bool, HotkeyCommandLast + 1> refused_{};

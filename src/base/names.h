@@ -38,6 +38,9 @@ inline constexpr wchar_t kTaskbarCreatedMessage[] = L"TaskbarCreated";
 // section.
 inline constexpr wchar_t kIniExtension[] = L".INI";
 inline constexpr char kIniSection[] = "Option";
+// The program's folder in the user's roaming application data folder, for
+// the settings of a copy whose own folder cannot be written.
+inline constexpr wchar_t kSettingsFolder[] = L"Quorel";
 // The help file beside the executable.
 inline constexpr wchar_t kHelpFileExtension[] = L".hlp";
 

@@ -78,10 +78,6 @@ bool WriteIniValue(const std::wstring& path, const char* section, const char* ke
                                       AnsiToWide(value).c_str(), path.c_str()) != 0;
 }
 
-void LoadSettings() {
-    LoadSettings(IniFilePath());
-}
-
 void LoadSettings(const std::wstring& iniPath) {
     AppSettings loaded;
     for (const SettingEntry& s : SettingTable()) {
@@ -99,10 +95,6 @@ void LoadSettings(const std::wstring& iniPath) {
         }
     }
     Settings = std::move(loaded);
-}
-
-void SaveSettings() {
-    SaveSettings(IniFilePath());
 }
 
 void SaveSettings(const std::wstring& iniPath) {

@@ -35,9 +35,7 @@ std::wstring IniFilePath();
 
 // Reads all 26 keys from the file into Settings (defaults for what is
 // missing or malformed). Never throws for a missing or unreadable file.
-void LoadSettings();
 void LoadSettings(const std::wstring& iniPath);
 // Writes all 26 keys from Settings in file order. Throws EQuorelError
 // "<path> に書き込めません" at the first key that cannot be written.
-void SaveSettings();
 void SaveSettings(const std::wstring& iniPath);

@@ -489,10 +489,15 @@ std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className, bool visib
 }
 
 QuorelProcess::QuorelProcess(const std::string* iniText) {
+    folder_ = dir_.Path();
     exe_ = dir_.File(L"Quorel.exe");
     CopyFileW(QuorelExePath().c_str(), exe_.c_str(), FALSE);
     if (iniText)
         WriteFileBytes(IniPath(), *iniText);
+}
+
+QuorelProcess::QuorelProcess(std::wstring exePath) : exe_(std::move(exePath)) {
+    folder_ = exe_.substr(0, exe_.find_last_of(L'\\'));
 }
 
 QuorelProcess::~QuorelProcess() {
@@ -507,7 +512,7 @@ QuorelProcess::~QuorelProcess() {
 }
 
 std::wstring QuorelProcess::IniPath() const {
-    return dir_.File(L"Quorel.INI");
+    return folder_ + L"\\Quorel.INI";
 }
 std::string QuorelProcess::IniText() const {
     return ReadFileBytes(IniPath());
@@ -517,7 +522,7 @@ bool QuorelProcess::Start(const std::wstring& currentDirectory) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::wstring cmd = L"\"" + exe_ + L"\"";
-    const std::wstring& cwd = currentDirectory.empty() ? dir_.Path() : currentDirectory;
+    const std::wstring& cwd = currentDirectory.empty() ? folder_ : currentDirectory;
     if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
                         &si, &pi_))
         return false;
@@ -533,7 +538,7 @@ int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe_ + L"\"";
     if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir_.Path().c_str(), &si, &pi))
+                        folder_.c_str(), &si, &pi))
         return -1;
     int code = -1;
     bool ended = WaitUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; },

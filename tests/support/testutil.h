@@ -87,11 +87,15 @@ FileVersionRecord ReadFileVersion(const std::wstring& exePath);
 std::string ReadManifest(const std::wstring& exePath);
 
 // A running copy of Quorel.exe, copied (with an optional INI text) into a
-// temp folder of its own. The destructor closes it properly (WM_CLOSE to
-// its application window) and waits for it to end.
+// temp folder of its own, or one that lies in a folder the caller has
+// prepared. The destructor closes it properly (WM_CLOSE to its application
+// window) and waits for it to end.
 class QuorelProcess {
   public:
     explicit QuorelProcess(const std::string* iniText = nullptr);
+    // The exe at exePath, started where it lies; its folder is left as it
+    // is.
+    explicit QuorelProcess(std::wstring exePath);
     ~QuorelProcess();
     QuorelProcess(const QuorelProcess&) = delete;
     QuorelProcess& operator=(const QuorelProcess&) = delete;
@@ -121,12 +125,14 @@ class QuorelProcess {
     // The program's windows: main form, application window.
     HWND MainForm() const;
     HWND AppWindow() const;
+    const std::wstring& Folder() const { return folder_; }
     // Top-level visible windows of the program's process (dialogs, message
     // boxes, menus) with the given class name (nullptr: any class).
     std::vector<HWND> VisibleWindows(const wchar_t* className = nullptr) const;
 
   private:
     TempDir dir_;
+    std::wstring folder_;
     std::wstring exe_;
     PROCESS_INFORMATION pi_{};
 };
