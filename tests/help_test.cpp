@@ -129,6 +129,10 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     EXPECT_TRUE(Has(mouse, L"\r\n隅からの距離\t20 ピクセル\r\n"));
     EXPECT_TRUE(Has(mouse, L"\r\n起動時に隅へ移動\tする\r\n"));
     EXPECT_TRUE(Has(Topic(HelpTopic::Other, s), L"\r\nトレイのアイコン\t表示しない\r\n"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Other, s), L"\r\nWindows の起動時に起動\tしない\r\n"));
+    HelpFacts starts{L"x"};
+    starts.StartsWithWindows = true;
+    EXPECT_TRUE(Has(Topic(HelpTopic::Other, s, starts), L"\r\nWindows の起動時に起動\tする\r\n"));
     s.MouseMovePos = 3;
     EXPECT_TRUE(Has(Topic(HelpTopic::Mouse, s), L"\r\n移動する位置\t右下\r\n"));
     std::wstring general = Topic(HelpTopic::General, s);

@@ -66,6 +66,13 @@ class OptionsDialogTest : public ::testing::Test {
             if (trayThrows_)
                 throw EInvalidOperation(L"タスクトレイに登録できません");
         };
+        OptionDlg->StartsWithWindows = [this] { return startsWithWindows_; };
+        OptionDlg->SetStartsWithWindows = [this](bool on) {
+            calls_.push_back(on ? "start on" : "start off");
+            if (startupThrows_)
+                throw EQuorelError(L"スタートアップ フォルダーにショートカットを作成できません。");
+            startsWithWindows_ = on;
+        };
         OptionDlg->OnClosed = [](HWND) { OptionDlg = nullptr; };
         OptionDlg->HelpRequest = [this](unsigned cmd, unsigned long data) {
             EXPECT_EQ(cmd, static_cast<unsigned>(HELP_CONTEXT));
@@ -102,6 +109,8 @@ class OptionsDialogTest : public ::testing::Test {
     std::vector<std::string> calls_;
     std::vector<unsigned long> help_;
     bool trayThrows_ = false;
+    bool startsWithWindows_ = false;
+    bool startupThrows_ = false;
 };
 
 } // namespace
@@ -237,6 +246,7 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     }
     EXPECT_EQ(Text(C(idStartMouseMove)), L"起動時に隅へ移動");
     EXPECT_EQ(Text(C(idNoTrayIcon)), L"タスクトレイのアイコンを表示しない");
+    EXPECT_EQ(GetParent(C(idStartWithWindows)), GetDlgItem(dlg_, idPage0 + 5));
     EXPECT_EQ(Text(C(idMoveDefaults)), L"デフォルト");
     EXPECT_EQ(Text(C(idSizeTopLeftClear)), L"クリア");
 }
@@ -463,6 +473,58 @@ TEST_F(OptionsDialogTest, AFailingTrayIconDoesNotStrandTheProgram) {
     EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
     EXPECT_EQ(OptionDlg, nullptr);
     EXPECT_FALSE(IsWindow(dlg_));
+}
+
+// The box shows whether the program starts with Windows when the dialog
+// opens; only OK changes that, and only when the box was changed. A change
+// that cannot be made is reported, and the dialog stays open with the box
+// as it was.
+TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
+    auto checked = [&] { return SendMessageW(C(idStartWithWindows), BM_GETCHECK, 0, 0); };
+    const std::vector<std::string> closed{"unregister", "tray", "register"};
+    startsWithWindows_ = true;
+    Open();
+    EXPECT_EQ(Text(C(idStartWithWindows)), L"Windows の起動時に Quorel を起動する");
+    EXPECT_EQ(checked(), BST_CHECKED);
+    CloseWith(idOKBtn);
+    EXPECT_EQ(calls_, closed);
+
+    calls_.clear();
+    Open();
+    Click(idStartWithWindows);
+    EXPECT_EQ(checked(), BST_UNCHECKED);
+    CloseWith(idCancelBtn);
+    EXPECT_EQ(calls_, closed);
+    EXPECT_TRUE(startsWithWindows_);
+
+    calls_.clear();
+    Open();
+    Click(idStartWithWindows);
+    CloseWith(idOKBtn);
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "start off", "tray", "register"}));
+    EXPECT_FALSE(startsWithWindows_);
+
+    calls_.clear();
+    startupThrows_ = true;
+    Open();
+    EXPECT_EQ(checked(), BST_UNCHECKED);
+    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
+    Click(idStartWithWindows);
+    {
+        MessageBoxCloser closer;
+        Click(idOKBtn);
+        ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
+        EXPECT_EQ(closer.Seen()[0].text,
+                  L"スタートアップ フォルダーにショートカットを作成できません。");
+        EXPECT_EQ(closer.Seen()[0].owner, dlg_);
+    }
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(checked(), BST_UNCHECKED);
+    EXPECT_FALSE(Settings.NoTrayIcon);
+    // OK again keeps the other edits and leaves the start as it is.
+    CloseWith(idOKBtn);
+    EXPECT_TRUE(Settings.NoTrayIcon);
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "start on", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {

@@ -12,10 +12,12 @@
 #include "base/names.h"
 #include "res/version.h"
 #include "settings/settings.h"
+#include "settings/startup_shortcut.h"
 #include "support/testutil.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -512,6 +514,84 @@ TEST(OptionsE2E, NoTrayIconAndOkRemoveTheIconAtOnce) {
 
     ASSERT_TRUE(q.Close());
     EXPECT_EQ(IniValue(q.IniText(), "NoTrayIcon"), "1");
+}
+
+namespace {
+// The user's Startup folder holds no Quorel.lnk before and after a test
+// (the Wine prefix is shared by the whole run). COM is on for this thread
+// to read the shortcut.
+class CleanStartupFolder {
+  public:
+    CleanStartupFolder() : link_(StartupShortcutPath(true)) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        DeleteFileW(link_.c_str());
+    }
+    ~CleanStartupFolder() {
+        DeleteFileW(link_.c_str());
+        CoUninitialize();
+    }
+    CleanStartupFolder(const CleanStartupFolder&) = delete;
+    CleanStartupFolder& operator=(const CleanStartupFolder&) = delete;
+    const std::wstring& Link() const { return link_; }
+    bool Exists() const { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+  private:
+    std::wstring link_;
+};
+} // namespace
+
+// 「Windows の起動時に Quorel を起動する」: ticked and OK makes the Startup
+// folder's Quorel.lnk point at this exe; unticked and OK removes it; Cancel
+// leaves it as it was either way. A broken shortcut shows unticked and is
+// replaced when the box is ticked.
+TEST(OptionsE2E, StartWithWindowsMakesAndRemovesTheStartupShortcut) {
+    CleanStartupFolder startup;
+    ASSERT_FALSE(startup.Link().empty());
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    auto ticked = [](const Options& d) {
+        return SendMessageW(d.C(idStartWithWindows), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
+    {
+        Options dlg(q);
+        ASSERT_NE(dlg.Handle(), nullptr);
+        EXPECT_FALSE(ticked(dlg));
+        dlg.Check(idStartWithWindows, true);
+        ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+        EXPECT_FALSE(startup.Exists());
+    }
+    {
+        Options dlg(q);
+        dlg.Check(idStartWithWindows, true);
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+        EXPECT_TRUE(SamePath(ShortcutTarget(startup.Link()), q.ExePath()))
+            << ShortcutTarget(startup.Link());
+    }
+    {
+        Options dlg(q);
+        EXPECT_TRUE(ticked(dlg));
+        dlg.Check(idStartWithWindows, false);
+        ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+        EXPECT_TRUE(IsShortcutTo(startup.Link(), q.ExePath()));
+    }
+    {
+        Options dlg(q);
+        EXPECT_TRUE(ticked(dlg));
+        dlg.Check(idStartWithWindows, false);
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+        EXPECT_FALSE(startup.Exists());
+    }
+    WriteFileBytes(startup.Link(), "left behind");
+    {
+        Options dlg(q);
+        EXPECT_FALSE(ticked(dlg));
+        dlg.Check(idStartWithWindows, true);
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+        EXPECT_TRUE(IsShortcutTo(startup.Link(), q.ExePath()));
+    }
+    ASSERT_TRUE(q.Close());
+    // The shortcut is the state: the INI file has no key for it.
+    EXPECT_EQ(q.IniText(), kDefaultIniText);
 }
 
 // The About item opens the version dialog; Enter and Esc, typed on the

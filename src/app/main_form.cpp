@@ -8,6 +8,7 @@
 #include "res/version.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "settings/startup_shortcut.h"
 #include "ui/about_box.h"
 #include "ui/options_dialog.h"
 #include "winops/window_commands.h"
@@ -270,6 +271,8 @@ void MainForm::OpenOptions() {
     dialog->UnregisterHotKeys = [this] { UnregisterAllHotkeys(); };
     dialog->RegisterHotKeys = [this] { RegisterAllHotkeys(); };
     dialog->UpdateTray = [this] { UpdateTrayIcon(); };
+    dialog->StartsWithWindows = StartsWithWindows;
+    dialog->SetStartsWithWindows = SetStartsWithWindows;
     dialog->HelpRequest = [this, dialog](unsigned command, unsigned long data) {
         help_->Request(command, data, dialog->Handle());
     };
@@ -298,7 +301,7 @@ void MainForm::CloseHelp() {
 }
 
 std::wstring MainForm::HelpText(HelpTopic topic) const {
-    HelpFacts facts{settingsFiles_.Write, refused_};
+    HelpFacts facts{settingsFiles_.Write, refused_, StartsWithWindows()};
     return HelpTopicText(topic, Settings, facts);
 }
 

@@ -168,11 +168,15 @@ const wchar_t* const kTexts[kHelpTopicCount] = {
     L"【いまの設定】\n"
     L"@5"
     L"トレイのアイコン\t@T\n"
+    L"Windows の起動時に起動\t@W\n"
     L"\n【働き】\n"
     L"・メニューを開く：マウスカーソルの位置に Quorel のメニューを開きます。オプションや"
     L"バージョン情報の画面が開いているときは、その画面を手前に出します。\n"
     L"・「タスクトレイのアイコンを表示しない」をオンにして「OK」を押すと、すぐにアイコンが"
-    L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n",
+    L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n"
+    L"・「Windows の起動時に Quorel を起動する」をオンにして「OK」を押すと、スタートアップ"
+    L"フォルダーに、この Quorel.exe を起動するショートカット Quorel.lnk を作ります。オフにして"
+    L"「OK」を押すと、そのショートカットを削除します。設定ファイルには書きません。\n",
 
     // 設定ファイル
     L"設定は、Quorel.exe と同じフォルダーの Quorel.INI（実行ファイルの拡張子を .INI に変えた"
@@ -321,6 +325,9 @@ class Builder {
             break;
         case L'T':
             out_ += s_.NoTrayIcon ? L"表示しない" : L"表示する";
+            break;
+        case L'W':
+            out_ += f_.StartsWithWindows ? L"する" : L"しない";
             break;
         case L'i':
             out_ += f_.IniPath;

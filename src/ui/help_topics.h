@@ -40,6 +40,8 @@ struct HelpFacts {
     // By hotkey number: the system refused the combination at the last
     // registration (another program holds it).
     std::array<bool, HotkeyCommandLast + 1> Refused{};
+    // A shortcut in the Startup folder starts this exe with Windows.
+    bool StartsWithWindows = false;
 };
 
 // A stored shortcut text as the help shows it: its canonical text form

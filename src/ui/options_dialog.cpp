@@ -101,6 +101,9 @@ std::vector<Item> BuildLayout() {
     group(5, 6, L"トレイアイコン", 70, 48);
     items.push_back({5, Kind::Check, idNoTrayIcon, L"タスクトレイのアイコンを表示しない", kLabelX,
                      94, 300, 16});
+    group(5, 7, L"Windows の起動", 124, 48);
+    items.push_back({5, Kind::Check, idStartWithWindows, L"Windows の起動時に Quorel を起動する",
+                     kLabelX, 148, 300, 16});
     return items;
 }
 
@@ -532,6 +535,10 @@ void OptionsDialog::FillFromSettings() {
                  Settings.StartMouseMove ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(Control(idNoTrayIcon), BM_SETCHECK,
                  Settings.NoTrayIcon ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Not a setting: the shortcut in the Startup folder is the state.
+    startsWithWindows_ = StartsWithWindows && StartsWithWindows();
+    SendMessageW(Control(idStartWithWindows), BM_SETCHECK,
+                 startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void OptionsDialog::CopyToSettings() {
@@ -644,8 +651,26 @@ void OptionsDialog::OnOk() {
         ui::SettleKeyCapture(Control(HotkeyControlId(e.Number)));
     for (const NumberField& f : kNumberFields)
         SettleNumberField(f.edit);
+    if (!ApplyStartWithWindows())
+        return;
     accepted_ = true;
     FormClose();
+}
+
+bool OptionsDialog::ApplyStartWithWindows() {
+    HWND box = Control(idStartWithWindows);
+    const bool on = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (on == startsWithWindows_ || !SetStartsWithWindows)
+        return true;
+    try {
+        SetStartsWithWindows(on);
+        startsWithWindows_ = on;
+        return true;
+    } catch (const std::exception& e) {
+        SendMessageW(box, BM_SETCHECK, startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED, 0);
+        MessageBoxW(hwnd_, ExceptionMessage(e).c_str(), L"Quorel", MB_OK | MB_ICONERROR);
+        return false;
+    }
 }
 
 void OptionsDialog::OnCancel() {

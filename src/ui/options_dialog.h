@@ -39,6 +39,7 @@ enum OptionsDialogControlId : int {
     idMouseOffset_UpDown = 307,
     idStartMouseMove = 308,
     idNoTrayIcon = 309,
+    idStartWithWindows = 310,
     idMoveDefaults = 401, // "デフォルト" of pages 1, 2, 3
     idSizeBottomRightDefaults = 402,
     idSizeTopLeftDefaults = 403,
@@ -117,6 +118,12 @@ class OptionsDialog : public DialogWindow {
     std::function<void()> UnregisterHotKeys;
     std::function<void()> RegisterHotKeys;
     std::function<void()> UpdateTray;
+    // Whether the program starts with Windows, asked when the dialog is
+    // shown; and the change of it, made by OK when the box was changed,
+    // which throws EQuorelError with the message for the user when it
+    // cannot be made (the dialog then stays open with the box as it was).
+    std::function<bool()> StartsWithWindows;
+    std::function<void(bool on)> SetStartsWithWindows;
     std::function<void(unsigned command, unsigned long data)> HelpRequest;
     // The dialog is shown and wants keyboard navigation from the message
     // loop.
@@ -157,6 +164,10 @@ class OptionsDialog : public DialogWindow {
     // The control that had the focus when the dialog was last left, while
     // it can take the focus again; nullptr otherwise.
     HWND FocusToRestore() const;
+    // Makes the start with Windows follow its box when that has changed;
+    // false, with the message shown and the box as it was, when it
+    // cannot.
+    bool ApplyStartWithWindows();
 
     void NotifyClosed();
 
@@ -168,7 +179,8 @@ class OptionsDialog : public DialogWindow {
     std::vector<std::int32_t> shownAtOpening_;
     HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
-    bool accepted_ = false; // the accept flag: set by OK, read on closing
+    bool startsWithWindows_ = false; // as the box was filled in
+    bool accepted_ = false;          // the accept flag: set by OK, read on closing
     bool closing_ = false;
     bool closedNotified_ = false;
 };

@@ -1,0 +1,126 @@
+#include "settings/startup_shortcut.h"
+
+#include "base/error_report.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+namespace {
+
+constexpr wchar_t kShortcutName[] = L"Quorel.lnk";
+
+// One COM interface pointer, released when it goes.
+template <class T> class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_)
+            p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T* operator->() const { return p_; }
+    T** Out() { return &p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+  private:
+    T* p_ = nullptr;
+};
+
+std::wstring FolderOf(const std::wstring& path) {
+    size_t sep = path.find_last_of(L"\\/");
+    return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep);
+}
+
+[[noreturn]] void ThrowNotWritten(const std::wstring& linkPath, const wchar_t* call, DWORD error) {
+    ReportSystemError(call, linkPath, error);
+    throw EQuorelError(L"スタートアップ フォルダーにショートカットを作成できません。\n\n" +
+                       linkPath);
+}
+
+} // namespace
+
+std::wstring StartupShortcutPath(bool create) {
+    PWSTR folder = nullptr;
+    HRESULT hr = SHGetKnownFolderPath(FOLDERID_Startup, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT,
+                                      nullptr, &folder);
+    std::wstring path;
+    if (SUCCEEDED(hr) && folder && *folder)
+        path = std::wstring(folder) + L"\\" + kShortcutName;
+    CoTaskMemFree(folder);
+    return path;
+}
+
+std::wstring ShortcutTarget(const std::wstring& linkPath) {
+    if (linkPath.empty() || GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return {};
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(link.Out()))))
+        return {};
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))) ||
+        FAILED(file->Load(linkPath.c_str(), STGM_READ)))
+        return {};
+    // The stored path as it is: nothing is searched for or resolved.
+    wchar_t target[MAX_PATH + 1] = {};
+    if (link->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH) != S_OK)
+        return {};
+    return target;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsShortcutTo(const std::wstring& linkPath, const std::wstring& exePath) {
+    std::wstring target = ShortcutTarget(linkPath);
+    return !target.empty() && SamePath(target, exePath);
+}
+
+void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath) {
+    if (linkPath.empty())
+        throw EQuorelError(L"スタートアップ フォルダーが見つかりません。");
+    ComPtr<IShellLinkW> link;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(link.Out()));
+    if (FAILED(hr))
+        ThrowNotWritten(linkPath, L"CoCreateInstance", static_cast<DWORD>(hr));
+    std::wstring folder = FolderOf(exePath);
+    link->SetPath(exePath.c_str());
+    link->SetWorkingDirectory(folder.c_str());
+    link->SetDescription(L"Quorel");
+    ComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()));
+    if (SUCCEEDED(hr))
+        hr = file->Save(linkPath.c_str(), TRUE);
+    if (FAILED(hr))
+        ThrowNotWritten(linkPath, L"IPersistFile::Save", static_cast<DWORD>(hr));
+}
+
+void RemoveShortcut(const std::wstring& linkPath) {
+    if (linkPath.empty() || DeleteFileW(linkPath.c_str()))
+        return;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return;
+    ReportSystemError(L"DeleteFileW", linkPath, error);
+    throw EQuorelError(L"スタートアップ フォルダーのショートカットを削除できません。\n\n" +
+                       linkPath);
+}
+
+bool StartsWithWindows() {
+    return IsShortcutTo(StartupShortcutPath(), ExecutablePath());
+}
+
+void SetStartsWithWindows(bool on) {
+    if (on)
+        WriteShortcut(StartupShortcutPath(true), ExecutablePath());
+    else
+        RemoveShortcut(StartupShortcutPath());
+}
