@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that an exe is a Windows GUI program for the architecture asked for
-# (i686, the product, by default; or x86_64) whose imports are all DLLs that
-# Windows itself ships, whose header states the Windows it needs and the
+# (i686, the product, by default; or x86_64; x86 and x64 mean the same)
+# whose imports are all DLLs that Windows itself ships, whose header states the Windows it needs and the
 # protections it takes, and that it carries its version record and a
 # manifest with the version of src/res/version.h.
 #   scripts/check-exe.sh build/i686/Quorel.exe
@@ -11,8 +11,8 @@ exe=$1
 arch=${2:-i686}
 root="$(cd "$(dirname "$0")/.." && pwd)"
 case "$arch" in
-  i686) format=pei-i386 bits=32 ;;
-  x86_64) format=pei-x86-64 bits=64 ;;
+  i686|x86) arch=i686 format=pei-i386 bits=32 ;;
+  x86_64|x64) arch=x86_64 format=pei-x86-64 bits=64 ;;
   *) echo "unknown architecture $arch" >&2; exit 2 ;;
 esac
 objdump=$arch-w64-mingw32-objdump

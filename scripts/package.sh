@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Makes the release archive for Windows users: builds the 32-bit product in a
-# fresh build folder (build/package), checks it, and writes
-#   dist/Quorel-<version>.zip         Quorel.exe, Readme.txt, LICENSE
-#   dist/Quorel-<version>.zip.sha256  its SHA-256 checksum (sha256sum -c)
-# The version comes from src/res/version.h. The archive is reproducible: the
-# same source gives the same bytes (fixed order, fixed file times: the last
-# commit's time, or SOURCE_DATE_EPOCH when it is set). Installs what is
+# Makes the release archives for Windows users: builds the 32-bit and the
+# 64-bit product, each in a fresh build folder (build/package-x86,
+# build/package-x64), checks them, and writes
+#   dist/Quorel-<version>-x86.zip         for 32-bit Windows
+#   dist/Quorel-<version>-x64.zip         for 64-bit Windows
+# each holding Quorel.exe, Readme.txt and LICENSE, and each with its
+# SHA-256 checksum beside it (<archive>.sha256, for sha256sum -c).
+# The version comes from src/res/version.h. The archives are reproducible:
+# the same source gives the same bytes (fixed order, fixed file times: the
+# last commit's time, or SOURCE_DATE_EPOCH when it is set). Installs what is
 # missing first, like the other scripts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +17,6 @@ scripts/setup.sh
 
 version=$(sed -n 's/^#define QUOREL_VERSION_TEXT "\([^"]*\)"$/\1/p' src/res/version.h)
 [ -n "$version" ] || { echo "package: no QUOREL_VERSION_TEXT in src/res/version.h" >&2; exit 1; }
-name="Quorel-$version"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 1767225600) # 2026-01-01
@@ -23,26 +25,34 @@ if [ -n "$(git status --porcelain -- src CMakeLists.txt CMakePresets.json cmake 
   echo "package: note: the working tree has changes that are not committed" >&2
 fi
 
-# The product, from a clean build folder.
-build=build/package
-rm -rf "$build"
-cmake --preset i686 -B "$build" >/dev/null
-cmake --build "$build" --target Quorel
-scripts/check-exe.sh "$build/Quorel.exe"
-
-# The archive's files: the read-me in UTF-8 with a byte order mark and CRLF
-# line ends (as Notepad on a Japanese Windows reads it), the license with
-# CRLF line ends.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$build/Quorel.exe" "$stage/Quorel.exe"
-{ printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' package/Readme.txt; } >"$stage/Readme.txt"
-sed -e 's/$/\r/' LICENSE >"$stage/LICENSE"
-
 mkdir -p dist
-zip="dist/$name.zip"
-rm -f "$zip" "$zip.sha256"
-python3 - "$stage" "$zip.tmp" "$SOURCE_DATE_EPOCH" Quorel.exe Readme.txt LICENSE <<'PY'
+
+# One archive: architecture (x86, x64) and the CMake preset of its product.
+package() {
+  local arch=$1 preset=$2
+  local name="Quorel-$version-$arch"
+  local build="build/package-$arch"
+  local files="$stage/$arch"
+
+  # The product, from a clean build folder.
+  rm -rf "$build"
+  cmake --preset "$preset" -B "$build" >/dev/null
+  cmake --build "$build" --target Quorel
+  scripts/check-exe.sh "$build/Quorel.exe" "$arch"
+
+  # The archive's files: the read-me in UTF-8 with a byte order mark and
+  # CRLF line ends (as Notepad on a Japanese Windows reads it), the license
+  # with CRLF line ends.
+  mkdir -p "$files"
+  cp "$build/Quorel.exe" "$files/Quorel.exe"
+  { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' package/Readme.txt; } >"$files/Readme.txt"
+  sed -e 's/$/\r/' LICENSE >"$files/LICENSE"
+
+  local zip="dist/$name.zip"
+  rm -f "$zip" "$zip.sha256"
+  python3 - "$files" "$zip.tmp" "$SOURCE_DATE_EPOCH" Quorel.exe Readme.txt LICENSE <<'PY'
 import os, sys, time, zipfile
 stage, out, epoch, names = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4:]
 # ZIP keeps local time in two-second steps from 1980 on; write the UTC time.
@@ -57,10 +67,17 @@ with zipfile.ZipFile(out, "w") as z:
         with open(os.path.join(stage, name), "rb") as f:
             z.writestr(info, f.read(), compresslevel=9)
 PY
-mv "$zip.tmp" "$zip"
-(cd dist && sha256sum "$name.zip" >"$name.zip.sha256")
+  mv "$zip.tmp" "$zip"
+  (cd dist && sha256sum "$name.zip" >"$name.zip.sha256")
+  python3 -m zipfile -t "$zip" >/dev/null
+}
 
-python3 -m zipfile -t "$zip" >/dev/null
-echo "package: $zip ($(stat -c %s "$zip") bytes)"
-python3 -m zipfile -l "$zip"
-cat "$zip.sha256"
+package x86 i686
+package x64 x86_64-product
+
+for arch in x86 x64; do
+  zip="dist/Quorel-$version-$arch.zip"
+  echo "package: $zip ($(stat -c %s "$zip") bytes)"
+  python3 -m zipfile -l "$zip"
+  cat "$zip.sha256"
+done

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Checks the release packaging (maintainers; not part of the test suite, as
+# it builds both products twice): scripts/package.sh run twice must give
+# both archives byte for byte the same; each archive must hold exactly
+# Quorel.exe, Readme.txt and LICENSE, its checksum file must match it, and
+# the exe inside must pass scripts/check-exe.sh for its architecture.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+version=$(sed -n 's/^#define QUOREL_VERSION_TEXT "\([^"]*\)"$/\1/p' src/res/version.h)
+archives=("Quorel-$version-x86.zip" "Quorel-$version-x64.zip")
+
+scripts/package.sh >/dev/null
+first=$(cd dist && sha256sum "${archives[@]}")
+scripts/package.sh >/dev/null
+second=$(cd dist && sha256sum "${archives[@]}")
+if [ "$first" != "$second" ]; then
+  echo "check-package: two runs gave different archives:" >&2
+  printf '%s\n--\n%s\n' "$first" "$second" >&2
+  exit 1
+fi
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+for arch in x86 x64; do
+  zip="Quorel-$version-$arch.zip"
+  (cd dist && sha256sum -c --quiet "$zip.sha256")
+  names=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "dist/$zip")
+  [ "$names" = "Quorel.exe Readme.txt LICENSE" ] || { echo "check-package: $zip holds: $names" >&2; exit 1; }
+  mkdir -p "$tmp/$arch"
+  python3 -m zipfile -e "dist/$zip" "$tmp/$arch"
+  scripts/check-exe.sh "$tmp/$arch/Quorel.exe" "$arch"
+done
+echo "check-package: both archives made, reproducible, and both exes checked"
+echo "$first"
