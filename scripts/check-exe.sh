@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks that an exe is a Windows GUI program for the architecture asked for
 # (i686, the product, by default; or x86_64; x86 and x64 mean the same)
-# whose imports are all DLLs that Windows itself ships, whose header states the Windows it needs and the
-# protections it takes, and that it carries its version record and a
+# whose imports are all DLLs that Windows itself ships, whose header states
+# the Windows it needs and the protections it takes, and that it carries its version record and a
 # manifest with the version of src/res/version.h.
 #   scripts/check-exe.sh build/i686/Quorel.exe
 #   scripts/check-exe.sh build/x86_64/Quorel.exe x86_64

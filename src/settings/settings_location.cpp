@@ -1,11 +1,11 @@
 #include "settings/settings_location.h"
 
 #include "base/error_report.h"
+#include "base/known_folder.h"
 #include "base/names.h"
 #include "settings/settings_file.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -55,17 +55,14 @@ bool CanCreateFileIn(const std::wstring& folder) {
 }
 
 std::wstring PerUserSettingsPath(const std::wstring& besideExe) {
-    PWSTR appData = nullptr;
-    HRESULT hr = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &appData);
-    std::wstring path;
-    if (SUCCEEDED(hr) && appData && *appData)
-        path =
-            std::wstring(appData) + L"\\" + names::kSettingsFolder + L"\\" + FileNameOf(besideExe);
-    else
+    HRESULT hr = S_OK;
+    std::wstring appData = KnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, &hr);
+    if (appData.empty()) {
         ReportSystemError(L"SHGetKnownFolderPath", L"FOLDERID_RoamingAppData",
                           static_cast<DWORD>(hr));
-    CoTaskMemFree(appData);
-    return path;
+        return {};
+    }
+    return appData + L"\\" + names::kSettingsFolder + L"\\" + FileNameOf(besideExe);
 }
 
 SettingsFiles FindSettingsFiles(const std::wstring& exePath) {

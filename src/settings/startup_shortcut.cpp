@@ -1,6 +1,7 @@
 #include "settings/startup_shortcut.h"
 
 #include "base/error_report.h"
+#include "base/known_folder.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -45,14 +46,9 @@ std::wstring FolderOf(const std::wstring& path) {
 } // namespace
 
 std::wstring StartupShortcutPath(bool create) {
-    PWSTR folder = nullptr;
-    HRESULT hr = SHGetKnownFolderPath(FOLDERID_Startup, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT,
-                                      nullptr, &folder);
-    std::wstring path;
-    if (SUCCEEDED(hr) && folder && *folder)
-        path = std::wstring(folder) + L"\\" + kShortcutName;
-    CoTaskMemFree(folder);
-    return path;
+    std::wstring folder =
+        KnownFolderPath(FOLDERID_Startup, create ? KF_FLAG_CREATE : KF_FLAG_DEFAULT);
+    return folder.empty() ? folder : folder + L"\\" + kShortcutName;
 }
 
 std::wstring ShortcutTarget(const std::wstring& linkPath) {

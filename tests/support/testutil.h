@@ -118,14 +118,13 @@ class QuorelProcess {
     DWORD ProcessId() const { return pi_.dwProcessId; }
     HANDLE ProcessHandle() const { return pi_.hProcess; }
     const std::wstring& ExePath() const { return exe_; }
-    // The folder it was copied into.
-    const std::wstring& Folder() const { return dir_.Path(); }
+    // The folder the exe lies in (the one it was copied into, or its own).
+    const std::wstring& Folder() const { return folder_; }
     std::wstring IniPath() const;
     std::string IniText() const;
     // The program's windows: main form, application window.
     HWND MainForm() const;
     HWND AppWindow() const;
-    const std::wstring& Folder() const { return folder_; }
     // Top-level visible windows of the program's process (dialogs, message
     // boxes, menus) with the given class name (nullptr: any class).
     std::vector<HWND> VisibleWindows(const wchar_t* className = nullptr) const;
