@@ -1,6 +1,8 @@
 #include "app/main_form.h"
 
 #include "app/application.h"
+#include "base/message_filter.h"
+#include "base/names.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -145,4 +147,69 @@ TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {
     createError = ERROR_SUCCESS; // the first copy keeps its mutex
     EXPECT_TRUE(ClaimSingleInstance(calls, mutex));
     EXPECT_TRUE(mutex);
+}
+
+namespace {
+
+// Dispatches what waits; true when the loop was told to end.
+bool PumpUntilQuit() {
+    bool quit = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            quit = true;
+        else
+            DispatchMessageW(&msg);
+    }
+    return quit;
+}
+
+} // namespace
+
+TEST(MainFormElevation, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLetThrough) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    message_filter::Change = [&](HWND w, UINT m, DWORD) {
+        allowed.emplace_back(w, m);
+        return TRUE;
+    };
+    GlobalHotkeys::SystemRegister = [](HWND, int, UINT, UINT) -> BOOL { return TRUE; };
+    TrayIcon::ShellNotify = [](DWORD, PNOTIFYICONDATAA) -> BOOL { return TRUE; };
+    TrayIcon::ShellNotifyW = [](DWORD, PNOTIFYICONDATAW) -> BOOL { return TRUE; };
+    int launches = 0;
+    LaunchResult answer = LaunchResult::Declined;
+    ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND) {
+        ++launches;
+        return answer;
+    };
+    const AppSettings saved = Settings;
+    {
+        Application app(L"Quorel");
+        MainForm form(app);
+        PumpUntilQuit();
+        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+        EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{
+                               {form.Handle(), names::kSecondInstanceMessage},
+                               {TrayIcon::NotifyWindow(), names::kTrayCallbackMessage},
+                               {form.Handle(), taskbarCreated}}));
+
+        const auto click = [] {
+            PostMessageW(TrayIcon::NotifyWindow(), names::kTrayCallbackMessage, 1,
+                         NIN_BALLOONUSERCLICK);
+            return PumpUntilQuit();
+        };
+        EXPECT_FALSE(click()); // declined: the program goes on
+        EXPECT_EQ(launches, 1);
+        answer = LaunchResult::Started;
+        EXPECT_TRUE(click()); // started: this copy ends
+        EXPECT_EQ(launches, 2);
+    }
+    message_filter::Change = [](HWND w, UINT m, DWORD action) {
+        return ChangeWindowMessageFilterEx(w, m, action, nullptr);
+    };
+    GlobalHotkeys::SystemRegister = RegisterHotKey;
+    TrayIcon::ShellNotify = Shell_NotifyIconA;
+    TrayIcon::ShellNotifyW = Shell_NotifyIconW;
+    ElevatedRestart::Launch = nullptr;
+    Settings = saved;
+    DeleteFileW(IniFilePath().c_str()); // written as the form went
 }

@@ -1,6 +1,7 @@
 #include "tray/tray_icon.h"
 
 #include "base/error_report.h"
+#include "base/message_filter.h"
 
 #include "base/names.h"
 #include "res/resource.h"
@@ -535,4 +536,63 @@ TEST_F(TrayIconTest, RealShellAddsModifiesAndDeletes) {
     EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(results, (std::vector<BOOL>{TRUE, TRUE, TRUE}));
+}
+
+TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClickIsAnEvent) {
+    std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wide;
+    TrayIcon::ShellNotifyW = [&](DWORD message, PNOTIFYICONDATAW data) {
+        wide.emplace_back(message, *data);
+        return TRUE;
+    };
+    std::vector<std::pair<HWND, UINT>> allowed;
+    message_filter::Change = [&](HWND w, UINT m, DWORD action) {
+        EXPECT_EQ(action, static_cast<DWORD>(MSGFLT_ALLOW));
+        allowed.emplace_back(w, m);
+        return TRUE;
+    };
+    {
+        TrayIcon t(owner);
+        EXPECT_FALSE(t.ShowBalloon(L"Quorel", L"x")); // not in the tray: no call
+        Show(t);
+        // The receiver lets exactly the callback and "TaskbarCreated" through.
+        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+        EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{
+                               {TrayIcon::NotifyWindow(), names::kTrayCallbackMessage},
+                               {owner, taskbarCreated}}));
+
+        ASSERT_TRUE(t.ShowBalloon(L"Quorel", L"管理者として"));
+        ASSERT_EQ(wide.size(), 1u);
+        const NOTIFYICONDATAW& b = wide[0].second;
+        EXPECT_EQ(wide[0].first, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(b.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
+        EXPECT_EQ(b.hWnd, TrayIcon::NotifyWindow());
+        EXPECT_EQ(b.uID, 1u);
+        EXPECT_EQ(b.uFlags, static_cast<UINT>(NIF_INFO)); // tip and picture stay
+        EXPECT_EQ(b.dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_NOSOUND));
+        EXPECT_STREQ(b.szInfo, L"管理者として");
+        EXPECT_STREQ(b.szInfoTitle, L"Quorel");
+        EXPECT_TRUE(calls.empty());
+
+        int clicks = 0;
+        t.OnBalloonClick = [&](TrayIcon&) { ++clicks; };
+        Callback(1, NIN_BALLOONUSERCLICK);
+        EXPECT_EQ(clicks, 1);
+
+        // A wide tip: the record keeps its code page form, the shell's entry
+        // gets the text itself after every update; a plain tip ends that.
+        wide.clear();
+        t.SetTipText(L"Quorel (管理者)");
+        EXPECT_EQ(t.TipString(), WideToAnsi(L"Quorel (管理者)"));
+        ASSERT_EQ(calls.size(), 1u);
+        ASSERT_EQ(wide.size(), 1u);
+        EXPECT_EQ(wide[0].second.uFlags, static_cast<UINT>(NIF_TIP));
+        EXPECT_STREQ(wide[0].second.szTip, L"Quorel (管理者)");
+        t.SetTipString("Quorel");
+        EXPECT_EQ(wide.size(), 1u);
+        EXPECT_TRUE(t.TipText().empty());
+    }
+    TrayIcon::ShellNotifyW = Shell_NotifyIconW;
+    message_filter::Change = [](HWND w, UINT m, DWORD action) {
+        return ChangeWindowMessageFilterEx(w, m, action, nullptr);
+    };
 }

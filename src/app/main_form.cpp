@@ -2,6 +2,8 @@
 
 #include "app/application.h"
 #include "base/error_report.h"
+#include "base/integrity.h"
+#include "base/message_filter.h"
 #include "base/names.h"
 #include "hotkey/shortcut.h"
 #include "res/resource.h"
@@ -20,6 +22,8 @@ MainForm::MainForm(Application& app) : app_(app) {
     RegisterWindowClass(names::kMainFormClass, LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL)));
     // No border and no caption; never shown.
     CreateFor(0, names::kMainFormClass, L"Quorel", WS_POPUP, app.Handle());
+    // A second start reaches a copy run as administrator too.
+    message_filter::AllowFromLowerLevels(Handle(), names::kSecondInstanceMessage);
 
     // The components, in the order the form creates them.
     hotkeys_ = std::make_unique<GlobalHotkeys>([this] { return Handle(); });
@@ -28,6 +32,10 @@ MainForm::MainForm(Application& app) : app_(app) {
 
     tray_ = std::make_unique<TrayIcon>(Handle());
     tray_->SetTipString("Quorel");
+    if (IsElevatedLevel(OwnIntegrityLevel()))
+        tray_->SetTipText(L"Quorel (管理者)");
+    tray_->OnBalloonClick = [this](TrayIcon&) { OnBalloonClick(); };
+    restart_.OnStarted = [this] { Exit(); };
     tray_->SetIconID(1);
     tray_->OnDblClick = [this](TrayIcon&, TMouseButton b) { OnTrayDoubleClick(b); };
     tray_->OnMouseDown = [this](TrayIcon&, TMouseButton b, TShiftState, int x, int y) {
@@ -145,6 +153,8 @@ void MainForm::UnregisterAllHotkeys() {
 
 void MainForm::OnHotkey(int index) {
     HotkeyAction a = HotkeyActionFor(index);
+    if (a.ActsOnForegroundWindow())
+        NoticeBlockedTarget();
     Direction d = static_cast<Direction>(a.direction);
     switch (a.kind) {
     case HotkeyAction::ToggleMaximize:
@@ -183,6 +193,12 @@ void MainForm::OnHotkey(int index) {
     case HotkeyAction::None:
         break;
     }
+}
+
+void MainForm::NoticeBlockedTarget() {
+    const bool iconShown = tray_ && tray_->InTray();
+    if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(GetForegroundWindow(), iconShown))
+        tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice);
 }
 
 // --- tray icon and menu -------------------------------------------------------
@@ -258,6 +274,16 @@ void MainForm::OnSecondInstance() {
     }
     if (Settings.NoTrayIcon)
         ShowMenuAtCursor();
+}
+
+void MainForm::OnBalloonClick() {
+    if (IsDialogOpen()) {
+        app_.BringToFront();
+        return;
+    }
+    // Started, the new copy waits for this one to end; this one writes its
+    // settings on the way out. Declined, nothing changes.
+    restart_.Request(Handle());
 }
 
 // --- menu commands -------------------------------------------------------------
@@ -433,6 +459,9 @@ class ComApartment {
 } // namespace
 
 int QuorelMain() {
+    // A copy started to take over from another lets that one end first.
+    if (auto previous = TakeoverProcessId(GetCommandLineW()))
+        WaitForProcessEnd(*previous, TakeoverWaitMs);
     handles::UniqueHandle mutex;
     if (!ClaimSingleInstance(SystemInstanceMutexCalls(), mutex)) {
         NotifyRunningInstance();

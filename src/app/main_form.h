@@ -11,12 +11,14 @@
 #include <memory>
 #include <string>
 
+#include "app/elevated_restart.h"
 #include "app/help.h"
 #include "base/handles.h"
 #include "base/message_window.h"
 #include "hotkey/global_hotkeys.h"
 #include "settings/settings_location.h"
 #include "tray/tray_icon.h"
+#include "winops/blocked_target.h"
 
 class Application;
 class OptionsDialog;
@@ -99,6 +101,13 @@ class MainForm : public MessageWindow {
     void OnTrayMouseDown(TMouseButton button, int x, int y);
     void OnTrayDoubleClick(TMouseButton button);
     void OnSecondInstance();
+    // A command is about to act on the foreground window: the balloon
+    // that says a window of a program run as administrator is out of
+    // reach, once per run while the icon is shown.
+    void NoticeBlockedTarget();
+    // The balloon was clicked: restart as administrator, unless a dialog
+    // is open (it comes to the front instead, so that nothing is lost).
+    void OnBalloonClick();
     void OnMenuCommand(UINT id);
     void ReleaseClosedDialog();
 
@@ -116,7 +125,15 @@ class MainForm : public MessageWindow {
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).
     AboutBox* about_ = nullptr;
+    BlockedTargetNotice blocked_{SystemBlockedCheck()};
+    ElevatedRestart restart_;
 };
+
+// The balloon's text when a command could not reach a window of a program
+// run as administrator.
+inline constexpr wchar_t kBlockedTargetNotice[] =
+    L"このウィンドウは管理者として実行されています。Quorel から操作するには、"
+    L"ここをクリックして Quorel を管理者として再起動してください。";
 
 // Tells a running copy that the program was started again, and lets it
 // take the foreground from this copy (it may open its menu).

@@ -1,4 +1,5 @@
-// Program entry. The command line is not read.
+// Program entry. The command line carries only the private switch of a
+// copy that takes over from another (app/elevated_restart.h).
 #include <windows.h>
 
 #include <cstdlib>

@@ -90,6 +90,12 @@ struct HotkeyAction {
     constexpr bool Repeats() const {
         return kind == Move || kind == SizeBottomRight || kind == SizeTopLeft;
     }
+    // The command acts on the foreground window (which may belong to a
+    // program out of the program's reach); the others act on the desktop,
+    // the cursor or the program itself.
+    constexpr bool ActsOnForegroundWindow() const {
+        return kind == ToggleMaximize || kind == Minimize || kind == Close || Repeats();
+    }
 };
 
 // One row of the hotkey table: the single source that registration,

@@ -3,6 +3,7 @@
 #include "base/dpi.h"
 #include "base/error_report.h"
 #include "base/icons.h"
+#include "base/message_filter.h"
 #include "base/message_window.h"
 #include "base/names.h"
 #include "base/system_library.h"
@@ -11,6 +12,8 @@
 
 #include <climits>
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -30,9 +33,21 @@ BOOL SystemShellNotify(DWORD message, PNOTIFYICONDATAA data) {
     return fn(message, data);
 }
 
+// Shell_NotifyIconW likewise.
+BOOL SystemShellNotifyW(DWORD message, PNOTIFYICONDATAW data) {
+    using Fn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+    static const auto fn = system_library::Function<Fn>(L"shell32.dll", "Shell_NotifyIconW");
+    if (!fn) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return fn(message, data);
+}
+
 } // namespace
 
 std::function<BOOL(DWORD, PNOTIFYICONDATAA)> TrayIcon::ShellNotify = SystemShellNotify;
+std::function<BOOL(DWORD, PNOTIFYICONDATAW)> TrayIcon::ShellNotifyW = SystemShellNotifyW;
 
 namespace {
 
@@ -164,10 +179,9 @@ void TrayReceiver::Create(HWND owner) {
     if (child && root && SetWindowSubclass(root, RootProc, RootSubclassID, 0)) {
         root_ = root;
     }
-    if (root) {
-        // Let the shell's message through to a program run elevated.
-        ChangeWindowMessageFilterEx(root, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
-    }
+    // The shell's messages reach a program run as administrator too.
+    message_filter::AllowFromLowerLevels(hwnd, names::kTrayCallbackMessage);
+    message_filter::AllowFromLowerLevels(root, TaskbarCreatedMessage());
 }
 
 void TrayReceiver::Destroy() {
@@ -252,6 +266,9 @@ void TrayReceiver::HandleTrayCallback(WPARAM wParam, LPARAM lParam) {
         break;
     case WM_MBUTTONUP:
         tray->DoMouseUp(mbMiddle, ssMiddle, pt.x, pt.y);
+        break;
+    case NIN_BALLOONUSERCLICK:
+        tray->DoBalloonClick();
         break;
     default: // WM_MBUTTONDBLCLK and anything else
         break;
@@ -339,11 +356,43 @@ HWND TrayIcon::OwnerWindow() const {
 }
 
 void TrayIcon::SetTipString(const std::string& text) {
-    if (text == tip_) {
+    if (text == tip_ && wideTip_.empty()) {
         return;
     }
     tip_ = text;
+    wideTip_.clear();
     RefreshIcon();
+}
+
+void TrayIcon::SetTipText(const std::wstring& text) {
+    if (text == wideTip_) {
+        return;
+    }
+    tip_ = WideToAnsi(text);
+    wideTip_ = text;
+    RefreshIcon();
+}
+
+bool TrayIcon::ModifyWide(UINT flags, const std::wstring& tip, const std::wstring& title,
+                          const std::wstring& text) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.hWnd = nid_.hWnd;
+    data.uID = nid_.uID;
+    data.uFlags = flags;
+    std::wcsncpy(data.szTip, tip.c_str(), std::size(data.szTip) - 1);
+    std::wcsncpy(data.szInfoTitle, title.c_str(), std::size(data.szInfoTitle) - 1);
+    std::wcsncpy(data.szInfo, text.c_str(), std::size(data.szInfo) - 1);
+    data.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    if (ShellNotifyW && ShellNotifyW(NIM_MODIFY, &data)) {
+        return true;
+    }
+    ReportSystemError(L"Shell_NotifyIconW(NIM_MODIFY)");
+    return false;
+}
+
+bool TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+    return inTray_ && ModifyWide(NIF_INFO, {}, title, text);
 }
 
 UINT TrayIcon::WindowDpi() const {
@@ -495,6 +544,9 @@ void TrayIcon::RefreshIcon() {
     if (!(inTray_ ? ModifyInShell(nid_) : AddToShell(nid_)))
         throw EInvalidOperation(L"タスクトレイに登録できません");
     inTray_ = true;
+    if (!wideTip_.empty()) {
+        ModifyWide(NIF_TIP, wideTip_, {}, {});
+    }
 }
 
 void TrayIcon::DoDblClick(TMouseButton button) {
@@ -529,6 +581,12 @@ void TrayIcon::DoMouseMove(int x, int y) {
 void TrayIcon::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (OnMouseUp) {
         OnMouseUp(*this, button, shift, x, y);
+    }
+}
+
+void TrayIcon::DoBalloonClick() {
+    if (OnBalloonClick) {
+        OnBalloonClick(*this);
     }
 }
 

@@ -6,9 +6,11 @@
 // which the shell sends the tray callback message (names::
 // kTrayCallbackMessage: wParam = IconID, lParam = the mouse message) for
 // every icon. The
-// receiver is created by the first icon that goes into the tray, as a
-// zero-size child of that component's owner window (the main form), and is
-// destroyed with that window or when the last component goes.
+// receiver lets that message and "TaskbarCreated" through from programs at
+// a lower integrity level, so an icon of a program run as administrator
+// still hears from the shell. The receiver is created by the first icon that goes into the tray, as
+// a zero-size child of that component's owner window (the main form), and is destroyed with that
+// window or when the last component goes.
 //
 // The picture can be an icon resource: the component then loads it at the
 // small-icon size of the DPI of the display its window is on, and again at
@@ -36,6 +38,7 @@ using TButtonDblClick = std::function<void(TrayIcon& sender, TMouseButton button
 using TMouseEvent =
     std::function<void(TrayIcon& sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TrayIcon& sender, TShiftState shift, int x, int y)>;
+using TNotifyEvent = std::function<void(TrayIcon& sender)>;
 
 // The tip text as it fits the shell's 64-byte tip field: at most maxBytes
 // bytes, never cut between the two bytes of a double-byte character of the
@@ -62,6 +65,19 @@ class TrayIcon {
     // Text in the system code page. Throws EInvalidOperation when the shell
     // refuses the change; the text stays written.
     void SetTipString(const std::string& text);
+
+    // The tip as UTF-16 text, for a tip the system code page may not hold:
+    // TipString becomes its system code page form, and the shell's entry
+    // gets the text itself after every add or update. An empty text goes
+    // back to TipString alone.
+    void SetTipText(const std::wstring& text);
+    const std::wstring& TipText() const { return wideTip_; }
+
+    // Shows text in a balloon at the icon (a notification on Windows 10 and
+    // later), titled title, with the information icon and without a sound.
+    // False when the icon is not in the tray or the shell refuses. A click
+    // on the balloon raises OnBalloonClick.
+    bool ShowBalloon(const std::wstring& title, const std::wstring& text);
 
     // The component's own copy of the picture (do not destroy it); nullptr
     // when there is none.
@@ -114,6 +130,7 @@ class TrayIcon {
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    TNotifyEvent OnBalloonClick;
 
     // Takes the icon out of the tray; Registered reads false afterwards.
     virtual void RemoveIcon();
@@ -126,6 +143,7 @@ class TrayIcon {
     virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void DoMouseMove(int x, int y);
     virtual void DoMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void DoBalloonClick();
 
     // The notification record as last handed to the shell.
     const NOTIFYICONDATAA& NotifyData() const { return nid_; }
@@ -133,6 +151,9 @@ class TrayIcon {
     // The shell call; Shell_NotifyIconA unless replaced (tests force refusals
     // through it).
     static std::function<BOOL(DWORD message, PNOTIFYICONDATAA data)> ShellNotify;
+    // The shell call for UTF-16 texts (the balloon, a wide tip):
+    // Shell_NotifyIconW unless replaced.
+    static std::function<BOOL(DWORD message, PNOTIFYICONDATAW data)> ShellNotifyW;
 
     // The shared receiver window, nullptr before the first icon is added.
     static HWND NotifyWindow();
@@ -164,9 +185,14 @@ class TrayIcon {
     // RefreshIcon with an icon resource's picture at the size for dpi.
     void RefreshIconAt(UINT dpi);
     static void OpenMenu(HMENU menu, HWND owner, int x, int y);
+    // An update of the shell's entry through the UTF-16 call with the
+    // given flags; the record names the entry as the last add did.
+    bool ModifyWide(UINT flags, const std::wstring& tip, const std::wstring& title,
+                    const std::wstring& text);
 
     std::function<HWND()> owner_;
     std::string tip_;
+    std::wstring wideTip_;
     handles::UniqueIcon icon_; // the component's own copy
     HINSTANCE iconModule_ = nullptr;
     int iconResource_ = 0; // 0: a fixed picture

@@ -1,0 +1,26 @@
+#include "winops/blocked_target.h"
+
+#include "base/integrity.h"
+
+bool BlockedTargetNotice::ShouldTell(HWND target, bool iconShown) {
+    if (!CanTell(iconShown) || !target)
+        return false;
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(target, &process);
+    if (!thread)
+        return false;
+    if (thread != lastThread_ || process != lastProcess_) {
+        lastThread_ = thread;
+        lastProcess_ = process;
+        lastBlocked_ = blocked_(process);
+    }
+    told_ = lastBlocked_;
+    return told_;
+}
+
+BlockedTargetNotice::BlockedCheck SystemBlockedCheck() {
+    const DWORD own = OwnIntegrityLevel();
+    if (IsElevatedLevel(own))
+        return {};
+    return [own](DWORD process) { return RestartElevatedReaches(own, ProcessIntegrity(process)); };
+}
