@@ -106,15 +106,23 @@ TEST(ElevatedRestart, ABalloonClickHandsTheProgramToANewCopyThatHoldsTheHotkeys)
     const DWORD pid = ProcessOf(form);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     ASSERT_NE(process, nullptr);
-    WaitForInputIdle(process, 5000);
-    EXPECT_TRUE(ProcessWindows(pid, L"#32770").empty()); // no "登録に失敗" box
 
+    // Its hotkeys work once it has registered them (it was not started by
+    // this test, so there is no waiting for its first idle moment).
     TargetWindow target;
     ASSERT_TRUE(target.MakeForeground());
-    RECT r = target.Rect();
-    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
-    OffsetRect(&r, 5, 0);
-    EXPECT_TRUE(WaitForRect(target, r));
+    const RECT before = target.Rect();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+            return WaitUntil([&] { return target.Rect().left != before.left; },
+                             std::chrono::milliseconds(200));
+        },
+        std::chrono::milliseconds(10000)));
+    const RECT after = target.Rect();
+    EXPECT_EQ((after.left - before.left) % 5, 0);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_TRUE(ProcessWindows(pid, L"#32770").empty()); // no "登録に失敗" box
     EXPECT_EQ(MainForms().size(), 1u);
 
     // It ends as any copy does (before the folder goes).
