@@ -1,5 +1,6 @@
 #include "app/elevated_restart.h"
 
+#include "base/decimal_text.h"
 #include "base/error_report.h"
 #include "base/handles.h"
 #include "base/system_library.h"
@@ -62,18 +63,7 @@ LaunchResult LaunchWithShell(const std::wstring& exe, const std::wstring& argume
 } // namespace
 
 std::wstring TakeoverArguments(DWORD processId) {
-    // Digits by hand: std::to_wstring would bring the library's formatted
-    // printing into the program.
-    wchar_t digits[10];
-    size_t n = 0;
-    do {
-        digits[n++] = static_cast<wchar_t>(L'0' + processId % 10);
-        processId /= 10;
-    } while (processId);
-    std::wstring text = kTakeoverSwitch;
-    while (n)
-        text += digits[--n];
-    return text;
+    return kTakeoverSwitch + DecimalText(processId);
 }
 
 std::optional<DWORD> TakeoverProcessId(const wchar_t* commandLine) {

@@ -1,5 +1,6 @@
 #include "settings/settings_location.h"
 
+#include "base/decimal_text.h"
 #include "base/error_report.h"
 #include "base/known_folder.h"
 #include "base/names.h"
@@ -15,13 +16,6 @@ namespace {
 std::wstring FolderOf(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\/");
     return sep == std::wstring::npos ? std::wstring() : path.substr(0, sep);
-}
-
-// A number in decimal digits (std::to_wstring would bring the C library's
-// whole formatted printing into the program).
-std::wstring Decimal(unsigned long long value) {
-    std::string digits = std::to_string(value);
-    return std::wstring(digits.begin(), digits.end());
 }
 
 std::wstring FileNameOf(const std::wstring& path) {
@@ -40,8 +34,8 @@ SettingsFiles ChooseSettingsFiles(const std::wstring& besideExe, bool exeFolderW
 
 bool CanCreateFileIn(const std::wstring& folder) {
     for (unsigned attempt = 0; attempt < 8; ++attempt) {
-        std::wstring probe = folder + L"\\~Quorel-" + Decimal(GetCurrentProcessId()) + L"-" +
-                             Decimal(GetTickCount64() + attempt) + L".tmp";
+        std::wstring probe = folder + L"\\~Quorel-" + DecimalText(GetCurrentProcessId()) + L"-" +
+                             DecimalText(GetTickCount64() + attempt) + L".tmp";
         HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (h != INVALID_HANDLE_VALUE) {

@@ -1,5 +1,6 @@
 #include "ui/help_topics.h"
 
+#include "base/decimal_text.h"
 #include "base/error_report.h"
 #include "hotkey/shortcut.h"
 
@@ -254,25 +255,8 @@ const wchar_t* const kTexts[kHelpTopicCount] = {
     L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
 };
 
-// Decimal digits with a leading "-" for a negative value (std::to_wstring
-// would bring the library's whole formatted printing into the program).
-std::wstring Number(std::int32_t v) {
-    wchar_t buf[12];
-    wchar_t* p = std::end(buf);
-    auto n = static_cast<std::uint32_t>(v);
-    if (v < 0)
-        n = 0u - n;
-    do {
-        *--p = static_cast<wchar_t>(L'0' + n % 10);
-        n /= 10;
-    } while (n);
-    if (v < 0)
-        *--p = L'-';
-    return std::wstring(p, std::end(buf));
-}
-
 std::wstring Pixels(std::int32_t v) {
-    return Number(v) + L" ピクセル";
+    return DecimalText(v) + L" ピクセル";
 }
 
 // A topic being built from its template.
@@ -329,7 +313,8 @@ class Builder {
             if (s_.MouseMovePos >= 0 && s_.MouseMovePos <= 3)
                 out_ += corners[s_.MouseMovePos];
             else
-                out_ += L"なし（値 " + Number(s_.MouseMovePos) + L" ではカーソルは動きません）";
+                out_ +=
+                    L"なし（値 " + DecimalText(s_.MouseMovePos) + L" ではカーソルは動きません）";
             break;
         case L'M':
             out_ += s_.StartMouseMove ? L"する" : L"しない";
@@ -380,7 +365,7 @@ class Builder {
                 meaning += L"（既定 " + HotkeyText(e.DefaultText) + L"）";
             } else {
                 meaning = kValueMeanings[value++ % std::size(kValueMeanings)];
-                meaning += L"（既定 " + Number(e.DefaultInt) + L"）";
+                meaning += L"（既定 " + DecimalText(e.DefaultInt) + L"）";
             }
             Pair(AnsiToWide(e.Key), meaning);
         }
