@@ -61,6 +61,8 @@ MainForm::MainForm(Application& app) : app_(app) {
         if (Settings.StartMouseMove)
             MoveCursorToCorner();
     });
+    // The worker that carries out the window commands, ready for the first.
+    commands_.Prepare();
 }
 
 namespace {
@@ -69,13 +71,21 @@ constexpr UINT kReleaseDialogMessage = WM_APP + 1;
 } // namespace
 
 MainForm::~MainForm() {
-    RunGuarded([this] { SaveSettings(settingsFiles_); });
+    Shutdown();
     options_.reset();
     help_.reset();
     menu_.reset();
     tray_.reset(); // removes the icon while its window still exists
     hotkeys_.reset();
     DestroyOwnWindow();
+}
+
+void MainForm::Shutdown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    RunGuarded([this] { SaveSettings(settingsFiles_); });
+    commands_.Stop(CommandRunner::StopWaitMs);
 }
 
 MenuHandle CreateProgramMenu() {
@@ -158,19 +168,19 @@ void MainForm::OnHotkey(int index) {
     Direction d = static_cast<Direction>(a.direction);
     switch (a.kind) {
     case HotkeyAction::ToggleMaximize:
-        ToggleMaximize();
+        commands_.Run(ToggleMaximizeCommand());
         break;
     case HotkeyAction::Minimize:
-        MinimizeForeground();
+        commands_.Run(MinimizeCommand());
         break;
     case HotkeyAction::Move:
-        MoveForeground(d);
+        commands_.Run(MoveCommand(d));
         break;
     case HotkeyAction::SizeBottomRight:
-        SizeBottomRight(d);
+        commands_.Run(SizeBottomRightCommand(d));
         break;
     case HotkeyAction::SizeTopLeft:
-        SizeTopLeft(d);
+        commands_.Run(SizeTopLeftCommand(d));
         break;
     case HotkeyAction::MouseMove:
         MoveCursorToCorner();
@@ -179,13 +189,13 @@ void MainForm::OnHotkey(int index) {
         ShowMenuAtCursor();
         break;
     case HotkeyAction::Close:
-        CloseForeground();
+        commands_.Run(CloseCommand());
         break;
     case HotkeyAction::AllRestore:
-        RestoreAllWindows();
+        RestoreAll();
         break;
     case HotkeyAction::AllMin:
-        MinimizeAllWindows();
+        MinimizeAll();
         break;
     case HotkeyAction::ScreenSaver:
         StartScreenSaver();
@@ -199,6 +209,18 @@ void MainForm::NoticeBlockedTarget() {
     const bool iconShown = tray_ && tray_->InTray();
     if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(GetForegroundWindow(), iconShown))
         tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice);
+}
+
+void MainForm::RestoreAll() {
+    commands_.RunInTurn(RestoreAllCommands());
+}
+
+void MainForm::MinimizeAll() {
+    commands_.RunInTurn(MinimizeAllCommands());
+}
+
+void MainForm::StartScreenSaver() {
+    commands_.Run(ScreenSaverCommand());
 }
 
 // --- tray icon and menu -------------------------------------------------------
@@ -346,10 +368,10 @@ void MainForm::OnMenuCommand(UINT id) {
         OpenOptions();
         break;
     case idWinAllRestore:
-        RestoreAllWindows();
+        RestoreAll();
         break;
     case idWinAllMin:
-        MinimizeAllWindows();
+        MinimizeAll();
         break;
     case idOpenScreenSaver:
         StartScreenSaver();
@@ -487,9 +509,11 @@ int QuorelMain() {
     form = std::make_unique<MainForm>(app);
     int code = app.Run();
 
+    // The settings are written before anything that could wait, and
+    // before the mutex is released, so a copy started now reads what this
+    // one wrote.
+    form->Shutdown();
     form->CloseHelp();
-    // The settings are written before the mutex is released, so a copy
-    // started now reads what this one wrote.
     form.reset();
     if (mutex)
         ReleaseMutex(mutex.get());

@@ -19,6 +19,7 @@
 #include "settings/settings_location.h"
 #include "tray/tray_icon.h"
 #include "winops/blocked_target.h"
+#include "winops/command_runner.h"
 
 class Application;
 class OptionsDialog;
@@ -51,8 +52,13 @@ class MainForm : public MessageWindow {
     // components, reads the settings, shows the tray icon and registers the
     // hotkeys.
     explicit MainForm(Application& app);
-    // Writes the settings, then frees the components and the window.
+    // Shutdown(), then frees the components and the window.
     ~MainForm() override;
+
+    // The first step of the end, before anything that could wait: writes
+    // the settings, then stops the window commands (waiting a second at
+    // most for a window that does not answer). Later calls do nothing.
+    void Shutdown();
 
     // Ends the message loop (the exit command).
     void Close();
@@ -98,6 +104,9 @@ class MainForm : public MessageWindow {
 
   private:
     void OnHotkey(int index);
+    void RestoreAll();
+    void MinimizeAll();
+    void StartScreenSaver();
     void OnTrayMouseDown(TMouseButton button, int x, int y);
     void OnTrayDoubleClick(TMouseButton button);
     void OnSecondInstance();
@@ -112,6 +121,10 @@ class MainForm : public MessageWindow {
     void ReleaseClosedDialog();
 
     Application& app_;
+    // The window commands' workers: the form's thread never waits on
+    // another program's window.
+    CommandRunner commands_;
+    bool shutDown_ = false;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::unique_ptr<TrayIcon> tray_;
     MenuHandle menu_;

@@ -69,86 +69,6 @@ WindowAttributeQuery DwmWindowAttributeQuery() {
     return query;
 }
 
-ULONGLONG NowMs() {
-    return GetTickCount64();
-}
-
-// One command's way to the windows it acts on: asks each whether it
-// answers, within the command's budget.
-class WindowReach {
-  public:
-    WindowReach();
-    // True when the window answered: act on it synchronously. False: queue
-    // the command for it.
-    bool Answers(HWND wnd);
-    // How long to wait for a window that answered to handle a system
-    // command.
-    DWORD CommandWait() const;
-
-  private:
-    WaitBudget budget_;
-    std::vector<DWORD> silentThreads_; // threads that did not answer
-};
-
-WindowReach::WindowReach() : budget_(NowMs()) {}
-
-bool WindowReach::Answers(HWND wnd) {
-    // The thread is looked up only once one has been found silent: the
-    // common case costs nothing beyond the question itself.
-    DWORD thread = 0;
-    if (!silentThreads_.empty()) {
-        thread = GetWindowThreadProcessId(wnd, nullptr);
-        if (std::find(silentThreads_.begin(), silentThreads_.end(), thread) != silentThreads_.end())
-            return false;
-    }
-    // A window of this thread is answered directly, without waiting; a
-    // window the system already reports as hung is not waited for
-    // (SMTO_ABORTIFHUNG).
-    DWORD wait = budget_.AnswerWait(NowMs());
-    DWORD_PTR result = 0;
-    if (wait > 0 &&
-        SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, wait, &result))
-        return true;
-    if (!thread)
-        thread = GetWindowThreadProcessId(wnd, nullptr);
-    if (thread) {
-        // Only a shortcut: without it the thread is asked again.
-        try {
-            silentThreads_.push_back(thread);
-        } catch (...) {
-        }
-    }
-    return false;
-}
-
-DWORD WindowReach::CommandWait() const {
-    return budget_.CommandWait(NowMs());
-}
-
-// Sends WM_SYSCOMMAND cmd (lParam 0): synchronously to a window that
-// answers, queued to one that does not.
-void SendSysCommand(WindowReach& reach, HWND wnd, WPARAM cmd) {
-    if (reach.Answers(wnd)) {
-        // Once the thread has taken the message, a time-out does not cancel
-        // it: the command is handled to its end, only no longer waited for.
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(wnd, WM_SYSCOMMAND, cmd, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                            reach.CommandWait(), &result);
-    } else {
-        SendNotifyMessageW(wnd, WM_SYSCOMMAND, cmd, 0);
-    }
-}
-
-// The geometry synchronously to a window that answers, queued to one that
-// does not; the arguments are the same either way.
-void ApplyWindowPos(HWND wnd, const std::optional<WindowPosRequest>& req) {
-    if (!req)
-        return;
-    WindowReach reach;
-    UINT flags = reach.Answers(wnd) ? req->Flags : req->Flags | SWP_ASYNCWINDOWPOS;
-    SetWindowPos(wnd, HWND_TOP, req->X, req->Y, req->Width, req->Height, flags);
-}
-
 // Shared start of the two resize commands: the foreground window unless it
 // is missing, maximized or has no maximize box.
 HWND ResizableForeground() {
@@ -160,23 +80,40 @@ HWND ResizableForeground() {
     return wnd;
 }
 
-BOOL CALLBACK RestoreEnumProc(HWND wnd, LPARAM param) {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(param);
-    WindowCaps caps = GetWindowCaps(wnd);
-    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd) && IsIconic(wnd) && !caps.IsToolWindow &&
-        !IsCloaked(wnd)) {
-        // No exception may cross the system's enumeration.
-        try {
-            list->push_back(wnd);
-        } catch (...) {
-            return FALSE;
-        }
+WindowCommand SystemCommandFor(HWND wnd, WPARAM command) {
+    return WindowCommand{WindowCommand::Action::SystemCommand, wnd, command};
+}
+
+WindowCommand GeometryCommand(WindowCommand::Action action, HWND wnd, Direction d, int step) {
+    return WindowCommand{action, wnd, 0, d, step};
+}
+
+// No exception may cross the system's enumeration: a window that cannot be
+// added ends it.
+BOOL Collect(std::vector<WindowCommand>& list, const WindowCommand& command) {
+    try {
+        list.push_back(command);
+    } catch (...) {
+        return FALSE;
     }
     return -1;
 }
 
+BOOL CALLBACK RestoreEnumProc(HWND wnd, LPARAM param) {
+    auto* list = reinterpret_cast<std::vector<WindowCommand>*>(param);
+    WindowCaps caps = GetWindowCaps(wnd);
+    if (IsWindowVisible(wnd) && IsWindowEnabled(wnd) && IsIconic(wnd) && !caps.IsToolWindow &&
+        !IsCloaked(wnd))
+        return Collect(*list, SystemCommandFor(wnd, SC_RESTORE));
+    return -1;
+}
+
+bool MinimizeAllTakes(HWND wnd) {
+    return IsWindowVisible(wnd) && IsWindowEnabled(wnd) && !IsIconic(wnd);
+}
+
 BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM param) {
-    auto* reach = reinterpret_cast<WindowReach*>(param);
+    auto* list = reinterpret_cast<std::vector<WindowCommand>*>(param);
     wchar_t cls[256] = {};
     GetClassNameW(wnd, cls, 255);
     WindowCaps caps = GetWindowCaps(wnd);
@@ -190,24 +127,38 @@ BOOL CALLBACK MinimizeEnumProc(HWND wnd, LPARAM param) {
         return -1;
     if (!caps.HasMinimizeBox)
         return -1;
-    SendSysCommand(*reach, wnd, SC_MINIMIZE);
-    return -1;
+    WindowCommand command = SystemCommandFor(wnd, SC_MINIMIZE);
+    command.onlyWhileShown = true;
+    return Collect(*list, command);
+}
+
+// SetWindowPos with the geometry of a move or resize, computed from where
+// the window is now.
+void ApplyGeometry(const WindowCommand& c) {
+    if (IsZoomed(c.window))
+        return;
+    RECT r{};
+    if (!GetWindowRect(c.window, &r))
+        return;
+    std::optional<WindowPosRequest> req;
+    switch (c.action) {
+    case WindowCommand::Action::Move:
+        req = MoveGeometry(r, c.direction, c.step);
+        break;
+    case WindowCommand::Action::SizeBottomRight:
+        req = SizeBottomRightGeometry(r, c.direction, c.step);
+        break;
+    case WindowCommand::Action::SizeTopLeft:
+        req = SizeTopLeftGeometry(r, c.direction, c.step);
+        break;
+    default:
+        break;
+    }
+    if (req)
+        SetWindowPos(c.window, HWND_TOP, req->X, req->Y, req->Width, req->Height, req->Flags);
 }
 
 } // namespace
-
-DWORD WaitBudget::Left(ULONGLONG nowMs) const {
-    ULONGLONG spent = nowMs > start_ ? nowMs - start_ : 0;
-    return spent < total_ ? static_cast<DWORD>(total_ - spent) : 0;
-}
-
-DWORD WaitBudget::AnswerWait(ULONGLONG nowMs) const {
-    return std::min(AnswerWaitMs, Left(nowMs));
-}
-
-DWORD WaitBudget::CommandWait(ULONGLONG nowMs) const {
-    return std::max(TakeWaitMs, Left(nowMs));
-}
 
 bool IsShellDesktop(HWND wnd) {
     if (ClassNameIs(wnd, names::kShellDesktopClass))
@@ -236,38 +187,25 @@ WindowCaps GetWindowCaps(HWND wnd) {
     return caps;
 }
 
-void ToggleMaximize() {
+std::optional<WindowCommand> ToggleMaximizeCommand() {
     HWND wnd = GetForegroundWindow();
-    if (!wnd)
-        return;
-    if (!GetWindowCaps(wnd).HasMaximizeBox)
-        return;
-    int show = IsZoomed(wnd) ? SW_RESTORE : SW_MAXIMIZE;
-    WindowReach reach;
-    if (reach.Answers(wnd))
-        ShowWindow(wnd, show);
-    else
-        ShowWindowAsync(wnd, show);
+    if (!wnd || !GetWindowCaps(wnd).HasMaximizeBox)
+        return std::nullopt;
+    return WindowCommand{WindowCommand::Action::ToggleMaximize, wnd};
 }
 
-void MinimizeForeground() {
+std::optional<WindowCommand> MinimizeCommand() {
     HWND wnd = GetForegroundWindow();
-    if (!wnd)
-        return;
-    if (!GetWindowCaps(wnd).HasMinimizeBox)
-        return;
-    WindowReach reach;
-    SendSysCommand(reach, wnd, SC_MINIMIZE);
+    if (!wnd || !GetWindowCaps(wnd).HasMinimizeBox)
+        return std::nullopt;
+    return SystemCommandFor(wnd, SC_MINIMIZE);
 }
 
-void CloseForeground() {
+std::optional<WindowCommand> CloseCommand() {
     HWND wnd = GetForegroundWindow();
-    if (!wnd)
-        return;
-    if (!GetWindowCaps(wnd).HasSysMenu)
-        return;
-    WindowReach reach;
-    SendSysCommand(reach, wnd, SC_CLOSE);
+    if (!wnd || !GetWindowCaps(wnd).HasSysMenu)
+        return std::nullopt;
+    return SystemCommandFor(wnd, SC_CLOSE);
 }
 
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step) {
@@ -333,53 +271,66 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
     return WindowPosRequest{x.start, y.start, x.length, y.length, 0};
 }
 
-void MoveForeground(Direction d) {
+std::optional<WindowCommand> MoveCommand(Direction d) {
     HWND wnd = GetForegroundWindow();
     if (!wnd || IsZoomed(wnd))
-        return;
+        return std::nullopt;
     // The shell's desktop window stays where it is.
     if (IsShellDesktop(wnd))
-        return;
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    ApplyWindowPos(wnd, MoveGeometry(r, d, Settings.MoveP));
+        return std::nullopt;
+    return GeometryCommand(WindowCommand::Action::Move, wnd, d, Settings.MoveP);
 }
 
-void SizeBottomRight(Direction d) {
+std::optional<WindowCommand> SizeBottomRightCommand(Direction d) {
     HWND wnd = ResizableForeground();
     if (!wnd)
-        return;
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    ApplyWindowPos(wnd, SizeBottomRightGeometry(r, d, Settings.SizeP));
+        return std::nullopt;
+    return GeometryCommand(WindowCommand::Action::SizeBottomRight, wnd, d, Settings.SizeP);
 }
 
-void SizeTopLeft(Direction d) {
+std::optional<WindowCommand> SizeTopLeftCommand(Direction d) {
     HWND wnd = ResizableForeground();
     if (!wnd)
-        return;
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    ApplyWindowPos(wnd, SizeTopLeftGeometry(r, d, Settings.SizeP));
+        return std::nullopt;
+    return GeometryCommand(WindowCommand::Action::SizeTopLeft, wnd, d, Settings.SizeP);
 }
 
-void RestoreAllWindows() {
-    // Collected first, then restored from the last reported to the first.
-    std::vector<HWND> list;
+std::vector<WindowCommand> RestoreAllCommands() {
+    // Collected in the order reported, restored from the last to the first.
+    std::vector<WindowCommand> list;
     EnumWindows(RestoreEnumProc, reinterpret_cast<LPARAM>(&list));
-    WindowReach reach;
-    for (auto it = list.rbegin(); it != list.rend(); ++it)
-        SendSysCommand(reach, *it, SC_RESTORE);
+    std::reverse(list.begin(), list.end());
+    return list;
 }
 
-void MinimizeAllWindows() {
-    WindowReach reach;
-    EnumWindows(MinimizeEnumProc, reinterpret_cast<LPARAM>(&reach));
+std::vector<WindowCommand> MinimizeAllCommands() {
+    std::vector<WindowCommand> list;
+    EnumWindows(MinimizeEnumProc, reinterpret_cast<LPARAM>(&list));
+    return list;
 }
 
-void StartScreenSaver() {
-    WindowReach reach;
-    SendSysCommand(reach, GetDesktopWindow(), SC_SCREENSAVE);
+WindowCommand ScreenSaverCommand() {
+    return SystemCommandFor(GetDesktopWindow(), SC_SCREENSAVE);
+}
+
+void CarryOut(const WindowCommand& c) {
+    switch (c.action) {
+    case WindowCommand::Action::ToggleMaximize:
+        ShowWindow(c.window, IsZoomed(c.window) ? SW_RESTORE : SW_MAXIMIZE);
+        break;
+    case WindowCommand::Action::SystemCommand:
+        // Minimize-all looks at each window again just before its turn, as
+        // an owned window hides with its owner.
+        if (c.onlyWhileShown && !MinimizeAllTakes(c.window))
+            break;
+        SendMessageA(c.window, WM_SYSCOMMAND, c.sysCommand, 0);
+        break;
+    case WindowCommand::Action::Move:
+    case WindowCommand::Action::SizeBottomRight:
+    case WindowCommand::Action::SizeTopLeft:
+        ApplyGeometry(c);
+        break;
+    }
 }
 
 std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH) {

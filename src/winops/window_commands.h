@@ -1,10 +1,12 @@
 // The window commands: what each hotkey does to the foreground window or to
-// the desktop as a whole, and the capability probe they share.
+// the desktop as a whole, chosen at the press and carried out as a
+// WindowCommand, and the capability probe they share.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 // What a window offers in its caption, read from its styles at the call.
 struct WindowCaps {
@@ -41,19 +43,54 @@ bool IsCloaked(HWND wnd);
 // gets the cursor. Nothing for a pos outside 0..3.
 std::optional<POINT> CornerPointOnMonitor(int pos, int offset, const RECT& monitor);
 
-// Foreground-window commands. Each takes the foreground window afresh and
-// does nothing when there is none or when it lacks what the command needs.
-void ToggleMaximize();
-void MinimizeForeground();
-void CloseForeground();
-void MoveForeground(Direction d);  // by Settings.MoveP
-void SizeBottomRight(Direction d); // bottom or right edge by Settings.SizeP
-void SizeTopLeft(Direction d);     // top or left edge by Settings.SizeP
+// One command for one window, chosen at the key press: the foreground
+// window, or each window a desktop-wide command acts on. What the command
+// does to the window is read from the window when the command runs, so
+// that commands queued for one window build on each other: each move
+// starts where the one before left the window, and maximize-or-restore
+// looks at the window as it is by then.
+struct WindowCommand {
+    enum class Action : unsigned char {
+        ToggleMaximize,  // ShowWindow: SW_RESTORE when maximized, SW_MAXIMIZE otherwise
+        SystemCommand,   // WM_SYSCOMMAND sysCommand, sent
+        Move,            // SetWindowPos by MoveGeometry, unless maximized
+        SizeBottomRight, // SetWindowPos by SizeBottomRightGeometry, unless maximized
+        SizeTopLeft,     // SetWindowPos by SizeTopLeftGeometry, unless maximized
+    };
+    Action action;
+    HWND window;
+    WPARAM sysCommand = 0;    // SystemCommand: SC_MINIMIZE, SC_CLOSE, SC_RESTORE, SC_SCREENSAVE
+    Direction direction = Up; // Move and the resize actions
+    int step = 0;             // Move and the resize actions: pixels, from the settings
+    // SystemCommand: only to a window that is still visible and enabled and
+    // not minimized when the command runs (minimize-all).
+    bool onlyWhileShown = false;
+};
 
-// Desktop-wide commands.
-void RestoreAllWindows();
-void MinimizeAllWindows();
-void StartScreenSaver();
+// The commands a hotkey gives, read on the program's own thread at the
+// press. They read the window's styles, class and state, which never wait
+// for the window's program. Nothing when there is no foreground window or
+// when it lacks what the command needs.
+std::optional<WindowCommand> ToggleMaximizeCommand();
+std::optional<WindowCommand> MinimizeCommand();
+std::optional<WindowCommand> CloseCommand();
+std::optional<WindowCommand> MoveCommand(Direction d);            // by Settings.MoveP
+std::optional<WindowCommand> SizeBottomRightCommand(Direction d); // by Settings.SizeP
+std::optional<WindowCommand> SizeTopLeftCommand(Direction d);     // by Settings.SizeP
+// Restore-all: SC_RESTORE to the minimized windows, the one the system
+// reports last first. Minimize-all: SC_MINIMIZE in the order the system
+// reports the windows. Each list is meant to be carried out in turn.
+std::vector<WindowCommand> RestoreAllCommands();
+std::vector<WindowCommand> MinimizeAllCommands();
+// SC_SCREENSAVE to the desktop window.
+WindowCommand ScreenSaverCommand();
+
+// Carries a command out with the plain calls: ShowWindow, SetWindowPos or
+// SendMessageA. Each returns only once the window's thread has handled it,
+// however long that takes; a window of another thread should therefore get
+// its commands from a thread that may wait (see CommandRunner).
+void CarryOut(const WindowCommand& command);
+
 void MoveCursorToCorner(); // Settings.MouseMovePos, Settings.MouseOffset
 
 // The arguments of one SetWindowPos call (insert-after is always HWND_TOP).
@@ -77,56 +114,3 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
 // The cursor position for a corner (0 top left, 1 top right, 2 bottom left,
 // 3 bottom right) at offset pixels in from it; nothing for any other pos.
 std::optional<POINT> CornerPoint(int pos, int offset, int screenW, int screenH);
-
-// How the commands reach other programs' windows. ShowWindow, SetWindowPos
-// and a sent WM_SYSCOMMAND wait for the thread that owns the window, and a
-// program may stop reading its messages at any moment (busy loading, at a
-// breakpoint, in a stuck loop). The system calls such a window hung only
-// after some five seconds, so each window is first asked a WM_NULL with a
-// short wait: one that answers gets the command synchronously, as always;
-// one that does not gets it queued (SendNotifyMessage, ShowWindowAsync,
-// SWP_ASYNCWINDOWPOS) and handles it once it reads its messages again,
-// exactly once. (Sending it with a time-out instead would lose it: a
-// SendMessageTimeout that times out before the thread took the message
-// cancels the message.)
-//
-// A window of the program's own thread answers at once, inside the call.
-// AnswerWaitMs: how long one window may take to answer. A live program
-// answers within a few milliseconds even while it is busy painting; 200 ms
-// is well past that and still short beside a key press. A thread that has
-// not answered for one window is not asked again for its others within the
-// same command.
-// CommandBudgetMs: how long one command may wait for all its windows
-// together, so that restore-all and minimize-all with many windows that
-// have just stopped answering still give the keyboard back within a
-// second. It also bounds how long a window that answered may take over the
-// system command itself: a slow window that needs a few hundred
-// milliseconds to minimize is waited for and so handled in its turn.
-// Once the budget is spent, the windows are not waited for any more; each
-// gets its command queued.
-// TakeWaitMs: the least a window that has just answered is given to take
-// the system command, even with the budget spent, so that the send is not
-// cancelled before its thread got to it.
-constexpr DWORD AnswerWaitMs = 200;
-constexpr DWORD CommandBudgetMs = 800;
-constexpr DWORD TakeWaitMs = 50;
-
-// The waiting one command may still do, on a millisecond clock that the
-// caller reads (GetTickCount64 in the program).
-class WaitBudget {
-  public:
-    explicit WaitBudget(ULONGLONG startMs, DWORD totalMs = CommandBudgetMs)
-        : start_(startMs), total_(totalMs) {}
-    // What is left of the budget at nowMs.
-    DWORD Left(ULONGLONG nowMs) const;
-    // How long to wait for a window to answer: AnswerWaitMs at most, never
-    // past the end of the budget. 0: do not ask it; queue the command.
-    DWORD AnswerWait(ULONGLONG nowMs) const;
-    // How long to wait for a window that answered to handle a system
-    // command: the rest of the budget, but at least TakeWaitMs.
-    DWORD CommandWait(ULONGLONG nowMs) const;
-
-  private:
-    ULONGLONG start_;
-    DWORD total_;
-};

@@ -1,0 +1,167 @@
+#include "winops/command_runner.h"
+
+#include "base/error_report.h"
+#include "winops/command_queues.h"
+
+#include <new>
+
+// Everything the workers and the program's thread share, under one lock.
+// The lock is held only for the bookkeeping, never across a call that
+// waits for another program.
+struct CommandRunnerState {
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE work = CONDITION_VARIABLE_INIT;  // a command may be ready, or stop
+    CONDITION_VARIABLE ended = CONDITION_VARIABLE_INIT; // a worker has ended
+    CommandQueues queues;
+    unsigned workers = 0; // started and not ended
+    unsigned idle = 0;    // of those, the ones not carrying out a command
+    bool stopping = false;
+};
+
+namespace {
+
+using State = CommandRunnerState;
+using StatePtr = std::shared_ptr<State>;
+
+class Locked {
+  public:
+    explicit Locked(State& s) : s_(s) { AcquireSRWLockExclusive(&s_.lock); }
+    ~Locked() { ReleaseSRWLockExclusive(&s_.lock); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+  private:
+    State& s_;
+};
+
+DWORD WINAPI WorkerMain(void* param);
+
+// With the lock held. A new worker counts as idle from its start.
+void StartWorker(const StatePtr& s) {
+    auto* share = new (std::nothrow) StatePtr(s);
+    if (!share)
+        return;
+    HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, share, 0, nullptr);
+    if (!thread) {
+        ReportSystemError(L"CreateThread");
+        delete share;
+        return;
+    }
+    CloseHandle(thread);
+    ++s->workers;
+    ++s->idle;
+}
+
+// With the lock held: another worker when more commands are ready than
+// workers are idle, or when none is idle to notice a turn that opens by
+// time.
+void StartWorkersFor(const StatePtr& s, ULONGLONG now) {
+    if (s->stopping || s->workers >= MaxCommandWorkers)
+        return;
+    std::size_t wanted = s->queues.Ready(now) + (s->queues.NextTurnIn(now) ? 1 : 0);
+    if (wanted > s->idle)
+        StartWorker(s);
+}
+
+DWORD WINAPI WorkerMain(void* param) {
+    // Nothing in this loop throws: the queues' Take, Finish, Ready and
+    // NextTurnIn do not allocate.
+    const StatePtr s = std::move(*static_cast<StatePtr*>(param));
+    delete static_cast<StatePtr*>(param);
+    AcquireSRWLockExclusive(&s->lock);
+    while (!s->stopping) {
+        ULONGLONG now = GetTickCount64();
+        if (auto job = s->queues.Take(now)) {
+            --s->idle;
+            StartWorkersFor(s, now);
+            ReleaseSRWLockExclusive(&s->lock);
+            CarryOut(job->command);
+            AcquireSRWLockExclusive(&s->lock);
+            ++s->idle;
+            now = GetTickCount64();
+            s->queues.Finish(job->id, now);
+            // This worker takes the next one itself.
+            if (s->queues.Ready(now) > 1)
+                WakeAllConditionVariable(&s->work);
+            continue;
+        }
+        // Asleep until a command comes, or until a list's turn opens by
+        // time; a worker beyond the first ends when it has had nothing to
+        // do for a while.
+        const auto turn = s->queues.NextTurnIn(now);
+        const bool extra = s->workers > 1;
+        DWORD wait = turn ? static_cast<DWORD>(*turn) + 1 : extra ? IdleWorkerEndMs : INFINITE;
+        if (!SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) && !turn && extra &&
+            s->queues.Ready(GetTickCount64()) == 0)
+            break;
+    }
+    --s->idle;
+    --s->workers;
+    WakeAllConditionVariable(&s->ended);
+    ReleaseSRWLockExclusive(&s->lock);
+    return 0;
+}
+
+} // namespace
+
+CommandRunner::CommandRunner() : state_(std::make_shared<State>()) {}
+
+CommandRunner::~CommandRunner() {
+    bool stopped;
+    {
+        Locked l(*state_);
+        stopped = state_->stopping;
+    }
+    if (!stopped)
+        Stop(StopWaitMs);
+}
+
+void CommandRunner::Prepare() {
+    Locked l(*state_);
+    if (!state_->stopping && state_->workers == 0)
+        StartWorker(state_);
+}
+
+void CommandRunner::Run(const std::optional<WindowCommand>& command) {
+    if (!command)
+        return;
+    const auto thread =
+        static_cast<CommandQueues::Thread>(GetWindowThreadProcessId(command->window, nullptr));
+    Locked l(*state_);
+    if (state_->stopping)
+        return;
+    state_->queues.Add(thread, *command);
+    StartWorkersFor(state_, GetTickCount64());
+    WakeConditionVariable(&state_->work);
+}
+
+void CommandRunner::RunInTurn(const std::vector<WindowCommand>& commands) {
+    if (commands.empty())
+        return;
+    std::vector<std::pair<CommandQueues::Thread, WindowCommand>> list;
+    list.reserve(commands.size());
+    for (const WindowCommand& c : commands)
+        list.emplace_back(
+            static_cast<CommandQueues::Thread>(GetWindowThreadProcessId(c.window, nullptr)), c);
+    Locked l(*state_);
+    if (state_->stopping)
+        return;
+    const ULONGLONG now = GetTickCount64();
+    state_->queues.AddInTurn(list, now);
+    StartWorkersFor(state_, now);
+    WakeAllConditionVariable(&state_->work);
+}
+
+void CommandRunner::Stop(unsigned long waitMs) {
+    Locked l(*state_);
+    state_->stopping = true;
+    WakeAllConditionVariable(&state_->work);
+    const ULONGLONG deadline = GetTickCount64() + waitMs;
+    while (state_->workers > 0) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            break;
+        SleepConditionVariableSRW(&state_->ended, &state_->lock, static_cast<DWORD>(deadline - now),
+                                  0);
+    }
+}
