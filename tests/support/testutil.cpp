@@ -206,6 +206,11 @@ LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         self->sizes_.push_back(w);
         LeaveCriticalSection(&self->lock_);
     }
+    if (m == WM_WINDOWPOSCHANGING) {
+        ++self->movesBegun_;
+        if (DWORD work = self->moveWorkMs_)
+            Sleep(work);
+    }
     if (m == WM_SYSCOMMAND) {
         self->began_ = ++counter;
         EnterCriticalSection(&self->lock_);

@@ -172,7 +172,8 @@ bool WaitForRect(const TargetWindow& w, const RECT& expected);
 // messages, as a program does that is busy loading or stuck: it reads them
 // again on Resume(), or by itself after kStopLimitMs, so that nothing waits
 // for it forever. With workMs, the window takes that long over each
-// WM_SYSCOMMAND before it handles it, as a slow program does.
+// WM_SYSCOMMAND before it handles it, as a slow program does; with
+// SetMoveWork, over each WM_WINDOWPOSCHANGING.
 class ThreadWindow {
   public:
     explicit ThreadWindow(DWORD workMs = 0, DWORD style = WS_OVERLAPPEDWINDOW);
@@ -184,6 +185,12 @@ class ThreadWindow {
     RECT Rect() const;
     // Returns once the thread reads no more messages.
     bool Stop();
+    // From now on the window takes ms over each WM_WINDOWPOSCHANGING before
+    // it handles it (0: no time), while it answers any other message at
+    // once.
+    void SetMoveWork(DWORD ms) { moveWorkMs_ = ms; }
+    // How many WM_WINDOWPOSCHANGING it has begun to handle.
+    unsigned MovesBegun() const { return movesBegun_; }
     void Resume();
     // Waits until the thread has handled everything sent to it before.
     bool Drain(DWORD timeoutMs = 5000) const;
@@ -208,6 +215,8 @@ class ThreadWindow {
     mutable CRITICAL_SECTION lock_;
     std::vector<WPARAM> sysCommands_, sizes_;
     std::atomic<unsigned> began_{0}, ended_{0};
+    std::atomic<DWORD> moveWorkMs_{0};
+    std::atomic<unsigned> movesBegun_{0};
 };
 
 // A message box or dialog seen by MessageBoxCloser.
