@@ -44,10 +44,11 @@ constexpr WPARAM kAboutCommand = 106;
 const wchar_t kOptionsCaption[] = L"オプション";
 const wchar_t kAboutCaption[] = L"バージョン情報";
 
-constexpr double kLatencyRatio = 1.2;
-constexpr double kStartRatio = 1.5;
+constexpr double kLatencyMedianRatio = 1.1;
+constexpr double kLatencyP99Ratio = 1.15;
+constexpr double kStartRatio = 1.3;
 constexpr double kPrivateGrowthKiB = 64;
-constexpr long long kMaxExeBytes = 200 * 1024;
+constexpr long long kMaxExeBytes = 256 * 1024;
 constexpr DWORD kEffectTimeoutMs = 3000;
 constexpr int kMovesBeforeHome = 40;
 constexpr int kWarmUpPresses = 20;
@@ -530,10 +531,11 @@ Table BuildTable(const Options& opt, const Results& r) {
     double pq = Percentile(r.latency.q, 99), pb = Percentile(r.latency.b, 99);
     std::wstring n = std::to_wstring(r.latency.q.size());
     t.Row(L"Hotkey latency, median of " + n + L" presses (ms)", Fixed(mq, 3), Fixed(mb, 3),
-          Ratio(mq, mb), L"≤ " + Fixed(kLatencyRatio, 1) + L"× baseline",
-          mb > 0 && mq <= kLatencyRatio * mb);
+          Ratio(mq, mb), L"≤ " + Fixed(kLatencyMedianRatio, 2) + L"× baseline",
+          mb > 0 && mq <= kLatencyMedianRatio * mb);
     t.Row(L"Hotkey latency, 99th percentile (ms)", Fixed(pq, 3), Fixed(pb, 3), Ratio(pq, pb),
-          L"≤ " + Fixed(kLatencyRatio, 1) + L"× baseline", pb > 0 && pq <= kLatencyRatio * pb);
+          L"≤ " + Fixed(kLatencyP99Ratio, 2) + L"× baseline",
+          pb > 0 && pq <= kLatencyP99Ratio * pb);
     double cm = Median(r.method.q), cmb = Median(r.method.b);
     double cp = Percentile(r.method.q, 99), cpb = Percentile(r.method.b, 99);
     t.Row(L"Method check: the baseline against itself (on Shift+Alt+Right / on Shift+Alt+End), "
