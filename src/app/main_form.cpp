@@ -15,8 +15,6 @@
 #include "ui/options_dialog.h"
 #include "winops/window_commands.h"
 
-#include <objbase.h>
-
 MainForm::MainForm(Application& app) : app_(app) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     RegisterWindowClass(names::kMainFormClass, LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL)));
@@ -455,31 +453,6 @@ bool ClaimSingleInstance(const InstanceMutexCalls& calls, handles::UniqueHandle&
     return true;
 }
 
-namespace {
-
-// COM on the program's thread from start to end: the shell's handlers of
-// the links that ShellExecuteW opens may need it.
-class ComApartment {
-  public:
-    ComApartment() {
-        HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        initialised_ = SUCCEEDED(hr);
-        if (!initialised_)
-            ReportSystemError(L"CoInitializeEx", {}, static_cast<DWORD>(hr));
-    }
-    ~ComApartment() {
-        if (initialised_)
-            CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool initialised_ = false;
-};
-
-} // namespace
-
 int QuorelMain() {
     // A copy started to take over from another lets that one end first.
     if (auto previous = TakeoverProcessId(GetCommandLineW()))
@@ -489,7 +462,6 @@ int QuorelMain() {
         NotifyRunningInstance();
         return 0;
     }
-    ComApartment com;
 
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);

@@ -1,5 +1,6 @@
 #include "settings/startup_shortcut.h"
 
+#include "base/com_apartment.h"
 #include "base/error_report.h"
 #include "base/known_folder.h"
 
@@ -54,6 +55,7 @@ std::wstring StartupShortcutPath(bool create) {
 std::wstring ShortcutTarget(const std::wstring& linkPath) {
     if (linkPath.empty() || GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         return {};
+    EnsureComApartment();
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link.Out()))))
@@ -82,6 +84,7 @@ bool IsShortcutTo(const std::wstring& linkPath, const std::wstring& exePath) {
 void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath) {
     if (linkPath.empty())
         throw EQuorelError(L"スタートアップ フォルダーが見つかりません。");
+    EnsureComApartment();
     ComPtr<IShellLinkW> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void**>(link.Out()));

@@ -1,5 +1,7 @@
 #include "ui/link_label.h"
 
+#include "base/com_apartment.h"
+#include "base/error_report.h"
 #include "base/names.h"
 #include "base/system_library.h"
 #include "ui/dialog_util.h"
@@ -16,8 +18,10 @@ namespace {
 void DefaultShellOpen(const std::wstring& target) {
     using Fn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     static const auto fn = system_library::Function<Fn>(L"shell32.dll", "ShellExecuteW");
-    if (fn)
-        fn(nullptr, L"open", target.c_str(), L"", L"", SW_SHOW);
+    if (!fn)
+        return;
+    EnsureComApartment();
+    fn(nullptr, L"open", target.c_str(), L"", L"", SW_SHOW);
 }
 
 } // namespace

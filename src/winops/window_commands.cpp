@@ -70,10 +70,11 @@ WindowAttributeQuery DwmWindowAttributeQuery() {
 }
 
 // Shared start of the two resize commands: the foreground window unless it
-// is missing, maximized or has no maximize box.
+// is missing or has no maximize box. Whether it is maximized is read when
+// the command runs.
 HWND ResizableForeground() {
     HWND wnd = GetForegroundWindow();
-    if (!wnd || IsZoomed(wnd))
+    if (!wnd)
         return nullptr;
     if (!GetWindowCaps(wnd).HasMaximizeBox)
         return nullptr;
@@ -273,7 +274,7 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
 
 std::optional<WindowCommand> MoveCommand(Direction d) {
     HWND wnd = GetForegroundWindow();
-    if (!wnd || IsZoomed(wnd))
+    if (!wnd)
         return std::nullopt;
     // The shell's desktop window stays where it is.
     if (IsShellDesktop(wnd))

@@ -68,9 +68,11 @@ struct WindowCommand {
 };
 
 // The commands a hotkey gives, read on the program's own thread at the
-// press. They read the window's styles, class and state, which never wait
-// for the window's program. Nothing when there is no foreground window or
-// when it lacks what the command needs.
+// press. They read the window's styles and class, which never wait for the
+// window's program. Nothing when there is no foreground window or when it
+// lacks what the command needs (a caption button; the desktop is never
+// moved). A window that is maximized when its move or resize runs is left
+// as it is.
 std::optional<WindowCommand> ToggleMaximizeCommand();
 std::optional<WindowCommand> MinimizeCommand();
 std::optional<WindowCommand> CloseCommand();
