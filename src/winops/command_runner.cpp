@@ -36,12 +36,17 @@ class Locked {
 
 DWORD WINAPI WorkerMain(void* param);
 
+// A worker only makes a few calls into the system; the program's default
+// stack of megabytes is far more than it needs.
+constexpr SIZE_T kWorkerStackBytes = 256 * 1024;
+
 // With the lock held. A new worker counts as idle from its start.
 void StartWorker(const StatePtr& s) {
     auto* share = new (std::nothrow) StatePtr(s);
     if (!share)
         return;
-    HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, share, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, kWorkerStackBytes, &WorkerMain, share,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) {
         ReportSystemError(L"CreateThread");
         delete share;
@@ -68,6 +73,10 @@ DWORD WINAPI WorkerMain(void* param) {
     // NextTurnIn do not allocate.
     const StatePtr s = std::move(*static_cast<StatePtr*>(param));
     delete static_cast<StatePtr*>(param);
+    // The thread's message queue, which a sent message needs for its
+    // answer, made now rather than inside the first command.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     AcquireSRWLockExclusive(&s->lock);
     while (!s->stopping) {
         ULONGLONG now = GetTickCount64();
@@ -92,7 +101,7 @@ DWORD WINAPI WorkerMain(void* param) {
         const bool extra = s->workers > 1;
         DWORD wait = turn ? static_cast<DWORD>(*turn) + 1 : extra ? IdleWorkerEndMs : INFINITE;
         if (!SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) && !turn && extra &&
-            s->queues.Ready(GetTickCount64()) == 0)
+            s->workers > 1 && s->queues.Ready(GetTickCount64()) == 0)
             break;
     }
     --s->idle;
