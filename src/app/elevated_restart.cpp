@@ -1,5 +1,6 @@
 #include "app/elevated_restart.h"
 
+#include "base/com_apartment.h"
 #include "base/decimal_text.h"
 #include "base/error_report.h"
 #include "base/handles.h"
@@ -37,6 +38,7 @@ BOOL SystemShellExecute(SHELLEXECUTEINFOW* info) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return FALSE;
     }
+    EnsureComApartment(); // the shell's handlers of the verb may need it
     return fn(info);
 }
 
