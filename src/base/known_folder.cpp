@@ -1,5 +1,6 @@
 #include "base/known_folder.h"
 
+#include "base/com_apartment.h"
 #include "base/system_library.h"
 
 std::wstring KnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HRESULT* result) {
@@ -13,7 +14,7 @@ std::wstring KnownFolderPath(REFKNOWNFOLDERID id, DWORD flags, HRESULT* result) 
         path = folder;
     else if (SUCCEEDED(hr))
         hr = E_FAIL;
-    CoTaskMemFree(folder);
+    FreeComMemory(folder);
     if (result)
         *result = hr;
     return path;

@@ -55,10 +55,9 @@ std::wstring StartupShortcutPath(bool create) {
 std::wstring ShortcutTarget(const std::wstring& linkPath) {
     if (linkPath.empty() || GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         return {};
-    EnsureComApartment();
     ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(link.Out()))))
+    if (FAILED(CreateComObject(CLSID_ShellLink, IID_IShellLinkW,
+                               reinterpret_cast<void**>(link.Out()))))
         return {};
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))) ||
@@ -84,10 +83,9 @@ bool IsShortcutTo(const std::wstring& linkPath, const std::wstring& exePath) {
 void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath) {
     if (linkPath.empty())
         throw EQuorelError(L"スタートアップ フォルダーが見つかりません。");
-    EnsureComApartment();
     ComPtr<IShellLinkW> link;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(link.Out()));
+    HRESULT hr =
+        CreateComObject(CLSID_ShellLink, IID_IShellLinkW, reinterpret_cast<void**>(link.Out()));
     if (FAILED(hr))
         ThrowNotWritten(linkPath, L"CoCreateInstance", static_cast<DWORD>(hr));
     std::wstring folder = FolderOf(exePath);
