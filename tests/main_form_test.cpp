@@ -32,33 +32,17 @@ std::vector<std::wstring> Captions(HMENU m) {
 
 TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
     using K = HotkeyAction::Kind;
-    const K kinds[] = {K::ToggleMaximize,
-                       K::Minimize,
-                       K::Move,
-                       K::Move,
-                       K::Move,
-                       K::Move,
-                       K::SizeBottomRight,
-                       K::SizeBottomRight,
-                       K::SizeBottomRight,
-                       K::SizeBottomRight,
-                       K::SizeTopLeft,
-                       K::SizeTopLeft,
-                       K::SizeTopLeft,
-                       K::SizeTopLeft,
-                       K::MouseMove,
-                       K::PopupMenu,
-                       K::Close,
-                       K::AllRestore,
-                       K::AllMin,
-                       K::ScreenSaver};
-    for (int n = 1; n <= 20; ++n)
-        EXPECT_EQ(HotkeyActionFor(n).kind, kinds[n - 1]) << n;
-    // Directions run Up, Down, Left, Right within each family.
-    for (int family : {3, 7, 11})
-        for (int d = 0; d < 4; ++d)
-            EXPECT_EQ(HotkeyActionFor(family + d).direction, d);
-    for (int n : {0, -1, 21, 1000})
+    std::vector<int> rowsOfKind(K::ScreenSaver + 1, 0);
+    for (const HotkeyEntry& e : HotkeyTable()) {
+        EXPECT_EQ(HotkeyActionFor(e.Number).kind, e.Action.kind) << e.Key;
+        EXPECT_EQ(HotkeyActionFor(e.Number).direction, e.Action.direction) << e.Key;
+        EXPECT_NE(e.Action.kind, K::None) << e.Key;
+        // Directions run Up, Down, Left, Right within each family.
+        EXPECT_EQ(e.Action.direction, rowsOfKind.at(e.Action.kind)++ % 4) << e.Key;
+    }
+    for (int kind = K::None + 1; kind < static_cast<int>(rowsOfKind.size()); ++kind)
+        EXPECT_GT(rowsOfKind[static_cast<size_t>(kind)], 0) << "no row runs kind " << kind;
+    for (int n : {0, -1, HotkeyCommandLast + 1, 1000})
         EXPECT_EQ(HotkeyActionFor(n).kind, K::None);
 }
 
@@ -96,7 +80,7 @@ TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheO
 }
 
 TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
-    std::vector<UINT> asked(21, 0); // modifier flags by number
+    std::vector<UINT> asked(HotkeyTable().size() + 1, 0); // modifier flags by number
     GlobalHotkeys::SystemRegister = [&](HWND, int id, UINT modifiers, UINT) -> BOOL {
         asked.at(static_cast<size_t>(id)) = modifiers;
         return TRUE;
@@ -106,7 +90,7 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
     {
         Application app(L"Quorel");
         MainForm form(app);
-        for (const HotkeyEntry& e : HotkeyTable()) // Shift+Ctrl+Alt+F1 to F20
+        for (const HotkeyEntry& e : HotkeyTable()) // Shift+Ctrl+Alt+F1 and on
             Settings.*(e.Field) = "Shift+Ctrl+Alt+F" + std::to_string(e.Number);
         form.RegisterAllHotkeys();
     }
@@ -115,8 +99,9 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
     Settings = saved;
     DeleteFileW(IniFilePath().c_str()); // written as the form went
     const UINT mods = MOD_SHIFT | MOD_CONTROL | MOD_ALT;
-    for (int n = 1; n <= 20; ++n)
-        EXPECT_EQ(asked[n], n >= hkMoveUp && n <= hkTLSizeRight ? mods : mods | MOD_NOREPEAT) << n;
+    for (const HotkeyEntry& e : HotkeyTable())
+        EXPECT_EQ(asked[static_cast<size_t>(e.Number)], e.Repeats ? mods : mods | MOD_NOREPEAT)
+            << e.Key;
 }
 
 TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {

@@ -32,8 +32,26 @@ TEST(IniTables, HotkeyRowsByNumberAndFileKeysInOrder) {
         EXPECT_EQ(FindHotkey(n), &HotkeyTable()[static_cast<size_t>(n - 1)]);
     }
     EXPECT_EQ(FindHotkey(0), nullptr);
-    EXPECT_EQ(FindHotkey(21), nullptr);
+    EXPECT_EQ(FindHotkey(HotkeyCommandLast + 1), nullptr);
     EXPECT_EQ(FindHotkey(-1), nullptr);
+    // Holding a key repeats the moving and resizing commands only.
+    for (const HotkeyEntry& h : HotkeyTable()) {
+        const auto k = h.Action.kind;
+        EXPECT_EQ(h.Repeats, k == HotkeyAction::Move || k == HotkeyAction::SizeBottomRight ||
+                                 k == HotkeyAction::SizeTopLeft)
+            << h.Key;
+        EXPECT_EQ(HotkeyRepeats(h.Number), h.Repeats) << h.Key;
+    }
+    EXPECT_FALSE(HotkeyRepeats(0));
+    // Every options page shows its rows, and every row is on one page.
+    size_t shown = 0;
+    for (int p = 0; p < kOptionPageCount; ++p)
+        for (const HotkeyEntry* h : HotkeysOfPage(static_cast<OptionPage>(p))) {
+            EXPECT_EQ(h->Page, static_cast<OptionPage>(p)) << h->Key;
+            ++shown;
+        }
+    EXPECT_EQ(shown, HotkeyTable().size());
+    EXPECT_EQ(HotkeysInPageOrder().size(), HotkeyTable().size());
     EXPECT_STREQ(FindHotkey(hkClose)->Key, "CloseKey");
     EXPECT_STREQ(FindHotkey(hkPopupMenu)->Key, "PopupMenuKey");
     EXPECT_EQ(FindHotkey(hkScreenSaver)->Field, &AppSettings::ScreenSaver);

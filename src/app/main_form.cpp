@@ -133,8 +133,7 @@ void MainForm::RegisterHotkeyText(const std::string& text, int index) {
     }
     // Holding a key repeats only the move and resize commands; every other
     // command runs once per press, however long the keys are held.
-    const KeyRepeat repeat =
-        HotkeyActionFor(index).Repeats() ? KeyRepeat::Repeats : KeyRepeat::Once;
+    const KeyRepeat repeat = HotkeyRepeats(index) ? KeyRepeat::Repeats : KeyRepeat::Once;
     if (hotkeys_->RegisterKey(index, ParseShortCut(text), repeat))
         return;
     if (known)

@@ -1,11 +1,14 @@
-// The settings record and the table of the twenty hotkey commands.
+// The settings record, the table of the hotkey commands and the keys of
+// the settings file.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The one settings record. Shortcut texts are 8-bit strings in the system
 // code page, exactly as stored in the INI file.
@@ -40,8 +43,12 @@ struct AppSettings {
 
 extern AppSettings Settings;
 
-// The twenty hotkey commands. The number is the registration identifier,
-// the dispatch index and the registration order.
+// The pages of the options dialog, in the order of their tabs.
+enum class OptionPage : int { General, Move, SizeBottomRight, SizeTopLeft, Mouse, Other };
+constexpr int kOptionPageCount = static_cast<int>(OptionPage::Other) + 1;
+
+// The hotkey commands. The number is the registration identifier, the
+// dispatch index and the registration order.
 enum HotkeyCommand : int {
     hkMaxRestore = 1,
     hkMinimize = 2,
@@ -64,8 +71,6 @@ enum HotkeyCommand : int {
     hkAllMin = 19,
     hkScreenSaver = 20,
 };
-constexpr int HotkeyCommandFirst = 1;
-constexpr int HotkeyCommandLast = 20;
 
 // What one hotkey number does: the command, and for the move and resize
 // commands the direction (Up 0, Down 1, Left 2, Right 3).
@@ -85,37 +90,340 @@ struct HotkeyAction {
         ScreenSaver,
     } kind;
     int direction;
-    // Holding the key down repeats the command (moving and resizing);
-    // the other commands run once per press.
-    constexpr bool Repeats() const {
-        return kind == Move || kind == SizeBottomRight || kind == SizeTopLeft;
-    }
     // The command acts on the foreground window (which may belong to a
     // program out of the program's reach); the others act on the desktop,
     // the cursor or the program itself.
     constexpr bool ActsOnForegroundWindow() const {
-        return kind == ToggleMaximize || kind == Minimize || kind == Close || Repeats();
+        return kind == ToggleMaximize || kind == Minimize || kind == Close || kind == Move ||
+               kind == SizeBottomRight || kind == SizeTopLeft;
     }
 };
 
-// One row of the hotkey table: the single source that registration,
-// dispatch, the INI file and the options dialog read.
+// One row of the hotkey table: every fact about one command. Registration,
+// dispatch, the INI file, the options dialog and the help all read it.
 struct HotkeyEntry {
-    int Number;                      // 1..20
+    int Number;              // registration identifier and dispatch index
+    const char* Key;         // INI key, also the dialog control's name
+    const char* DefaultText; // default shortcut text ("" for none)
+    // Holding the key down repeats the command; otherwise it runs once
+    // per press, however long the key is held.
+    bool Repeats;
+    // Written to the file only while it holds a combination, and removed
+    // from it when cleared; otherwise always written, in file order.
+    bool WrittenOnlyWhenSet;
     HotkeyAction Action;             // what a press does
     std::string AppSettings::*Field; // the shortcut text in Settings
-    const char* Key;                 // INI key, also the dialog control's name
-    const char* DefaultText;         // default shortcut text ("" for none)
+    // Where the options dialog shows it: the page, the group box on the
+    // page (0 the first), and whether a gap sets it off from the row above.
+    // Rows of a group stand in table order.
+    OptionPage Page;
+    int Group;
+    bool GapBefore;
+    const wchar_t* Label;       // the dialog's label before the key field
+    const wchar_t* Name;        // the command's name in the help
+    const wchar_t* Description; // what it does, for the help's page topic
 };
 
+inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
+    {.Number = hkMaxRestore,
+     .Key = "MaxRestoreKey",
+     .DefaultText = "Alt+F12",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::ToggleMaximize, 0},
+     .Field = &AppSettings::MaxRestoreKey,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"最大化、元のサイズに戻す :",
+     .Name = L"最大化、元のサイズに戻す",
+     .Description = L"手前のウィンドウを最大化し、最大化されていれば元に戻します。最大化ボタンのな"
+                    L"いウィンドウ（多くのダイアログなど）には何もしません。"},
+    {.Number = hkMinimize,
+     .Key = "MinKey",
+     .DefaultText = "Alt+F11",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Minimize, 0},
+     .Field = &AppSettings::MinKey,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"最小化 :",
+     .Name = L"最小化",
+     .Description = L"手前のウィンドウを最小化します。最小化ボタンがなければ何もしません。"},
+    {.Number = hkMoveUp,
+     .Key = "MoveUpKey",
+     .DefaultText = "Shift+Alt+Up",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Move, 0},
+     .Field = &AppSettings::MoveUpKey,
+     .Page = OptionPage::Move,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"上(↑) :",
+     .Name = L"上へ移動",
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ上へ動かします。"},
+    {.Number = hkMoveDown,
+     .Key = "MoveDownKey",
+     .DefaultText = "Shift+Alt+Down",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Move, 1},
+     .Field = &AppSettings::MoveDownKey,
+     .Page = OptionPage::Move,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"下(↓) :",
+     .Name = L"下へ移動",
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ下へ動かします。"},
+    {.Number = hkMoveLeft,
+     .Key = "MoveLeftKey",
+     .DefaultText = "Shift+Alt+Left",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Move, 2},
+     .Field = &AppSettings::MoveLeftKey,
+     .Page = OptionPage::Move,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"左(←) :",
+     .Name = L"左へ移動",
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ左へ動かします。"},
+    {.Number = hkMoveRight,
+     .Key = "MoveRightKey",
+     .DefaultText = "Shift+Alt+Right",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Move, 3},
+     .Field = &AppSettings::MoveRightKey,
+     .Page = OptionPage::Move,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"右(→) :",
+     .Name = L"右へ移動",
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ右へ動かします。"},
+    {.Number = hkRBSizeUp,
+     .Key = "RB_SizeUpKey",
+     .DefaultText = "Ctrl+Alt+Up",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeBottomRight, 0},
+     .Field = &AppSettings::RB_SizeUpKey,
+     .Page = OptionPage::SizeBottomRight,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"上(↑) :",
+     .Name = L"右下を上へ（低く）",
+     .Description = L"下の辺を上へ動かします。低くなります。"},
+    {.Number = hkRBSizeDown,
+     .Key = "RB_SizeDownKey",
+     .DefaultText = "Ctrl+Alt+Down",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeBottomRight, 1},
+     .Field = &AppSettings::RB_SizeDownKey,
+     .Page = OptionPage::SizeBottomRight,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"下(↓) :",
+     .Name = L"右下を下へ（高く）",
+     .Description = L"下の辺を下へ動かします。高くなります。"},
+    {.Number = hkRBSizeLeft,
+     .Key = "RB_SizeLeftKey",
+     .DefaultText = "Ctrl+Alt+Left",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeBottomRight, 2},
+     .Field = &AppSettings::RB_SizeLeftKey,
+     .Page = OptionPage::SizeBottomRight,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"左(←) :",
+     .Name = L"右下を左へ（狭く）",
+     .Description = L"右の辺を左へ動かします。狭くなります。"},
+    {.Number = hkRBSizeRight,
+     .Key = "RB_SizeRightKey",
+     .DefaultText = "Ctrl+Alt+Right",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeBottomRight, 3},
+     .Field = &AppSettings::RB_SizeRightKey,
+     .Page = OptionPage::SizeBottomRight,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"右(→) :",
+     .Name = L"右下を右へ（広く）",
+     .Description = L"右の辺を右へ動かします。広くなります。"},
+    {.Number = hkTLSizeUp,
+     .Key = "TL_SizeUpKey",
+     .DefaultText = "Shift+Ctrl+Alt+Up",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeTopLeft, 0},
+     .Field = &AppSettings::TL_SizeUpKey,
+     .Page = OptionPage::SizeTopLeft,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"上(↑) :",
+     .Name = L"左上を上へ（高く）",
+     .Description = L"上の辺を上へ動かします。高くなります。"},
+    {.Number = hkTLSizeDown,
+     .Key = "TL_SizeDownKey",
+     .DefaultText = "Shift+Ctrl+Alt+Down",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeTopLeft, 1},
+     .Field = &AppSettings::TL_SizeDownKey,
+     .Page = OptionPage::SizeTopLeft,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"下(↓) :",
+     .Name = L"左上を下へ（低く）",
+     .Description = L"上の辺を下へ動かします。低くなります。"},
+    {.Number = hkTLSizeLeft,
+     .Key = "TL_SizeLeftKey",
+     .DefaultText = "Shift+Ctrl+Alt+Left",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeTopLeft, 2},
+     .Field = &AppSettings::TL_SizeLeftKey,
+     .Page = OptionPage::SizeTopLeft,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"左(←) :",
+     .Name = L"左上を左へ（広く）",
+     .Description = L"左の辺を左へ動かします。広くなります。"},
+    {.Number = hkTLSizeRight,
+     .Key = "TL_SizeRightKey",
+     .DefaultText = "Shift+Ctrl+Alt+Right",
+     .Repeats = true,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::SizeTopLeft, 3},
+     .Field = &AppSettings::TL_SizeRightKey,
+     .Page = OptionPage::SizeTopLeft,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"右(→) :",
+     .Name = L"左上を右へ（狭く）",
+     .Description = L"左の辺を右へ動かします。狭くなります。"},
+    {.Number = hkMouseMove,
+     .Key = "MouseMoveKey",
+     .DefaultText = "Ctrl+Alt+M",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::MouseMove, 0},
+     .Field = &AppSettings::MouseMoveKey,
+     .Page = OptionPage::Mouse,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"デスクトップの隅へ移動 :",
+     .Name = L"カーソルを隅へ移動",
+     .Description =
+         L"マウスカーソルを「移動する位置」の隅から「隅からの距離」（0～100）だけ内側（縦と横の両方"
+         L"）へ移動します。モニターが複数あるときは、メインのモニターの隅です。"},
+    {.Number = hkPopupMenu,
+     .Key = "PopupMenuKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::PopupMenu, 0},
+     .Field = &AppSettings::PopupMenuKey,
+     .Page = OptionPage::Other,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"ホットキー :",
+     .Name = L"メニューを開く",
+     .Description = L"マウスカーソルの位置に Quorel "
+                    L"のメニューを開きます。オプションやバージョン情報の画面が開いているときは、そ"
+                    L"の画面を手前に出します。"},
+    {.Number = hkClose,
+     .Key = "CloseKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::Close, 0},
+     .Field = &AppSettings::CloseKey,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"閉じる :",
+     .Name = L"閉じる",
+     .Description =
+         L"手前のウィンドウを、システムメニューの「閉じる」と同じように閉じます。保存の確認などはそ"
+         L"のプログラムが行います。システムメニューのないウィンドウには何もしません。"},
+    {.Number = hkAllRestore,
+     .Key = "AllRestoreKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::AllRestore, 0},
+     .Field = &AppSettings::AllRestoreKey,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = true,
+     .Label = L"すべて元のサイズに戻す :",
+     .Name = L"すべて元のサイズに戻す",
+     .Description =
+         L"最小化されているウィンドウを元に戻します。非表示や操作できない状態のウィンドウ（ダイアロ"
+         L"グを開いている親など）とツールウィンドウは戻しません。メニューからも使えます。"},
+    {.Number = hkAllMin,
+     .Key = "AllMinKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::AllMin, 0},
+     .Field = &AppSettings::AllMinKey,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = false,
+     .Label = L"すべて最小化 :",
+     .Name = L"すべて最小化",
+     .Description = L"最小化ボタンのあるウィンドウをすべて最小化します。非表示や操作できない状態の"
+                    L"ウィンドウはそのままです。メニューからも使えます。"},
+    {.Number = hkScreenSaver,
+     .Key = "ScreenSaver",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = false,
+     .Action = {HotkeyAction::ScreenSaver, 0},
+     .Field = &AppSettings::ScreenSaver,
+     .Page = OptionPage::General,
+     .Group = 0,
+     .GapBefore = true,
+     .Label = L"スクリーンセーバー :",
+     .Name = L"スクリーンセーバー",
+     .Description = L"スクリーンセーバーを起動します。設定されていなければ何も起こりません。メニュ"
+                    L"ーからも使えます。"},
+});
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
-const std::array<HotkeyEntry, 20>& HotkeyTable();
-// The row of a number, or nullptr outside 1..20.
-const HotkeyEntry* FindHotkey(int number);
-// The command of hotkey number index; None for anything outside 1..20.
-HotkeyAction HotkeyActionFor(int index);
+constexpr int HotkeyCommandFirst = 1;
+constexpr int HotkeyCommandLast = static_cast<int>(kHotkeyTable.size());
+constexpr int kHotkeyCount = HotkeyCommandLast;
 
-// The 26 keys of the INI file in file order.
+constexpr const std::array<HotkeyEntry, kHotkeyTable.size()>& HotkeyTable() {
+    return kHotkeyTable;
+}
+// The row of a number, or nullptr outside the table.
+constexpr const HotkeyEntry* FindHotkey(int number) {
+    if (number < HotkeyCommandFirst || number > HotkeyCommandLast)
+        return nullptr;
+    return &kHotkeyTable[static_cast<std::size_t>(number - 1)];
+}
+// The command of hotkey number index; None for anything outside the table.
+HotkeyAction HotkeyActionFor(int index);
+// Whether holding the key of number index repeats its command.
+bool HotkeyRepeats(int index);
+// The hotkeys of an options page in the order the dialog shows them: group
+// by group, each in table order.
+std::vector<const HotkeyEntry*> HotkeysOfPage(OptionPage page);
+// All hotkeys in the dialog's order, page by page.
+std::vector<const HotkeyEntry*> HotkeysInPageOrder();
+
+// The keys of the INI file in file order: the hotkeys that are always
+// written and the six values in their fixed order, then the hotkeys written
+// only while set, in number order.
 enum class SettingKind { Text, Integer, Switch };
 struct SettingEntry {
     const char* Key;
@@ -125,8 +433,80 @@ struct SettingEntry {
     bool AppSettings::*Switch;      // Kind == Switch
     const char* DefaultText;        // Kind == Text
     std::int32_t DefaultInt;        // Kind == Integer or Switch (0/1)
+    bool WrittenOnlyWhenSet;        // Kind == Text: see HotkeyEntry
 };
-const std::array<SettingEntry, 26>& SettingTable();
+
+namespace settings_rows {
+// A text row of the file is the hotkey row of that number: key, field and
+// default come from the hotkey table alone.
+constexpr SettingEntry Hotkey(const HotkeyEntry& h) {
+    return {h.Key,   SettingKind::Text, h.Field, nullptr,
+            nullptr, h.DefaultText,     0,       h.WrittenOnlyWhenSet};
+}
+constexpr SettingEntry Hotkey(HotkeyCommand number) {
+    return Hotkey(kHotkeyTable[static_cast<std::size_t>(number - 1)]);
+}
+constexpr SettingEntry Integer(const char* key, std::int32_t AppSettings::*field,
+                               std::int32_t def) {
+    return {key, SettingKind::Integer, nullptr, field, nullptr, nullptr, def, false};
+}
+constexpr SettingEntry Switch(const char* key, bool AppSettings::*field, bool def) {
+    return {key, SettingKind::Switch, nullptr, nullptr, field, nullptr, def ? 1 : 0, false};
+}
+
+// The keys that every file holds, in file order.
+inline constexpr std::array kAlwaysWritten{
+    Hotkey(hkMaxRestore),
+    Hotkey(hkMinimize),
+    Hotkey(hkClose),
+    Hotkey(hkAllRestore),
+    Hotkey(hkAllMin),
+    Hotkey(hkScreenSaver),
+    Hotkey(hkMoveUp),
+    Hotkey(hkMoveDown),
+    Hotkey(hkMoveLeft),
+    Hotkey(hkMoveRight),
+    Integer("MoveP", &AppSettings::MoveP, 5),
+    Hotkey(hkRBSizeUp),
+    Hotkey(hkRBSizeDown),
+    Hotkey(hkRBSizeLeft),
+    Hotkey(hkRBSizeRight),
+    Hotkey(hkTLSizeUp),
+    Hotkey(hkTLSizeDown),
+    Hotkey(hkTLSizeLeft),
+    Hotkey(hkTLSizeRight),
+    Integer("SizeP", &AppSettings::SizeP, 5),
+    Hotkey(hkMouseMove),
+    Integer("MouseMovePos", &AppSettings::MouseMovePos, 2),
+    Integer("MouseOffset", &AppSettings::MouseOffset, 0),
+    Switch("StartMouseMove", &AppSettings::StartMouseMove, false),
+    Hotkey(hkPopupMenu),
+    Switch("NoTrayIcon", &AppSettings::NoTrayIcon, false),
+};
+
+constexpr std::size_t CountWrittenOnlyWhenSet() {
+    std::size_t n = 0;
+    for (const HotkeyEntry& h : kHotkeyTable)
+        n += h.WrittenOnlyWhenSet ? 1 : 0;
+    return n;
+}
+
+constexpr auto AllSettings() {
+    std::array<SettingEntry, kAlwaysWritten.size() + CountWrittenOnlyWhenSet()> all{};
+    std::size_t i = 0;
+    for (const SettingEntry& s : kAlwaysWritten)
+        all[i++] = s;
+    for (const HotkeyEntry& h : kHotkeyTable)
+        if (h.WrittenOnlyWhenSet)
+            all[i++] = Hotkey(h);
+    return all;
+}
+} // namespace settings_rows
+
+inline constexpr auto kSettingTable = settings_rows::AllSettings();
+constexpr const std::array<SettingEntry, kSettingTable.size()>& SettingTable() {
+    return kSettingTable;
+}
 
 // Reads an integer the way the INI file stores it: leading blanks skipped,
 // decimal with an optional sign, "$" hex, "0x"/"0X" hex; anything else, or

@@ -33,9 +33,9 @@ std::wstring IniPathForExe(const std::wstring& exePath);
 // The INI file of the running executable.
 std::wstring IniFilePath();
 
-// Reads all 26 keys from the file into Settings (defaults for what is
+// Reads every key of SettingTable() from the file into Settings (defaults for what is
 // missing or malformed). Never throws for a missing or unreadable file.
 void LoadSettings(const std::wstring& iniPath);
-// Writes all 26 keys from Settings in file order. Throws EQuorelError
+// Writes every key of SettingTable() from Settings in file order. Throws EQuorelError
 // "<path> に書き込めません" at the first key that cannot be written.
 void SaveSettings(const std::wstring& iniPath);

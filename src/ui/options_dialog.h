@@ -8,6 +8,7 @@
 
 #include "base/handles.h"
 #include "hotkey/shortcut.h"
+#include "settings/settings.h"
 #include "ui/dialog_util.h"
 #include "ui/dialog_window.h"
 
@@ -52,7 +53,6 @@ enum OptionsDialogControlId : int {
 constexpr int HotkeyControlId(int number) {
     return idHotkeyBase + number;
 }
-constexpr int kOptionPageCount = 6;
 
 // Value conversions of the key-capture controls ("msctls_hotkey32"):
 // HKM_SETHOTKEY's wParam for a shortcut, and the shortcut of
