@@ -50,7 +50,7 @@ TEST(HelpTopics, ContextNumbersOpenTheirPagesTopicAndAnythingElseTheFirst) {
     const wchar_t* const pages[] = {L"全般",        L"移動",   L"サイズ変更1",
                                     L"サイズ変更2", L"マウス", L"その他"};
     for (int page = 0; page < kOptionPageCount; ++page) {
-        HelpTopic t = HelpTopicOfContext(HelpContextOfPage(page));
+        HelpTopic t = HelpTopicOfContext(HelpContextOfPage(static_cast<OptionPage>(page)));
         EXPECT_EQ(static_cast<int>(t), page + 1);
         EXPECT_STREQ(HelpTopicTitle(t), pages[page]);
     }
@@ -69,7 +69,7 @@ TEST(HelpTopics, KeysShowInTheirCanonicalTextForm) {
     EXPECT_TRUE(Has(bad, L"Ctrl+Foo")) << bad;
 }
 
-TEST(HelpTopics, TheFirstTopicListsAllTwentyCommandsWithTheKeysInEffect) {
+TEST(HelpTopics, TheFirstTopicListsEveryCommandWithTheKeysInEffect) {
     AppSettings s = Defaults();
     s.MaxRestoreKey = "ctrl+alt+f10";
     s.MinKey = "";
@@ -81,12 +81,19 @@ TEST(HelpTopics, TheFirstTopicListsAllTwentyCommandsWithTheKeysInEffect) {
     EXPECT_TRUE(Has(t, L"\r\nメニューを開く\tCtrl+Alt+F6\r\n"));
     EXPECT_TRUE(Has(t, L"\r\n左上を右へ（狭く）\tShift+Ctrl+Alt+Right\r\n"));
     EXPECT_TRUE(Has(t, L"\r\nカーソルを隅へ移動\tCtrl+Alt+M\r\n"));
-    // One line per command: twenty name-and-key lines before the tray.
+    // One line per command, in the order of the options pages, before the
+    // tray.
     std::wstring keys = t.substr(0, t.find(L"【タスクトレイのアイコン】"));
     size_t tabs = 0;
     for (wchar_t c : keys)
         tabs += c == L'\t';
-    EXPECT_EQ(tabs, 20u);
+    EXPECT_EQ(tabs, HotkeyTable().size());
+    size_t at = 0;
+    for (const HotkeyEntry* e : HotkeysInPageOrder()) {
+        size_t next = keys.find(std::wstring(L"\r\n") + e->Name + L"\t", at);
+        ASSERT_NE(next, std::wstring::npos) << e->Key;
+        at = next + 1;
+    }
 }
 
 TEST(HelpTopics, EveryTopicIsBuiltCompletelyWithCrLfLines) {
@@ -117,13 +124,16 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     std::wstring move = Topic(HelpTopic::Move, s);
     EXPECT_TRUE(Has(move, L"\r\n上へ移動\tShift+Alt+Up\r\n"));
     EXPECT_TRUE(Has(move, L"\r\n間隔\t9 ピクセル\r\n"));
-    EXPECT_TRUE(Has(move, L"Shift+Alt+矢印キー"));
+    EXPECT_TRUE(Has(move, L"最初の設定（Shift+Alt+Up、Shift+Alt+Down、Shift+Alt+Left、"
+                          L"Shift+Alt+Right）に戻し"));
+    EXPECT_TRUE(Has(move, L"\r\n・上へ移動：手前のウィンドウを「間隔」のピクセル数だけ上へ"));
     EXPECT_FALSE(Has(move, L"右下を上へ"));
     std::wstring resize = Topic(HelpTopic::Resize1, s);
     EXPECT_TRUE(Has(resize, L"\r\n右下を上へ（低く）\tCtrl+Alt+I\r\n"));
     EXPECT_TRUE(Has(resize, L"\r\n間隔\t-3 ピクセル"));
     EXPECT_TRUE(Has(resize, L"最大化ボタンのないウィンドウ"));
-    EXPECT_TRUE(Has(Topic(HelpTopic::Resize2, s), L"Shift+Ctrl+Alt+矢印キー"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Resize2, s), L"（Shift+Ctrl+Alt+Up、"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Resize2, s), L"\r\n・左上を右へ（狭く）：左の辺を右へ"));
     std::wstring mouse = Topic(HelpTopic::Mouse, s);
     EXPECT_TRUE(Has(mouse, L"\r\n移動する位置\tなし（値 7 "));
     EXPECT_TRUE(Has(mouse, L"\r\n隅からの距離\t20 ピクセル\r\n"));

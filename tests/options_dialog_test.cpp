@@ -7,6 +7,7 @@
 #include "hotkey/shortcut.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "ui/help_topics.h"
 #include "base/dpi.h"
 
 #include "support/testutil.h"
@@ -151,10 +152,13 @@ TEST(OptionDlgValues, CornerItemsAndHelpContexts) {
         EXPECT_EQ(CornerItemOf(v), v);
     EXPECT_EQ(CornerItemOf(7), -1);
     EXPECT_EQ(CornerItemOf(-1), -1);
+    // The numbers the pages have always asked for, checked from outside
+    // the table that holds them.
     const unsigned long expected[] = {14, 15, 16, 17, 23, 18};
-    for (int page = 0; page < 6; ++page)
-        EXPECT_EQ(HelpContextOfPage(page), expected[page]);
-    EXPECT_EQ(HelpContextOfPage(6), 0u);
+    ASSERT_EQ(std::size(expected), static_cast<size_t>(kOptionPageCount));
+    for (int page = 0; page < kOptionPageCount; ++page)
+        EXPECT_EQ(HelpContextOfPage(static_cast<OptionPage>(page)), expected[page]);
+    EXPECT_EQ(HelpContextOfPage(static_cast<OptionPage>(kOptionPageCount)), 0u);
 }
 
 TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
@@ -183,8 +187,8 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     EXPECT_EQ(ClassName(tab), L"SysTabControl32");
     const wchar_t* pages[] = {L"全般",        L"移動",   L"サイズ変更1",
                               L"サイズ変更2", L"マウス", L"その他"};
-    ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 6);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), kOptionPageCount);
+    for (int i = 0; i < kOptionPageCount; ++i) {
         wchar_t buf[64] = {};
         TCITEMW ti{};
         ti.mask = TCIF_TEXT;
@@ -218,8 +222,13 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     EXPECT_TRUE(GetWindowLongW(GetDlgItem(dlg_, idOKBtn), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
     // The controls' classes and captions.
-    for (int n = 1; n <= 20; ++n)
-        EXPECT_EQ(ClassName(Key(n)), L"msctls_hotkey32") << n;
+    // Each hotkey has its key-capture control on its page, after its label.
+    for (const HotkeyEntry& e : HotkeyTable()) {
+        EXPECT_EQ(ClassName(Key(e.Number)), L"msctls_hotkey32") << e.Key;
+        EXPECT_EQ(GetParent(Key(e.Number)), GetDlgItem(dlg_, idPage0 + static_cast<int>(e.Page)))
+            << e.Key;
+        EXPECT_EQ(Text(GetWindow(Key(e.Number), GW_HWNDPREV)), e.Label) << e.Key;
+    }
     for (int id : {idMoveP_UpDown, idSizeP_UpDown, idMouseOffset_UpDown}) {
         EXPECT_EQ(ClassName(C(id)), L"msctls_updown32");
         LONG s = GetWindowLongW(C(id), GWL_STYLE);
@@ -265,7 +274,7 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
             EXPECT_EQ(r.right - r.left, dpi::Scale(88, dpi));
             EXPECT_EQ(r.bottom - r.top, dpi::Scale(21, dpi));
         }
-        for (int p = 0; p < 6; ++p) {
+        for (int p = 0; p < kOptionPageCount; ++p) {
             HWND page = GetDlgItem(dlg_, idPage0 + p);
             ASSERT_TRUE(page);
             RECT pr;
@@ -529,26 +538,29 @@ TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
 
 TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
     struct Case {
-        int button, first;
+        int button;
+        OptionPage page;
         bool defaults;
         const wchar_t* question;
     };
     const Case cases[] = {
-        {idMoveDefaults, hkMoveUp, true, L"[移動]のホットキーをデフォルトに戻します。"},
-        {idSizeBottomRightDefaults, hkRBSizeUp, true,
+        {idMoveDefaults, OptionPage::Move, true, L"[移動]のホットキーをデフォルトに戻します。"},
+        {idSizeBottomRightDefaults, OptionPage::SizeBottomRight, true,
          L"[サイズ変更1]のホットキーをデフォルトに戻します。"},
-        {idSizeTopLeftDefaults, hkTLSizeUp, true,
+        {idSizeTopLeftDefaults, OptionPage::SizeTopLeft, true,
          L"[サイズ変更2]のホットキーをデフォルトに戻します。"},
-        {idMoveClear, hkMoveUp, false, L"[移動]のホットキーをクリアします。"},
-        {idSizeBottomRightClear, hkRBSizeUp, false, L"[サイズ変更1]のホットキーをクリアします。"},
-        {idSizeTopLeftClear, hkTLSizeUp, false, L"[サイズ変更2]のホットキーをクリアします。"},
+        {idMoveClear, OptionPage::Move, false, L"[移動]のホットキーをクリアします。"},
+        {idSizeBottomRightClear, OptionPage::SizeBottomRight, false,
+         L"[サイズ変更1]のホットキーをクリアします。"},
+        {idSizeTopLeftClear, OptionPage::SizeTopLeft, false,
+         L"[サイズ変更2]のホットキーをクリアします。"},
     };
     Open();
     const AppSettings before = Settings;
     for (const Case& c : cases) {
         // Something that is neither the default nor empty everywhere.
-        for (int n = 1; n <= 20; ++n)
-            SetKey(n, "Ctrl+F1");
+        for (const HotkeyEntry& e : HotkeyTable())
+            SetKey(e.Number, "Ctrl+F1");
         SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(33, 0));
         SendMessageW(C(idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(44, 0));
 
@@ -561,20 +573,19 @@ TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
             EXPECT_EQ(box.text, c.question);
             EXPECT_EQ(box.owner, dlg_);
         }
-        for (int n = 1; n <= 20; ++n)
-            EXPECT_EQ(KeyValue(n), scCtrl | VK_F1) << "cancelled, number " << n;
+        for (const HotkeyEntry& e : HotkeyTable())
+            EXPECT_EQ(KeyValue(e.Number), scCtrl | VK_F1) << "cancelled, " << e.Key;
 
         {
             MessageBoxCloser closer(GetCurrentProcessId(), IDOK);
             Click(c.button);
             ASSERT_EQ(closer.Count(), 1u);
         }
-        for (int n = 1; n <= 20; ++n) {
-            bool own = n >= c.first && n < c.first + 4;
+        for (const HotkeyEntry& e : HotkeyTable()) {
             TShortCut expected = scCtrl | VK_F1;
-            if (own)
-                expected = c.defaults ? ParseShortCut(FindHotkey(n)->DefaultText) : 0;
-            EXPECT_EQ(KeyValue(n), expected) << "button " << c.button << ", number " << n;
+            if (e.Page == c.page)
+                expected = c.defaults ? ParseShortCut(e.DefaultText) : 0;
+            EXPECT_EQ(KeyValue(e.Number), expected) << "button " << c.button << ", " << e.Key;
         }
         EXPECT_EQ(UpDownPos(idMoveP_UpDown), 33);
         EXPECT_EQ(UpDownPos(idSizeP_UpDown), 44);
@@ -586,13 +597,15 @@ TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
 
 TEST_F(OptionsDialogTest, HelpAsksForThePagesTopicAndStaysOpen) {
     Open();
-    for (int page = 0; page < 6; ++page) {
-        OptionDlg->SetActivePage(page);
+    std::vector<unsigned long> expected;
+    for (const PageHelp& p : kPageHelp) {
+        OptionDlg->SetActivePage(static_cast<int>(p.Page));
         Click(idHelpBtn);
+        expected.push_back(p.Context);
     }
-    EXPECT_EQ(help_, (std::vector<unsigned long>{14, 15, 16, 17, 23, 18}));
+    EXPECT_EQ(help_, expected);
     EXPECT_TRUE(IsWindowVisible(dlg_));
-    EXPECT_EQ(OptionDlg->ActivePage(), 5);
+    EXPECT_EQ(OptionDlg->ActivePage(), static_cast<int>(kPageHelp[kOptionPageCount - 1].Page));
 }
 
 // F1 asks for the current page's topic too, also while a key-capture
@@ -614,27 +627,23 @@ TEST_F(OptionsDialogTest, F1AsksForThePagesTopicInsteadOfBecomingAKey) {
 
 TEST_F(OptionsDialogTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) {
     Open();
-    OptionDlg->SetActivePage(1);
-    const int order[] = {HotkeyControlId(hkMoveUp),
-                         HotkeyControlId(hkMoveDown),
-                         HotkeyControlId(hkMoveLeft),
-                         HotkeyControlId(hkMoveRight),
-                         idMoveDefaults,
-                         idMoveClear,
-                         idMoveP,
-                         idPageTabs,
-                         idOKBtn,
-                         idCancelBtn,
-                         idHelpBtn,
-                         HotkeyControlId(hkMoveUp)};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
+    OptionDlg->SetActivePage(static_cast<int>(OptionPage::Move));
+    // The page's keys in the table's order, its buttons, its step, then the
+    // dialog's own controls and round again.
+    std::vector<int> order;
+    for (const HotkeyEntry* e : HotkeysOfPage(OptionPage::Move))
+        order.push_back(HotkeyControlId(e->Number));
+    const int first = order.front();
+    order.insert(order.end(), {idMoveDefaults, idMoveClear, idMoveP, idPageTabs, idOKBtn,
+                               idCancelBtn, idHelpBtn, first});
+    for (size_t i = 0; i + 1 < order.size(); ++i)
         EXPECT_EQ(GetNextDlgTabItem(dlg_, C(order[i]), FALSE), C(order[i + 1])) << i;
 
     HWND tab = C(idPageTabs);
     SendMessageW(tab, TCM_SETCURSEL, 4, 0);
     NMHDR n{tab, static_cast<UINT_PTR>(idPageTabs), static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageW(dlg_, WM_NOTIFY, idPageTabs, reinterpret_cast<LPARAM>(&n));
-    for (int p = 0; p < 6; ++p)
+    for (int p = 0; p < kOptionPageCount; ++p)
         EXPECT_EQ(IsWindowVisible(GetDlgItem(dlg_, idPage0 + p)) != FALSE, p == 4) << p;
 }
 

@@ -33,11 +33,6 @@ constexpr UINT kOptionsCommand = 101; // the options item of the popup menu
 constexpr UINT kAboutCommand = 106;   // the About item
 constexpr UINT kHelpCommand = 105;    // the Help item
 
-// Hotkey numbers as the program numbers them.
-constexpr int kMaxRestore = 1, kMinimize = 2, kMoveUp = 3, kMoveDown = 4, kMoveRight = 6,
-              kRBSizeUp = 7, kRBSizeRight = 10, kTLSizeUp = 11, kMouseMove = 15, kPopupMenu = 16,
-              kClose = 17;
-
 // A key-capture control's value as HKM_SETHOTKEY takes it and HKM_GETHOTKEY
 // gives it back (without the extended-key flag).
 constexpr WORD Hk(UINT vk, BYTE flags = 0) {
@@ -107,8 +102,8 @@ class Options {
     }
     std::vector<WORD> AllKeys() const {
         std::vector<WORD> v;
-        for (int n = 1; n <= 20; ++n)
-            v.push_back(Key(n));
+        for (const HotkeyEntry& e : HotkeyTable())
+            v.push_back(Key(e.Number));
         return v;
     }
     int Pos(int upDownId) const {
@@ -181,23 +176,23 @@ TEST(OptionsE2E, OkAppliesTheEditedValuesAtOnceAndWritesThemCanonicallyAtExit) {
     ASSERT_TRUE(q.Start());
     Options dlg(q);
     ASSERT_NE(dlg.Handle(), nullptr);
-    EXPECT_EQ(dlg.Key(kMinimize), Hk(VK_F11, kAlt));
-    EXPECT_EQ(dlg.Key(kMoveUp), Hk(VK_UP, kCtrl | kAlt));
+    EXPECT_EQ(dlg.Key(hkMinimize), Hk(VK_F11, kAlt));
+    EXPECT_EQ(dlg.Key(hkMoveUp), Hk(VK_UP, kCtrl | kAlt));
 
     // Page 0, "全般".
-    dlg.SetKey(kClose, Hk(VK_F9, kCtrl | kAlt));
+    dlg.SetKey(hkClose, Hk(VK_F9, kCtrl | kAlt));
     // Page 1, "移動": a new key for moving right, and a new step.
-    dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+    dlg.SetKey(hkMoveRight, Hk('J', kCtrl | kAlt));
     dlg.SetPos(idMoveP_UpDown, 9);
     // Page 2, "サイズ変更1".
     dlg.SetPos(idSizeP_UpDown, 4);
     // Page 4, "マウス".
-    dlg.SetKey(kMouseMove, 0);
+    dlg.SetKey(hkMouseMove, 0);
     dlg.SetCorner(3);
     dlg.SetPos(idMouseOffset_UpDown, 20);
     dlg.Check(idStartMouseMove, true);
     // Page 5, "その他".
-    dlg.SetKey(kPopupMenu, Hk(VK_HOME, kShift | kCtrl));
+    dlg.SetKey(hkPopupMenu, Hk(VK_HOME, kShift | kCtrl));
     ASSERT_TRUE(dlg.CloseWith(IDOK));
 
     // The old combination for moving right no longer acts, the new one
@@ -246,7 +241,7 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
         SCOPED_TRACE(byEsc ? "Esc" : "Cancel");
         Options dlg(q);
         ASSERT_NE(dlg.Handle(), nullptr);
-        dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+        dlg.SetKey(hkMoveRight, Hk('J', kCtrl | kAlt));
         dlg.SetPos(idMoveP_UpDown, 20);
         dlg.SetCorner(0);
         dlg.Check(idNoTrayIcon, true);
@@ -321,8 +316,8 @@ TEST(OptionsE2E, TheSameCombinationOnTwoNumbersIsReportedForTheHigherOne) {
     ASSERT_TRUE(q.Start());
     Options dlg(q);
     ASSERT_NE(dlg.Handle(), nullptr);
-    dlg.SetKey(kMoveUp, Hk('J', kCtrl | kAlt));
-    dlg.SetKey(kMoveRight, Hk('J', kCtrl | kAlt));
+    dlg.SetKey(hkMoveUp, Hk('J', kCtrl | kAlt));
+    dlg.SetKey(hkMoveRight, Hk('J', kCtrl | kAlt));
     std::vector<SeenBox> seen;
     {
         MessageBoxCloser closer(q.ProcessId());
@@ -372,10 +367,10 @@ TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
     // The dialog in front: the combination lands in the focused control,
     // "最大化、元のサイズに戻す".
     ASSERT_TRUE(MakeForeground(dlg.Handle()));
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
-    EXPECT_EQ(dlg.Key(kMaxRestore), Hk(VK_F12, kAlt));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMaxRestore)));
+    EXPECT_EQ(dlg.Key(hkMaxRestore), Hk(VK_F12, kAlt));
     PressKey(MOD_SHIFT | MOD_ALT, VK_UP);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMaxRestore) == Hk(VK_UP, kShift | kAlt); }));
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMaxRestore) == Hk(VK_UP, kShift | kAlt); }));
 
     // After Cancel the combination moves windows again, and as a hotkey it
     // no longer reaches the window as a key.
@@ -411,12 +406,12 @@ TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
     };
     const Case cases[] = {
         {idMoveDefaults,
-         kMoveUp,
+         hkMoveUp,
          {Hk(VK_UP, kShift | kAlt), Hk(VK_DOWN, kShift | kAlt), Hk(VK_LEFT, kShift | kAlt),
           Hk(VK_RIGHT, kShift | kAlt)},
          L"[移動]のホットキーをデフォルトに戻します。"},
         {idSizeBottomRightClear,
-         kRBSizeUp,
+         hkRBSizeUp,
          {0, 0, 0, 0},
          L"[サイズ変更1]のホットキーをクリアします。"},
     };
@@ -478,9 +473,9 @@ TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
 
     // The Move page's defaults are the program's own: they stay apart from
     // the other numbers.
-    EXPECT_EQ(dlg.Key(kMoveDown), Hk(VK_DOWN, kShift | kAlt));
-    EXPECT_EQ(dlg.Key(kRBSizeRight), 0);
-    EXPECT_EQ(dlg.Key(kTLSizeUp), Hk(VK_UP, kShift | kCtrl | kAlt));
+    EXPECT_EQ(dlg.Key(hkMoveDown), Hk(VK_DOWN, kShift | kAlt));
+    EXPECT_EQ(dlg.Key(hkRBSizeRight), 0);
+    EXPECT_EQ(dlg.Key(hkTLSizeUp), Hk(VK_UP, kShift | kCtrl | kAlt));
 
     ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
     ASSERT_TRUE(q.Close());
@@ -649,11 +644,15 @@ TEST(OptionsE2E, KeyboardNavigationKeepsEveryCombinationAndASecondStartFindsTheD
     ASSERT_TRUE(w.MakeForeground());
     EXPECT_EQ(q.StartSecondCopy(), 0);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dlg.Handle(); }));
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMaxRestore)));
 
     // The key-capture controls of each page in tab order.
-    const std::vector<std::vector<int>> pages = {
-        {1, 2, 17, 18, 19, 20}, {3, 4, 5, 6}, {7, 8, 9, 10}, {11, 12, 13, 14}, {15}, {16}};
+    std::vector<std::vector<int>> pages;
+    for (int p = 0; p < kOptionPageCount; ++p) {
+        pages.emplace_back();
+        for (const HotkeyEntry* e : HotkeysOfPage(static_cast<OptionPage>(p)))
+            pages.back().push_back(e->Number);
+    }
     auto step = [&](UINT mods, int number) {
         PressKey(mods, VK_TAB);
         return dlg.WaitFocus(HotkeyControlId(number));
@@ -673,10 +672,10 @@ TEST(OptionsE2E, KeyboardNavigationKeepsEveryCombinationAndASecondStartFindsTheD
         ASSERT_TRUE(step(MOD_CONTROL | MOD_SHIFT, pages[p - 1].front()));
     // The mouse: a click on another field with Shift held.
     RECT close;
-    GetWindowRect(dlg.C(HotkeyControlId(kClose)), &close);
+    GetWindowRect(dlg.C(HotkeyControlId(hkClose)), &close);
     SendKey(VK_SHIFT, true);
     ClickAt({(close.left + close.right) / 2, (close.top + close.bottom) / 2});
-    EXPECT_TRUE(dlg.WaitFocus(HotkeyControlId(kClose)));
+    EXPECT_TRUE(dlg.WaitFocus(HotkeyControlId(hkClose)));
     SendKey(VK_SHIFT, false);
     PressKey(0, VK_RETURN); // OK
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
@@ -698,34 +697,36 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     Options dlg(q);
     ASSERT_NE(dlg.Handle(), nullptr);
     ASSERT_TRUE(MakeForeground(dlg.Handle()));
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMaxRestore)));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMaxRestore)));
     PressKey(0, VK_SHIFT);
     PressKey(0, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMinimize)));
-    EXPECT_EQ(dlg.Key(kMaxRestore), 0);
-    EXPECT_EQ(dlg.Key(kMinimize), Hk(VK_F11, kAlt));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMinimize)));
+    EXPECT_EQ(dlg.Key(hkMaxRestore), 0);
+    EXPECT_EQ(dlg.Key(hkMinimize), Hk(VK_F11, kAlt));
 
     // Enter, Esc and Space with a modifier are keys like any other; the
     // dialog stays open.
     PressKey(MOD_CONTROL, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveUp)));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveUp)));
     PressKey(MOD_CONTROL | MOD_ALT, VK_RETURN);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveUp) == Hk(VK_RETURN, kCtrl | kAlt); }))
-        << std::hex << dlg.Key(kMoveUp);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveUp) == Hk(VK_RETURN, kCtrl | kAlt); }))
+        << std::hex << dlg.Key(hkMoveUp);
     PressKey(0, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveDown)));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveDown)));
     PressKey(MOD_SHIFT, VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveDown) == Hk(VK_ESCAPE, kShift); }))
-        << std::hex << dlg.Key(kMoveDown);
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveDown) == Hk(VK_ESCAPE, kShift); }))
+        << std::hex << dlg.Key(hkMoveDown);
     PressKey(0, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(kMoveDown + 1)));
+    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveLeft)));
     PressKey(MOD_CONTROL | MOD_ALT, VK_SPACE);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(kMoveDown + 1) == Hk(VK_SPACE, kCtrl | kAlt); }));
+    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveLeft) == Hk(VK_SPACE, kCtrl | kAlt); }));
     ASSERT_TRUE(Sync(q));
     EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
 
-    // To "間隔": a key and two buttons on.
-    for (int i = 0; i < 4; ++i)
+    // To "間隔": past the page's keys after this one and its two buttons.
+    const auto moveRows = HotkeysOfPage(OptionPage::Move);
+    ASSERT_EQ(moveRows[2]->Number, hkMoveLeft);
+    for (size_t i = 3; i < moveRows.size() + 2 + 1; ++i)
         PressKey(0, VK_TAB);
     ASSERT_TRUE(dlg.WaitFocus(idMoveP));
     for (UINT vk : {'A', 'B', 'C', '5', '1'})
@@ -826,13 +827,13 @@ TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
     EXPECT_EQ(dlg.Page(), 2);
 
     // F1 on the Mouse page, over an edit that OK has not applied yet.
-    dlg.SetKey(kMouseMove, Hk('K', kCtrl | kAlt));
+    dlg.SetKey(hkMouseMove, Hk('K', kCtrl | kAlt));
     ASSERT_TRUE(dlg.GoToPage(4));
     PressKey(0, VK_F1);
     EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"マウス"); }));
     EXPECT_TRUE(LeavesInView(help, dlg));
     EXPECT_TRUE(Shows(help, L"カーソルを隅へ移動\tなし"));
-    EXPECT_EQ(dlg.Key(kMouseMove), Hk('K', kCtrl | kAlt));
+    EXPECT_EQ(dlg.Key(hkMouseMove), Hk('K', kCtrl | kAlt));
 
     // OK applies it, and the open help shows it.
     ASSERT_TRUE(dlg.CloseWith(IDOK));

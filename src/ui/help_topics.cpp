@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -15,63 +17,61 @@ const wchar_t* const kTitles[kHelpTopicCount] = {
     L"マウス",   L"その他", L"設定ファイル", L"困ったときは",
 };
 
-// The twenty commands in the order of the options dialog's pages.
-struct Command {
-    int number;
-    const wchar_t* name;
-};
-constexpr Command kCommands[] = {
-    {hkMaxRestore, L"最大化、元のサイズに戻す"},
-    {hkMinimize, L"最小化"},
-    {hkClose, L"閉じる"},
-    {hkAllRestore, L"すべて元のサイズに戻す"},
-    {hkAllMin, L"すべて最小化"},
-    {hkScreenSaver, L"スクリーンセーバー"},
-    {hkMoveUp, L"上へ移動"},
-    {hkMoveDown, L"下へ移動"},
-    {hkMoveLeft, L"左へ移動"},
-    {hkMoveRight, L"右へ移動"},
-    {hkRBSizeUp, L"右下を上へ（低く）"},
-    {hkRBSizeDown, L"右下を下へ（高く）"},
-    {hkRBSizeLeft, L"右下を左へ（狭く）"},
-    {hkRBSizeRight, L"右下を右へ（広く）"},
-    {hkTLSizeUp, L"左上を上へ（高く）"},
-    {hkTLSizeDown, L"左上を下へ（低く）"},
-    {hkTLSizeLeft, L"左上を左へ（広く）"},
-    {hkTLSizeRight, L"左上を右へ（狭く）"},
-    {hkMouseMove, L"カーソルを隅へ移動"},
-    {hkPopupMenu, L"メニューを開く"},
-};
-// Where each options page's commands begin in kCommands; the last entry is
-// the end of the table.
-constexpr int kPageStart[] = {0, 6, 10, 14, 18, 19, 20};
-
 // Text shared by the pages with four arrow keys.
 const wchar_t kNoResize[] = L"最大化されているウィンドウと、最大化ボタンのないウィンドウ（多くの"
                             L"ダイアログなど）には何もしません。枠をドラッグして大きさを変えられる"
                             L"ウィンドウでも同じです。\n";
-const wchar_t kButtons[] = L"\n【ページのボタン】\n「デフォルト」は 4 つのキーを最初の設定（";
-const wchar_t kButtonsEnd[] = L"+矢印キー）に戻し、「クリア」は消します。どちらも「OK」で画面を"
-                              L"閉じたときに有効になります。\n";
+const wchar_t kButtons[] = L"\n【ページのボタン】\n「デフォルト」はこのページのキーを最初の設定（";
+const wchar_t kButtonsEnd[] = L"）に戻し、「クリア」は消します。どちらも「OK」で画面を閉じたときに"
+                              L"有効になります。\n";
 
-// The meanings of the six INI keys that are not hotkeys, in file order.
-const wchar_t* const kValueMeanings[] = {
-    L"移動の間隔（ピクセル）",
-    L"サイズ変更の間隔（ピクセル）",
-    L"隅：0 左上、1 右上、2 左下、3 右下",
-    L"隅からの距離（ピクセル）",
-    L"起動時に隅へ移動：1 する、0 しない",
-    L"アイコンを表示しない：1 表示しない、0 表示する",
+// The meanings of the INI keys that are not hotkeys (a hotkey's meaning is
+// its name in the hotkey table).
+struct ValueMeaning {
+    std::string_view key;
+    const wchar_t* meaning;
 };
+constexpr ValueMeaning kValueMeanings[] = {
+    {"MoveP", L"移動の間隔（ピクセル）"},
+    {"SizeP", L"サイズ変更の間隔（ピクセル）"},
+    {"MouseMovePos", L"隅：0 左上、1 右上、2 左下、3 右下"},
+    {"MouseOffset", L"隅からの距離（ピクセル）"},
+    {"StartMouseMove", L"起動時に隅へ移動：1 する、0 しない"},
+    {"NoTrayIcon", L"アイコンを表示しない：1 表示しない、0 表示する"},
+};
+
+constexpr const wchar_t* ValueMeaningOf(std::string_view key) {
+    for (const ValueMeaning& m : kValueMeanings)
+        if (m.key == key)
+            return m.meaning;
+    return nullptr;
+}
+
+constexpr bool EveryValueHasItsMeaning() {
+    for (const SettingEntry& e : kSettingTable)
+        if (e.Kind != SettingKind::Text && !ValueMeaningOf(e.Key))
+            return false;
+    return true;
+}
+static_assert(EveryValueHasItsMeaning(), "each INI value needs its meaning in kValueMeanings");
+
+// The page a topic is about, if any.
+const PageHelp* PageHelpOfTopic(HelpTopic topic) {
+    for (const PageHelp& p : kPageHelp)
+        if (p.Topic == topic)
+            return &p;
+    return nullptr;
+}
 
 // The topics. A line ends with "\n"; a tab separates a name from its value.
 // "@" and one character stand for what the program inserts when it builds
 // the text:
-//   @0 .. @5  the commands of that options page with their keys now
-//   @a        all twenty commands with their keys now
+//   @p        the commands of the topic's options page with their keys now
+//   @d        what each command of the topic's page does
+//   @a        all commands with their keys now
 //   @m @s @o  MoveP, SizeP, MouseOffset in pixels
 //   @c        the cursor corner; @M the start-up switch; @T the tray switch
-//   @i        the settings file's path; @k the 26 keys of the file
+//   @i        the settings file's path; @k the keys of the file
 //   @f        the hotkeys whose registration failed
 //   @n        when a resize key does nothing; @b the page's two buttons
 const wchar_t* const kTexts[kHelpTopicCount] = {
@@ -100,27 +100,17 @@ const wchar_t* const kTexts[kHelpTopicCount] = {
     L"「手前のウィンドウ」とは、キーを押したときにアクティブな（キーボードの入力を受けている）"
     L"ウィンドウです。\n"
     L"\n【いまのキー】\n"
-    L"@0"
+    L"@p"
     L"\n【働き】\n"
-    L"・最大化、元のサイズに戻す：手前のウィンドウを最大化し、最大化されていれば元に戻します。"
-    L"最大化ボタンのないウィンドウ（多くのダイアログなど）には何もしません。\n"
-    L"・最小化：手前のウィンドウを最小化します。最小化ボタンがなければ何もしません。\n"
-    L"・閉じる：手前のウィンドウを、システムメニューの「閉じる」と同じように閉じます。保存の確認"
-    L"などはそのプログラムが行います。システムメニューのないウィンドウには何もしません。\n"
-    L"・すべて元のサイズに戻す：最小化されているウィンドウを元に戻します。非表示や操作できない"
-    L"状態のウィンドウ（ダイアログを開いている親など）とツールウィンドウは戻しません。\n"
-    L"・すべて最小化：最小化ボタンのあるウィンドウをすべて最小化します。非表示や操作できない"
-    L"状態のウィンドウはそのままです。\n"
-    L"・スクリーンセーバー：スクリーンセーバーを起動します。設定されていなければ何も起こりま"
-    L"せん。\n"
-    L"最後の三つはメニューからも使えます。\n",
+    L"@d",
 
     // 移動
     L"手前のウィンドウを上下左右に動かします。\n"
     L"\n【いまのキー】\n"
-    L"@1"
+    L"@p"
     L"間隔\t@m\n"
     L"\n【働き】\n"
+    L"@d"
     L"キーを押すたびに「間隔」のピクセル数（1～50）だけ動かします。大きさは変わりません。\n"
     L"・最大化されているウィンドウと、デスクトップ（背景）は動かしません。\n"
     L"・ダイアログやツールウィンドウも動かせます。\n"
@@ -130,49 +120,41 @@ const wchar_t* const kTexts[kHelpTopicCount] = {
     // サイズ変更1
     L"手前のウィンドウの右下を動かして大きさを変えます。左上の角は動きません。\n"
     L"\n【いまのキー】\n"
-    L"@2"
+    L"@p"
     L"間隔\t@s（サイズ変更1、2 共通）\n"
     L"\n【働き】\n"
     L"キーを押すたびに、辺を「間隔」のピクセル数（1～50）だけ動かします。\n"
-    L"・上(↑)：下の辺を上へ。低くなります。\n"
-    L"・下(↓)：下の辺を下へ。高くなります。\n"
-    L"・左(←)：右の辺を左へ。狭くなります。\n"
-    L"・右(→)：右の辺を右へ。広くなります。\n"
+    L"@d"
     L"@n@b",
 
     // サイズ変更2
     L"手前のウィンドウの左上を動かして大きさを変えます。右下の角は動きません。\n"
     L"\n【いまのキー】\n"
-    L"@3"
+    L"@p"
     L"間隔\t@s（[サイズ変更1] で設定します）\n"
     L"\n【働き】\n"
     L"キーを押すたびに、辺を「間隔」のピクセル数だけ動かします。\n"
-    L"・上(↑)：上の辺を上へ。高くなります。\n"
-    L"・下(↓)：上の辺を下へ。低くなります。\n"
-    L"・左(←)：左の辺を左へ。広くなります。\n"
-    L"・右(→)：左の辺を右へ。狭くなります。\n"
+    L"@d"
     L"@n@b",
 
     // マウス
     L"【いまの設定】\n"
-    L"@4"
+    L"@p"
     L"移動する位置\t@c\n"
     L"隅からの距離\t@o\n"
     L"起動時に隅へ移動\t@M\n"
     L"\n【働き】\n"
-    L"キーを押すと、マウスカーソルを「移動する位置」の隅から「隅からの距離」（0～100）だけ内側"
-    L"（縦と横の両方）へ移動します。モニターが複数あるときは、メインのモニターの隅です。\n"
+    L"@d"
     L"「起動時に隅へ移動」をオンにすると、起動時に、ホットキーを登録したあとで一度隅へ移動"
     L"します。\n",
 
     // その他
     L"【いまの設定】\n"
-    L"@5"
+    L"@p"
     L"トレイのアイコン\t@T\n"
     L"Windows の起動時に起動\t@W\n"
     L"\n【働き】\n"
-    L"・メニューを開く：マウスカーソルの位置に Quorel のメニューを開きます。オプションや"
-    L"バージョン情報の画面が開いているときは、その画面を手前に出します。\n"
+    L"@d"
     L"・「タスクトレイのアイコンを表示しない」をオンにして「OK」を押すと、すぐにアイコンが"
     L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n"
     L"・「Windows の起動時に Quorel を起動する」をオンにして「OK」を押すと、スタートアップ"
@@ -189,7 +171,7 @@ const wchar_t* const kTexts[kHelpTopicCount] = {
     L"@i\n"
     L"\n【読み書きするとき】\n"
     L"・起動したときに一度だけ読みます。ファイルやキーがなければ既定値を使います。\n"
-    L"・終了するときに一度だけ、26 個のキーをすべて書き込みます。オプションの画面で変えた設定"
+    L"・終了するときに一度だけ、下の一覧のキーを書き込みます。オプションの画面で変えた設定"
     L"も、ファイルに書かれるのは終了のときです。\n"
     L"・動いているあいだにファイルを書き換えても、終了のときに上書きされます。手で編集する"
     L"ときは、Quorel を終了してからにしてください。\n"
@@ -280,28 +262,40 @@ class Builder {
         out_ += L'\n';
     }
 
-    void Commands(int first, int end, bool failedOnly) {
-        for (int i = first; i < end; ++i) {
-            int number = kCommands[i].number;
-            if (failedOnly && !Failed(number))
+    void Commands(const std::vector<const HotkeyEntry*>& rows, bool failedOnly) {
+        for (const HotkeyEntry* e : rows) {
+            if (failedOnly && !Failed(e->Number))
                 continue;
-            const HotkeyEntry* e = FindHotkey(number);
-            std::wstring key = HotkeyText(e ? s_.*e->Field : std::string());
-            if (Failed(number))
+            std::wstring key = HotkeyText(s_.*e->Field);
+            if (Failed(e->Number))
                 key += L"（登録できませんでした）";
-            Pair(kCommands[i].name, key);
+            Pair(e->Name, key);
         }
+    }
+
+    // The rows of the topic's options page; none for another topic.
+    std::vector<const HotkeyEntry*> PageRows() const {
+        const PageHelp* p = PageHelpOfTopic(topic_);
+        return p ? HotkeysOfPage(p->Page) : std::vector<const HotkeyEntry*>{};
     }
 
     void Insert(wchar_t what) {
         static const wchar_t* const corners[] = {L"左上", L"右上", L"左下", L"右下"};
-        if (what >= L'0' && what <= L'5') {
-            Commands(kPageStart[what - L'0'], kPageStart[what - L'0' + 1], false);
-            return;
-        }
         switch (what) {
+        case L'p':
+            Commands(PageRows(), false);
+            break;
+        case L'd':
+            for (const HotkeyEntry* e : PageRows()) {
+                out_ += L"・";
+                out_ += e->Name;
+                out_ += L"：";
+                out_ += e->Description;
+                out_ += L'\n';
+            }
+            break;
         case L'a':
-            Commands(0, kPageStart[6], false);
+            Commands(HotkeysInPageOrder(), false);
             break;
         case L'm':
             out_ += Pixels(s_.MoveP);
@@ -337,16 +331,20 @@ class Builder {
         case L'n':
             out_ += kNoResize;
             break;
-        case L'b':
+        case L'b': {
             out_ += kButtons;
-            out_ += topic_ == HelpTopic::Move      ? L"Shift+Alt"
-                    : topic_ == HelpTopic::Resize1 ? L"Ctrl+Alt"
-                                                   : L"Shift+Ctrl+Alt";
+            const wchar_t* separator = L"";
+            for (const HotkeyEntry* e : PageRows()) {
+                out_ += separator;
+                out_ += HotkeyText(e->DefaultText);
+                separator = L"、";
+            }
             out_ += kButtonsEnd;
             break;
+        }
         case L'f': {
             size_t before = out_.size();
-            Commands(0, kPageStart[6], true);
+            Commands(HotkeysInPageOrder(), true);
             if (out_.size() == before)
                 out_ += L"いま、登録できなかったキーはありません。\n";
             break;
@@ -357,17 +355,17 @@ class Builder {
     }
 
     void IniKeys() {
-        size_t value = 0;
         for (const SettingEntry& e : SettingTable()) {
             std::wstring meaning;
             if (e.Kind == SettingKind::Text) {
                 for (const HotkeyEntry& h : HotkeyTable())
-                    for (const Command& c : kCommands)
-                        if (h.Field == e.Text && c.number == h.Number)
-                            meaning = c.name;
+                    if (h.Field == e.Text)
+                        meaning = h.Name;
                 meaning += L"（既定 " + HotkeyText(e.DefaultText) + L"）";
+                if (e.WrittenOnlyWhenSet)
+                    meaning += L"（キーを設定したときだけ書き込みます）";
             } else {
-                meaning = kValueMeanings[value++ % std::size(kValueMeanings)];
+                meaning = ValueMeaningOf(e.Key);
                 meaning += L"（既定 " + DecimalText(e.DefaultInt) + L"）";
             }
             Pair(AnsiToWide(e.Key), meaning);
@@ -410,22 +408,17 @@ const wchar_t* HelpTopicTitle(HelpTopic topic) {
 }
 
 HelpTopic HelpTopicOfContext(unsigned long context) {
-    switch (context) {
-    case 14:
-        return HelpTopic::General;
-    case 15:
-        return HelpTopic::Move;
-    case 16:
-        return HelpTopic::Resize1;
-    case 17:
-        return HelpTopic::Resize2;
-    case 23:
-        return HelpTopic::Mouse;
-    case 18:
-        return HelpTopic::Other;
-    default:
-        return HelpTopic::Intro;
-    }
+    for (const PageHelp& p : kPageHelp)
+        if (p.Context == context)
+            return p.Topic;
+    return HelpTopic::Intro;
+}
+
+unsigned long HelpContextOfPage(OptionPage page) {
+    for (const PageHelp& p : kPageHelp)
+        if (p.Page == page)
+            return p.Context;
+    return 0;
 }
 
 HelpTopic HelpTopicOfRequest(unsigned command, unsigned long data) {

@@ -6,28 +6,47 @@
 #include "settings/settings.h"
 
 #include <array>
-
+#include <iterator>
 #include <string>
 
 enum class HelpTopic : int {
     Intro,        // はじめに
-    General,      // 全般 (options page 0)
-    Move,         // 移動 (page 1)
-    Resize1,      // サイズ変更1 (page 2)
-    Resize2,      // サイズ変更2 (page 3)
-    Mouse,        // マウス (page 4)
-    Other,        // その他 (page 5)
+    General,      // 全般 (the options pages, in their order)
+    Move,         // 移動
+    Resize1,      // サイズ変更1
+    Resize2,      // サイズ変更2
+    Mouse,        // マウス
+    Other,        // その他
     SettingsFile, // 設定ファイル
     Trouble,      // 困ったときは
 };
-constexpr int kHelpTopicCount = 9;
+constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::Trouble) + 1;
+
+// What the help has for each page of the options dialog: its topic, and the
+// help context number the page asks for.
+struct PageHelp {
+    OptionPage Page;
+    HelpTopic Topic;
+    unsigned long Context;
+};
+inline constexpr PageHelp kPageHelp[] = {
+    {OptionPage::General, HelpTopic::General, 14},
+    {OptionPage::Move, HelpTopic::Move, 15},
+    {OptionPage::SizeBottomRight, HelpTopic::Resize1, 16},
+    {OptionPage::SizeTopLeft, HelpTopic::Resize2, 17},
+    {OptionPage::Mouse, HelpTopic::Mouse, 23},
+    {OptionPage::Other, HelpTopic::Other, 18},
+};
+static_assert(std::size(kPageHelp) == kOptionPageCount, "every options page has a topic");
+
+// The help context of an options page (0 for none).
+unsigned long HelpContextOfPage(OptionPage page);
 
 // The entry of a topic in the contents list.
 const wchar_t* HelpTopicTitle(HelpTopic topic);
 
-// The topic of a help context number: the options dialog asks for 14, 15,
-// 16, 17, 23 and 18 for its six pages; any other number opens the first
-// topic.
+// The topic of a help context number: a page's number (kPageHelp) opens the
+// page's topic, any other number the first topic.
 HelpTopic HelpTopicOfContext(unsigned long context);
 // The topic of a help request (WinHelp's command and data): a context
 // request opens the topic of its number, any other request (contents,

@@ -4,6 +4,7 @@
 #include "base/names.h"
 #include "settings/settings.h"
 #include "base/dpi.h"
+#include "ui/help_topics.h"
 #include "ui/key_capture.h"
 
 #include <commctrl.h>
@@ -29,81 +30,198 @@ const wchar_t* const kPageCaptions[kOptionPageCount] = {L"全般",        L"移�
 // are created in this order, which is also the tab order.
 enum class Kind { Group, Label, Hotkey, Number, Combo, Check, Button };
 struct Item {
-    int page;
+    OptionPage page;
     Kind kind;
     int id; // for a Hotkey: the command number
     const wchar_t* text;
     int x, y, w, h; // a label is centred vertically in y..y+h; its size follows its text
 };
 
-constexpr int kRowH = 20;     // key-capture controls and number fields
+constexpr int kRowH = 20;    // key-capture controls, number fields, drop-down lists
+constexpr int kButtonH = 21; // push buttons
+constexpr int kCheckH = 16;  // check boxes
+constexpr int kGroupX = 8;   // group boxes span the page
+constexpr int kGroupW = 337;
 constexpr int kLabelX = 16;   // labels in a group
-constexpr int kWideX = 176;   // controls after long labels (pages 0, 4)
-constexpr int kNarrowX = 104; // controls after short labels (pages 1, 2, 3, 5)
+constexpr int kWideX = 176;   // controls after long labels
+constexpr int kNarrowX = 104; // controls after short labels
 // Key-capture controls end at the same place on every page, wide enough
 // for "Ctrl + Shift + Alt + Right" after the long labels.
 constexpr int kKeyRight = 334;
 constexpr int kNumberW = 56;
+// Vertical spacing: the first group's top, the space between groups, from
+// a group's top to its first line, between lines, before a row that a gap
+// sets off, before a row of buttons or a check box, and below a group's
+// last line.
+constexpr int kFirstGroupTop = 6;
+constexpr int kGroupSpacing = 8;
+constexpr int kGroupHead = 22;
+constexpr int kLineSpacing = 8;
+constexpr int kSectionGap = 12;
+constexpr int kButtonSpacing = 12;
+constexpr int kCheckSpacing = 14;
+constexpr int kGroupFoot = 14;
+
+// Where the controls of each page begin after their labels.
+constexpr int ControlColumn(OptionPage page) {
+    switch (page) {
+    case OptionPage::General:
+    case OptionPage::Mouse:
+        return kWideX;
+    default:
+        return kNarrowX;
+    }
+}
+
+// The "デフォルト" and "クリア" buttons of the pages that have them; they act
+// on that page's hotkeys.
+struct PageButtons {
+    OptionPage page;
+    int defaults, clear;
+};
+constexpr PageButtons kPageButtons[] = {
+    {OptionPage::Move, idMoveDefaults, idMoveClear},
+    {OptionPage::SizeBottomRight, idSizeBottomRightDefaults, idSizeBottomRightClear},
+    {OptionPage::SizeTopLeft, idSizeTopLeftDefaults, idSizeTopLeftClear},
+};
+
+const wchar_t* PageCaption(OptionPage page) {
+    return kPageCaptions[static_cast<int>(page)];
+}
+
+// Lays out one page from the top down: group boxes one below the other,
+// lines one below the other in their group, each group as tall as its
+// lines.
+class PageLayout {
+  public:
+    PageLayout(std::vector<Item>& items, int& nextGroupId, int& nextLabelId, OptionPage page)
+        : items_(items), groupId_(nextGroupId), labelId_(nextLabelId), page_(page),
+          column_(ControlColumn(page)) {}
+
+    void BeginGroup(const wchar_t* title) {
+        groupTop_ = group_ < 0 ? kFirstGroupTop : bottom_ + kGroupFoot + kGroupSpacing;
+        ++group_;
+        groupItem_ = items_.size();
+        items_.push_back({page_, Kind::Group, groupId_++, title, kGroupX, groupTop_, kGroupW, 0});
+        firstLine_ = true;
+    }
+    void EndGroup() {
+        Item& g = items_[groupItem_];
+        g.h = bottom_ + kGroupFoot - g.y;
+    }
+    // The key rows of this page's current group, from the hotkey table.
+    void HotkeyRows() {
+        for (const HotkeyEntry* e : HotkeysOfPage(page_)) {
+            if (e->Group != group_)
+                continue;
+            int y = Line(kLineSpacing + (e->GapBefore ? kSectionGap : 0), kRowH);
+            Labelled(e->Label, y);
+            items_.push_back(
+                {page_, Kind::Hotkey, e->Number, nullptr, column_, y, kKeyRight - column_, kRowH});
+        }
+    }
+    void NumberRow(int id, const wchar_t* label, const wchar_t* note = nullptr) {
+        int y = Line(kLineSpacing, kRowH);
+        Labelled(label, y);
+        items_.push_back({page_, Kind::Number, id, nullptr, column_, y, kNumberW, kRowH});
+        if (note)
+            items_.push_back(
+                {page_, Kind::Label, labelId_++, note, column_ + kNumberW + 8, y, 0, kRowH});
+    }
+    void ComboRow(int id, const wchar_t* label, int width) {
+        int y = Line(kLineSpacing, kRowH);
+        Labelled(label, y);
+        // The height is the list's when dropped down.
+        items_.push_back({page_, Kind::Combo, id, nullptr, column_, y, width, 6 * kRowH});
+    }
+    void PageButtonRow() {
+        for (const PageButtons& b : kPageButtons) {
+            if (b.page != page_)
+                continue;
+            int y = Line(kButtonSpacing, kButtonH);
+            items_.push_back(
+                {page_, Kind::Button, b.defaults, L"デフォルト", column_, y, 76, kButtonH});
+            items_.push_back(
+                {page_, Kind::Button, b.clear, L"クリア", column_ + 82, y, 76, kButtonH});
+        }
+    }
+    void Check(int id, const wchar_t* text) {
+        int y = Line(kCheckSpacing, kCheckH);
+        items_.push_back({page_, Kind::Check, id, text, kLabelX, y, 300, kCheckH});
+    }
+
+  private:
+    // The top of the next line of the given height, after the given
+    // space (the group's head for its first line).
+    int Line(int spaceBefore, int height) {
+        int top = firstLine_ ? groupTop_ + kGroupHead : bottom_ + spaceBefore;
+        firstLine_ = false;
+        bottom_ = top + height;
+        return top;
+    }
+    void Labelled(const wchar_t* label, int y) {
+        items_.push_back({page_, Kind::Label, labelId_++, label, kLabelX, y, 0, kRowH});
+    }
+
+    std::vector<Item>& items_;
+    int& groupId_;
+    int& labelId_;
+    OptionPage page_;
+    int column_;
+    int group_ = -1;
+    std::size_t groupItem_ = 0;
+    int groupTop_ = 0;
+    int bottom_ = 0;
+    bool firstLine_ = true;
+};
 
 std::vector<Item> BuildLayout() {
     std::vector<Item> items;
+    int group = idGroupBase;
     int label = idLabelBase;
-    auto group = [&](int page, int n, const wchar_t* text, int y, int h) {
-        items.push_back({page, Kind::Group, idGroupBase + n, text, 8, y, 337, h});
-    };
-    auto keyRow = [&](int page, int number, const wchar_t* text, int x, int y) {
-        items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
-        items.push_back({page, Kind::Hotkey, number, nullptr, x, y, kKeyRight - x, kRowH});
-    };
-    auto numberRow = [&](int page, int id, const wchar_t* text, int x, int y) {
-        items.push_back({page, Kind::Label, label++, text, kLabelX, y, 0, kRowH});
-        items.push_back({page, Kind::Number, id, nullptr, x, y, kNumberW, kRowH});
-    };
-    auto arrowRows = [&](int page, int first, int defaultBtn, int clearBtn) {
-        keyRow(page, first, L"上(↑) :", kNarrowX, 28);
-        keyRow(page, first + 1, L"下(↓) :", kNarrowX, 56);
-        keyRow(page, first + 2, L"左(←) :", kNarrowX, 84);
-        keyRow(page, first + 3, L"右(→) :", kNarrowX, 112);
-        items.push_back({page, Kind::Button, defaultBtn, L"デフォルト", kNarrowX, 144, 76, 21});
-        items.push_back({page, Kind::Button, clearBtn, L"クリア", kNarrowX + 82, 144, 76, 21});
+    auto page = [&](OptionPage p) { return PageLayout(items, group, label, p); };
+    // A page whose one group holds its hotkeys and its two buttons.
+    auto arrowPage = [&](PageLayout pl, const wchar_t* title) {
+        pl.BeginGroup(title);
+        pl.HotkeyRows();
+        pl.PageButtonRow();
+        return pl;
     };
 
-    group(0, 0, L"ウィンドウの操作", 6, 221);
-    keyRow(0, hkMaxRestore, L"最大化、元のサイズに戻す :", kWideX, 28);
-    keyRow(0, hkMinimize, L"最小化 :", kWideX, 56);
-    keyRow(0, hkClose, L"閉じる :", kWideX, 84);
-    keyRow(0, hkAllRestore, L"すべて元のサイズに戻す :", kWideX, 124);
-    keyRow(0, hkAllMin, L"すべて最小化 :", kWideX, 152);
-    keyRow(0, hkScreenSaver, L"スクリーンセーバー :", kWideX, 192);
+    PageLayout general = page(OptionPage::General);
+    general.BeginGroup(L"ウィンドウの操作");
+    general.HotkeyRows();
+    general.EndGroup();
 
-    group(1, 1, L"ウィンドウの移動", 6, 212);
-    arrowRows(1, hkMoveUp, idMoveDefaults, idMoveClear);
-    numberRow(1, idMoveP, L"間隔 :", kNarrowX, 182);
+    PageLayout move = arrowPage(page(OptionPage::Move), L"ウィンドウの移動");
+    move.NumberRow(idMoveP, L"間隔 :");
+    move.EndGroup();
 
-    group(2, 2, L"ウィンドウ右下の操作", 6, 212);
-    arrowRows(2, hkRBSizeUp, idSizeBottomRightDefaults, idSizeBottomRightClear);
-    numberRow(2, idSizeP, L"間隔 :", kNarrowX, 182);
-    items.push_back(
-        {2, Kind::Label, label++, L"(サイズ変更1, 2共通)", kNarrowX + kNumberW + 8, 182, 0, kRowH});
+    PageLayout bottomRight = arrowPage(page(OptionPage::SizeBottomRight), L"ウィンドウ右下の操作");
+    bottomRight.NumberRow(idSizeP, L"間隔 :", L"(サイズ変更1, 2共通)");
+    bottomRight.EndGroup();
 
-    group(3, 3, L"ウィンドウ左上の操作", 6, 174);
-    arrowRows(3, hkTLSizeUp, idSizeTopLeftDefaults, idSizeTopLeftClear);
+    PageLayout topLeft = arrowPage(page(OptionPage::SizeTopLeft), L"ウィンドウ左上の操作");
+    topLeft.EndGroup();
 
-    group(4, 4, L"マウスカーソルの移動", 6, 142);
-    keyRow(4, hkMouseMove, L"デスクトップの隅へ移動 :", kWideX, 28);
-    items.push_back({4, Kind::Label, label++, L"移動する位置 :", kLabelX, 56, 0, kRowH});
-    items.push_back({4, Kind::Combo, idMouseMovePos, nullptr, kWideX, 56, 100, 120});
-    numberRow(4, idMouseOffset, L"隅からの距離 :", kWideX, 84);
-    items.push_back({4, Kind::Check, idStartMouseMove, L"起動時に隅へ移動", kLabelX, 118, 300, 16});
+    PageLayout mouse = page(OptionPage::Mouse);
+    mouse.BeginGroup(L"マウスカーソルの移動");
+    mouse.HotkeyRows();
+    mouse.ComboRow(idMouseMovePos, L"移動する位置 :", 100);
+    mouse.NumberRow(idMouseOffset, L"隅からの距離 :");
+    mouse.Check(idStartMouseMove, L"起動時に隅へ移動");
+    mouse.EndGroup();
 
-    group(5, 5, L"ポップアップメニュー", 6, 56);
-    keyRow(5, hkPopupMenu, L"ホットキー :", kNarrowX, 28);
-    group(5, 6, L"トレイアイコン", 70, 48);
-    items.push_back({5, Kind::Check, idNoTrayIcon, L"タスクトレイのアイコンを表示しない", kLabelX,
-                     94, 300, 16});
-    group(5, 7, L"Windows の起動", 124, 48);
-    items.push_back({5, Kind::Check, idStartWithWindows, L"Windows の起動時に Quorel を起動する",
-                     kLabelX, 148, 300, 16});
+    PageLayout other = page(OptionPage::Other);
+    other.BeginGroup(L"ポップアップメニュー");
+    other.HotkeyRows();
+    other.EndGroup();
+    other.BeginGroup(L"トレイアイコン");
+    other.Check(idNoTrayIcon, L"タスクトレイのアイコンを表示しない");
+    other.EndGroup();
+    other.BeginGroup(L"Windows の起動");
+    other.Check(idStartWithWindows, L"Windows の起動時に Quorel を起動する");
+    other.EndGroup();
     return items;
 }
 
@@ -239,11 +357,6 @@ int CornerItemOf(std::int32_t stored) {
     return stored >= 0 && stored <= 3 ? stored : -1;
 }
 
-unsigned long HelpContextOfPage(int page) {
-    static const unsigned long contexts[kOptionPageCount] = {14, 15, 16, 17, 23, 18};
-    return IsPageIndex(page) ? contexts[page] : 0;
-}
-
 HWND OptionsDialogControl(HWND dialog, int id) {
     return ui::FindDescendant(dialog, id);
 }
@@ -314,7 +427,7 @@ void OptionsDialog::CreateControls() {
         ui::EnableTabPageTexture(page);
     }
     for (const Item& it : Layout96()) {
-        HWND page = Page(it.page);
+        HWND page = Page(static_cast<int>(it.page));
         switch (it.kind) {
         case Kind::Group:
             ui::CreateChild(page, L"BUTTON", it.text, WS_VISIBLE | BS_GROUPBOX, 0, it.id);
@@ -415,7 +528,7 @@ void OptionsDialog::Layout(UINT dpi) {
                      area.bottom - area.top, flags);
 
     for (const Item& it : Layout96()) {
-        HWND page = Page(it.page);
+        HWND page = Page(static_cast<int>(it.page));
         HWND c = GetDlgItem(page, ItemControlId(it));
         if (it.kind == Kind::Label) {
             SIZE text = ui::TextExtent(c, font_.get(), ui::GetText(c));
@@ -483,22 +596,19 @@ void OptionsDialog::ShowPage(int index, bool focusIntoPage) {
 }
 
 void OptionsDialog::MakeDefaultButton(HWND button) {
-    static constexpr int kPushButtons[] = {idOKBtn,
-                                           idCancelBtn,
-                                           idHelpBtn,
-                                           idMoveDefaults,
-                                           idSizeBottomRightDefaults,
-                                           idSizeTopLeftDefaults,
-                                           idMoveClear,
-                                           idSizeBottomRightClear,
-                                           idSizeTopLeftClear};
-    for (int id : kPushButtons) {
+    auto settle = [this, button](int id) {
         HWND b = Control(id);
         if (!b)
-            continue;
+            return;
         const bool isDefault = (SendMessageW(b, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) != 0;
         if (isDefault != (b == button))
             SendMessageW(b, BM_SETSTYLE, b == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    };
+    for (int id : {idOKBtn, idCancelBtn, idHelpBtn})
+        settle(id);
+    for (const PageButtons& b : kPageButtons) {
+        settle(b.defaults);
+        settle(b.clear);
     }
 }
 
@@ -678,37 +788,20 @@ void OptionsDialog::OnCancel() {
 }
 
 void OptionsDialog::OnHelp() {
-    unsigned long context = HelpContextOfPage(ActivePage());
+    unsigned long context = HelpContextOfPage(static_cast<OptionPage>(ActivePage()));
     if (context && HelpRequest)
         HelpRequest(HELP_CONTEXT, context);
 }
 
-void OptionsDialog::ResetPageHotkeys(int firstNumber, bool toDefaults, const wchar_t* question) {
-    if (MessageBoxW(hwnd_, question, L"Quorel", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+void OptionsDialog::ResetPageHotkeys(OptionPage page, bool toDefaults) {
+    std::wstring question = L"[";
+    question += PageCaption(page);
+    question +=
+        toDefaults ? L"]のホットキーをデフォルトに戻します。" : L"]のホットキーをクリアします。";
+    if (MessageBoxW(hwnd_, question.c_str(), L"Quorel", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
-    for (int n = firstNumber; n < firstNumber + 4; ++n) {
-        const HotkeyEntry* e = FindHotkey(n);
-        SetHotkey(n, toDefaults && e ? ParseShortCut(e->DefaultText) : 0);
-    }
-}
-
-void OptionsDialog::ResetMovePageToDefaults() {
-    ResetPageHotkeys(hkMoveUp, true, L"[移動]のホットキーをデフォルトに戻します。");
-}
-void OptionsDialog::ResetSizeBottomRightPageToDefaults() {
-    ResetPageHotkeys(hkRBSizeUp, true, L"[サイズ変更1]のホットキーをデフォルトに戻します。");
-}
-void OptionsDialog::ResetSizeTopLeftPageToDefaults() {
-    ResetPageHotkeys(hkTLSizeUp, true, L"[サイズ変更2]のホットキーをデフォルトに戻します。");
-}
-void OptionsDialog::ClearMovePage() {
-    ResetPageHotkeys(hkMoveUp, false, L"[移動]のホットキーをクリアします。");
-}
-void OptionsDialog::ClearSizeBottomRightPage() {
-    ResetPageHotkeys(hkRBSizeUp, false, L"[サイズ変更1]のホットキーをクリアします。");
-}
-void OptionsDialog::ClearSizeTopLeftPage() {
-    ResetPageHotkeys(hkTLSizeUp, false, L"[サイズ変更2]のホットキーをクリアします。");
+    for (const HotkeyEntry* e : HotkeysOfPage(page))
+        SetHotkey(e->Number, toDefaults ? ParseShortCut(e->DefaultText) : 0);
 }
 
 bool OptionsDialog::Command(int id, int code) {
@@ -736,27 +829,16 @@ bool OptionsDialog::Command(int id, int code) {
     case idHelpBtn:
         OnHelp();
         return true;
-    case idMoveDefaults:
-        ResetMovePageToDefaults();
-        return true;
-    case idSizeBottomRightDefaults:
-        ResetSizeBottomRightPageToDefaults();
-        return true;
-    case idSizeTopLeftDefaults:
-        ResetSizeTopLeftPageToDefaults();
-        return true;
-    case idMoveClear:
-        ClearMovePage();
-        return true;
-    case idSizeBottomRightClear:
-        ClearSizeBottomRightPage();
-        return true;
-    case idSizeTopLeftClear:
-        ClearSizeTopLeftPage();
-        return true;
     default:
-        return false;
+        break;
     }
+    for (const PageButtons& b : kPageButtons) {
+        if (id == b.defaults || id == b.clear) {
+            ResetPageHotkeys(b.page, id == b.defaults);
+            return true;
+        }
+    }
+    return false;
 }
 
 INT_PTR CALLBACK OptionsDialog::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

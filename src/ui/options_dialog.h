@@ -28,8 +28,8 @@ enum OptionsDialogControlId : int {
     idCancelBtn = IDCANCEL,
     idHelpBtn = IDHELP,
     idPageTabs = 100,
-    idPage0 = 110, // 110..115: the six pages in page-index order
-    // 200 + hotkey command number (1..20): the twenty key-capture controls
+    idPage0 = 110, // 110 + OptionPage: the pages
+    // 200 + hotkey command number: the key-capture controls
     idHotkeyBase = 200,
     idMoveP = 301,
     idMoveP_UpDown = 302,
@@ -41,10 +41,10 @@ enum OptionsDialogControlId : int {
     idStartMouseMove = 308,
     idNoTrayIcon = 309,
     idStartWithWindows = 310,
-    idMoveDefaults = 401, // "デフォルト" of pages 1, 2, 3
+    idMoveDefaults = 401, // "デフォルト" of the move and resize pages
     idSizeBottomRightDefaults = 402,
     idSizeTopLeftDefaults = 403,
-    idMoveClear = 404, // "クリア" of pages 1, 2, 3
+    idMoveClear = 404, // "クリア" of the move and resize pages
     idSizeBottomRightClear = 405,
     idSizeTopLeftClear = 406,
     idGroupBase = 500, // group boxes
@@ -75,8 +75,6 @@ std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t m
                                         std::int32_t max);
 // The drop-down item of a corner value: 0..3, or -1 (no item) otherwise.
 int CornerItemOf(std::int32_t stored);
-// The help context of a page index: 14, 15, 16, 17, 23, 18; 0 for none.
-unsigned long HelpContextOfPage(int page);
 
 class OptionsDialog : public DialogWindow {
   public:
@@ -102,12 +100,9 @@ class OptionsDialog : public DialogWindow {
     void OnOk();
     void OnCancel();
     void OnHelp();
-    void ResetMovePageToDefaults();
-    void ResetSizeBottomRightPageToDefaults();
-    void ResetSizeTopLeftPageToDefaults();
-    void ClearMovePage();
-    void ClearSizeBottomRightPage();
-    void ClearSizeTopLeftPage();
+    // "デフォルト" and "クリア": after the user agrees, the page's hotkeys
+    // take their defaults, or none.
+    void ResetPageHotkeys(OptionPage page, bool toDefaults);
 
     // The current page index.
     int ActivePage() const;
@@ -152,7 +147,6 @@ class OptionsDialog : public DialogWindow {
     void CopyToSettings();
     void SetHotkey(int number, TShortCut value);
     TShortCut GetHotkey(int number) const;
-    void ResetPageHotkeys(int firstNumber, bool toDefaults, const wchar_t* question);
     // A number field's text keeps its digits only.
     void KeepDigitsOnly(int editId);
     // A number field shows what OK stores: the typed number brought into
