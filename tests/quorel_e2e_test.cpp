@@ -91,6 +91,26 @@ TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {
     EXPECT_TRUE(WaitForRect(w, r));
 }
 
+TEST(QuorelProgram, TheTopmostKeyTogglesTheForegroundWindowAboveAllOthers) {
+    std::string ini = IniWith("TopMostKey=Ctrl+Alt+F10\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    auto topmost = [&] { return (GetWindowLongW(w.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    ASSERT_FALSE(topmost());
+    const RECT r = w.Rect();
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F10);
+    EXPECT_TRUE(WaitUntil(topmost));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F10);
+    EXPECT_TRUE(WaitUntil([&] { return !topmost(); }));
+    EXPECT_TRUE(WaitForRect(w, r)); // neither moved nor sized
+    EXPECT_EQ(GetForegroundWindow(), w.Handle());
+    // The key is kept in the file because it holds a combination.
+    ASSERT_TRUE(q.Close());
+    EXPECT_NE(q.IniText().find("\r\nTopMostKey=Ctrl+Alt+F10\r\n"), std::string::npos);
+}
+
 TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
     std::string ini = IniWith("CloseKey=Ctrl+Alt+F9\r\n");
     QuorelProcess q(&ini);

@@ -154,6 +154,34 @@ TEST(IniFile, FirstRunReadsDefaultsAndWritesTheDefaultListing) {
     EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
 }
 
+// A key written only while set: absent from a file of defaults, appended
+// once it holds a combination, read back like any other key, and removed
+// again when cleared, so that the file is once more the default listing.
+TEST(IniFile, KeysWrittenOnlyWhileSetRoundTrip) {
+    testutil::TempDir dir;
+    std::wstring path = dir.File(L"Optional.INI");
+    Settings = AppSettings{};
+    LoadSettings(path);
+    EXPECT_EQ(Settings.TopMostKey, "");
+    Settings.TopMostKey = "Ctrl+Alt+T";
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path),
+              std::string(testutil::kDefaultIniText) + "TopMostKey=Ctrl+Alt+T\r\n");
+    Settings = AppSettings{};
+    LoadSettings(path);
+    EXPECT_EQ(Settings.TopMostKey, "Ctrl+Alt+T");
+    Settings.TopMostKey.clear();
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
+    LoadSettings(path);
+    EXPECT_EQ(Settings.TopMostKey, "");
+    for (const SettingEntry& e : SettingTable())
+        if (e.WrittenOnlyWhenSet) {
+            EXPECT_EQ(e.Kind, SettingKind::Text) << e.Key;
+            EXPECT_STREQ(e.DefaultText, "") << e.Key;
+        }
+}
+
 TEST(IniFile, FolderOutsideTheAnsiCodePage) {
     testutil::TempDir dir;
     std::wstring folder = dir.Path() + L"\\設定 \u0436\u00e9\u4e2d";

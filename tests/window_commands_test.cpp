@@ -422,6 +422,27 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
     EXPECT_FALSE(IsShellDesktop(other));
 }
 
+// The toggle is chosen for other programs' windows only (see the end-to-end
+// test): the program's own windows, here this process's, and the desktop
+// get no command. Carried out, it flips the window's topmost state without
+// moving or sizing it.
+TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostState) {
+    TestWindow own(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(MakeForeground(own));
+    EXPECT_FALSE(TopmostCommand());
+    auto topmost = [&] { return (GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    const RECT before = WindowRect(own);
+    const WindowCommand toggle{WindowCommand::Action::ToggleTopmost, own};
+    CarryOut(toggle);
+    EXPECT_TRUE(topmost());
+    CarryOut(toggle);
+    EXPECT_FALSE(topmost());
+    EXPECT_EQ(WindowRect(own), before);
+    for (const WINDOWPOS& p : own.Changing())
+        EXPECT_EQ(p.flags & (SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE),
+                  static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+}
+
 TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
     Settings.SizeP = 6;
     // A maximize box but no sizing frame: resized all the same.

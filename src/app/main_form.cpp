@@ -197,6 +197,9 @@ void MainForm::OnHotkey(int index) {
     case HotkeyAction::ScreenSaver:
         StartScreenSaver();
         break;
+    case HotkeyAction::TopMost:
+        commands_.Run(TopmostCommand());
+        break;
     case HotkeyAction::None:
         break;
     }

@@ -39,6 +39,7 @@ struct AppSettings {
     bool StartMouseMove = false;
     std::string PopupMenuKey;
     bool NoTrayIcon = false;
+    std::string TopMostKey;
 };
 
 extern AppSettings Settings;
@@ -70,6 +71,7 @@ enum HotkeyCommand : int {
     hkAllRestore = 18,
     hkAllMin = 19,
     hkScreenSaver = 20,
+    hkTopMost = 21,
 };
 
 // What one hotkey number does: the command, and for the move and resize
@@ -88,6 +90,7 @@ struct HotkeyAction {
         AllRestore,
         AllMin,
         ScreenSaver,
+        TopMost,
     } kind;
     int direction;
     // The command acts on the foreground window (which may belong to a
@@ -95,7 +98,7 @@ struct HotkeyAction {
     // the cursor or the program itself.
     constexpr bool ActsOnForegroundWindow() const {
         return kind == ToggleMaximize || kind == Minimize || kind == Close || kind == Move ||
-               kind == SizeBottomRight || kind == SizeTopLeft;
+               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost;
     }
 };
 
@@ -396,6 +399,21 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"スクリーンセーバー",
      .Description = L"スクリーンセーバーを起動します。設定されていなければ何も起こりません。メニュ"
                     L"ーからも使えます。"},
+    {.Number = hkTopMost,
+     .Key = "TopMostKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::TopMost, 0},
+     .Field = &AppSettings::TopMostKey,
+     .Page = OptionPage::Other,
+     .Group = 1,
+     .GapBefore = false,
+     .Label = L"常に手前に表示 :",
+     .Name = L"常に手前に表示",
+     .Description = L"手前のウィンドウを、ほかのウィンドウより常に手前に表示します。常に手前に"
+                    L"表示されていれば元に戻します。デスクトップ（背景）と Quorel の画面には何も"
+                    L"しません。"},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;

@@ -78,6 +78,11 @@ bool WriteIniValue(const std::wstring& path, const char* section, const char* ke
                                       AnsiToWide(value).c_str(), path.c_str()) != 0;
 }
 
+bool RemoveIniValue(const std::wstring& path, const char* section, const char* key) {
+    return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), nullptr,
+                                      path.c_str()) != 0;
+}
+
 void LoadSettings(const std::wstring& iniPath) {
     AppSettings loaded;
     for (const SettingEntry& s : SettingTable()) {
@@ -111,7 +116,10 @@ void SaveSettings(const std::wstring& iniPath) {
             value.assign(1, Settings.*s.Switch ? '1' : '0');
             break;
         }
-        if (!WriteIniValue(iniPath, names::kIniSection, s.Key, value)) {
+        const bool written = s.WrittenOnlyWhenSet && value.empty()
+                                 ? RemoveIniValue(iniPath, names::kIniSection, s.Key)
+                                 : WriteIniValue(iniPath, names::kIniSection, s.Key, value);
+        if (!written) {
             ReportSystemError(L"WritePrivateProfileStringW", iniPath);
             std::wstring message = iniPath;
             message += L" に書き込めません";

@@ -22,6 +22,10 @@ std::string ReadIniValue(const std::wstring& path, const char* section, const ch
 bool WriteIniValue(const std::wstring& path, const char* section, const char* key,
                    const std::string& value);
 
+// Removes key from section; true also when there was no such key, false
+// when the profile function reports a failure.
+bool RemoveIniValue(const std::wstring& path, const char* section, const char* key);
+
 // The longest start of text whose conversion to codePage takes at most
 // maxBytes bytes; a character is never split (no lone lead byte of a
 // double-byte character, no half of a surrogate pair).
@@ -33,9 +37,12 @@ std::wstring IniPathForExe(const std::wstring& exePath);
 // The INI file of the running executable.
 std::wstring IniFilePath();
 
-// Reads every key of SettingTable() from the file into Settings (defaults for what is
-// missing or malformed). Never throws for a missing or unreadable file.
+// Reads every key of SettingTable() from the file into Settings (defaults
+// for what is missing or malformed). Never throws for a missing or
+// unreadable file.
 void LoadSettings(const std::wstring& iniPath);
-// Writes every key of SettingTable() from Settings in file order. Throws EQuorelError
-// "<path> に書き込めません" at the first key that cannot be written.
+// Writes every key of SettingTable() from Settings in file order; a key
+// written only while set is removed instead while it is empty. Throws
+// EQuorelError "<path> に書き込めません" at the first key that cannot be
+// written.
 void SaveSettings(const std::wstring& iniPath);

@@ -67,6 +67,7 @@ constexpr int ControlColumn(OptionPage page) {
     switch (page) {
     case OptionPage::General:
     case OptionPage::Mouse:
+    case OptionPage::Other:
         return kWideX;
     default:
         return kNarrowX;
@@ -214,6 +215,9 @@ std::vector<Item> BuildLayout() {
 
     PageLayout other = page(OptionPage::Other);
     other.BeginGroup(L"ポップアップメニュー");
+    other.HotkeyRows();
+    other.EndGroup();
+    other.BeginGroup(L"ウィンドウの配置");
     other.HotkeyRows();
     other.EndGroup();
     other.BeginGroup(L"トレイアイコン");

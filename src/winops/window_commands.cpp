@@ -296,6 +296,17 @@ std::optional<WindowCommand> SizeTopLeftCommand(Direction d) {
     return GeometryCommand(WindowCommand::Action::SizeTopLeft, wnd, d, Settings.SizeP);
 }
 
+std::optional<WindowCommand> TopmostCommand() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd || IsShellDesktop(wnd))
+        return std::nullopt;
+    DWORD process = 0;
+    GetWindowThreadProcessId(wnd, &process);
+    if (process == GetCurrentProcessId())
+        return std::nullopt;
+    return WindowCommand{WindowCommand::Action::ToggleTopmost, wnd};
+}
+
 std::vector<WindowCommand> RestoreAllCommands() {
     // Collected in the order reported, restored from the last to the first.
     std::vector<WindowCommand> list;
@@ -331,6 +342,12 @@ void CarryOut(const WindowCommand& c) {
     case WindowCommand::Action::SizeTopLeft:
         ApplyGeometry(c);
         break;
+    case WindowCommand::Action::ToggleTopmost: {
+        const bool topmost = (GetWindowLongA(c.window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        SetWindowPos(c.window, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        break;
+    }
     }
 }
 

@@ -56,6 +56,7 @@ struct WindowCommand {
         Move,            // SetWindowPos by MoveGeometry, unless maximized
         SizeBottomRight, // SetWindowPos by SizeBottomRightGeometry, unless maximized
         SizeTopLeft,     // SetWindowPos by SizeTopLeftGeometry, unless maximized
+        ToggleTopmost,   // SetWindowPos: HWND_NOTOPMOST when topmost, HWND_TOPMOST otherwise
     };
     Action action;
     HWND window;
@@ -79,6 +80,9 @@ std::optional<WindowCommand> CloseCommand();
 std::optional<WindowCommand> MoveCommand(Direction d);            // by Settings.MoveP
 std::optional<WindowCommand> SizeBottomRightCommand(Direction d); // by Settings.SizeP
 std::optional<WindowCommand> SizeTopLeftCommand(Direction d);     // by Settings.SizeP
+// Topmost or not, neither moved, sized nor activated; the shell's desktop
+// and the program's own windows are left alone.
+std::optional<WindowCommand> TopmostCommand();
 // Restore-all: SC_RESTORE to the minimized windows, the one the system
 // reports last first. Minimize-all: SC_MINIMIZE in the order the system
 // reports the windows. Each list is meant to be carried out in turn.
