@@ -54,13 +54,13 @@ constexpr int kNumberW = 56;
 // sets off, before a row of buttons or a check box, and below a group's
 // last line.
 constexpr int kFirstGroupTop = 6;
-constexpr int kGroupSpacing = 8;
+constexpr int kGroupSpacing = 6;
 constexpr int kGroupHead = 22;
 constexpr int kLineSpacing = 8;
 constexpr int kSectionGap = 12;
 constexpr int kButtonSpacing = 12;
 constexpr int kCheckSpacing = 14;
-constexpr int kGroupFoot = 14;
+constexpr int kGroupFoot = 8;
 
 // Where the controls of each page begin after their labels.
 constexpr int ControlColumn(OptionPage page) {
