@@ -32,7 +32,7 @@ std::vector<std::wstring> Captions(HMENU m) {
 
 TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
     using K = HotkeyAction::Kind;
-    std::vector<int> rowsOfKind(K::TopMost + 1, 0);
+    std::vector<int> rowsOfKind(K::Center + 1, 0);
     for (const HotkeyEntry& e : HotkeyTable()) {
         EXPECT_EQ(HotkeyActionFor(e.Number).kind, e.Action.kind) << e.Key;
         EXPECT_EQ(HotkeyActionFor(e.Number).direction, e.Action.direction) << e.Key;

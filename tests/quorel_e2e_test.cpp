@@ -111,6 +111,23 @@ TEST(QuorelProgram, TheTopmostKeyTogglesTheForegroundWindowAboveAllOthers) {
     EXPECT_NE(q.IniText().find("\r\nTopMostKey=Ctrl+Alt+F10\r\n"), std::string::npos);
 }
 
+TEST(QuorelProgram, TheCenterKeyCentresTheForegroundWindowOnItsWorkArea) {
+    std::string ini = IniWith("CenterKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow w;
+    ASSERT_TRUE(w.MakeForeground());
+    RECT r = w.Rect();
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(w.Handle(), MONITOR_DEFAULTTONEAREST), &info));
+    const RECT& work = info.rcWork;
+    OffsetRect(&r, work.left + (work.right - work.left - (r.right - r.left)) / 2 - r.left,
+               work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2 - r.top);
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    EXPECT_TRUE(WaitForRect(w, r));
+}
+
 TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {
     std::string ini = IniWith("CloseKey=Ctrl+Alt+F9\r\n");
     QuorelProcess q(&ini);

@@ -170,11 +170,23 @@ TEST(IniFile, KeysWrittenOnlyWhileSetRoundTrip) {
     Settings = AppSettings{};
     LoadSettings(path);
     EXPECT_EQ(Settings.TopMostKey, "Ctrl+Alt+T");
+    Settings.CenterKey = "^Alt+C";
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path), std::string(testutil::kDefaultIniText) +
+                                                 "TopMostKey=Ctrl+Alt+T\r\nCenterKey=^Alt+C\r\n");
+    Settings = AppSettings{};
+    LoadSettings(path);
+    EXPECT_EQ(Settings.CenterKey, "^Alt+C");
     Settings.TopMostKey.clear();
+    SaveSettings(path);
+    EXPECT_EQ(testutil::ReadFileBytes(path),
+              std::string(testutil::kDefaultIniText) + "CenterKey=^Alt+C\r\n");
+    Settings.CenterKey.clear();
     SaveSettings(path);
     EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText);
     LoadSettings(path);
     EXPECT_EQ(Settings.TopMostKey, "");
+    EXPECT_EQ(Settings.CenterKey, "");
     for (const SettingEntry& e : SettingTable())
         if (e.WrittenOnlyWhenSet) {
             EXPECT_EQ(e.Kind, SettingKind::Text) << e.Key;

@@ -228,6 +228,29 @@ TEST(WindowCommandsGeometry, ExtremeStepsStopAtTheEndOfTheIntRangeInsteadOfOverf
     EXPECT_EQ(SizeTopLeftGeometry(r, Left, INT_MIN)->X, INT_MAX);
 }
 
+TEST(WindowCommandsGeometry, CenterSplitsTheSparePixelsAndStartsALongerWindowAtTheWorkArea) {
+    constexpr UINT kFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+    const RECT work{0, 0, 1000, 700};
+    EXPECT_EQ(CenterGeometry(RECT{5, 5, 205, 105}, work),
+              (WindowPosRequest{400, 300, 0, 0, kFlags}));
+    // Odd spare pixels: the odd one goes right and down.
+    EXPECT_EQ(CenterGeometry(RECT{0, 0, 201, 101}, work),
+              (WindowPosRequest{399, 299, 0, 0, kFlags}));
+    // Wider than the work area: its left edge at the work area's; the
+    // height still fits and is centred. Then both axes too long.
+    EXPECT_EQ(CenterGeometry(RECT{-50, 9, 1150, 109}, work),
+              (WindowPosRequest{0, 300, 0, 0, kFlags}));
+    EXPECT_EQ(CenterGeometry(RECT{30, 40, 1030, 900}, RECT{0, 40, 1000, 700}),
+              (WindowPosRequest{0, 40, 0, 0, kFlags}));
+    EXPECT_EQ(CenterGeometry(RECT{7, 7, 2007, 1007}, work), (WindowPosRequest{0, 0, 0, 0, kFlags}));
+    // A monitor left of and above the primary one, its taskbar at the top.
+    const RECT left{-1920, -200, 0, 880};
+    EXPECT_EQ(CenterGeometry(RECT{5, 5, 405, 305}, left),
+              (WindowPosRequest{-1160, 190, 0, 0, kFlags}));
+    EXPECT_EQ(CenterGeometry(RECT{0, 0, 3000, 301}, left),
+              (WindowPosRequest{-1920, 189, 0, 0, kFlags}));
+}
+
 TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
     auto pt = [](int pos, int off) {
         auto p = CornerPoint(pos, off, 1280, 800);
@@ -441,6 +464,40 @@ TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostState
     for (const WINDOWPOS& p : own.Changing())
         EXPECT_EQ(p.flags & (SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE),
                   static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+}
+
+TEST(WindowCommandsCenter, CentresOnTheWorkAreaAndLeavesMaximizedMinimizedAndTheDesktopAlone) {
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(MakeForeground(w));
+    const RECT before = WindowRect(w);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &info));
+    Now(CenterCommand());
+    const RECT after = WindowRect(w);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    const RECT& work = info.rcWork;
+    EXPECT_LE(std::abs((after.left - work.left) - (work.right - after.right)), 1);
+    EXPECT_LE(std::abs((after.top - work.top) - (work.bottom - after.bottom)), 1);
+    EXPECT_NE(after.left, before.left);
+
+    TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(MakeForeground(maxed));
+    Now(CenterCommand());
+    EXPECT_TRUE(maxed.Changing().empty());
+    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(MakeForeground(mini));
+    mini.Clear();
+    Now(CenterCommand());
+    EXPECT_TRUE(mini.Changing().empty());
+    WindowClass progman(L"Progman");
+    ASSERT_TRUE(progman);
+    TestWindow desk(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, progman.Name());
+    ASSERT_TRUE(MakeForeground(desk));
+    desk.Clear();
+    EXPECT_FALSE(CenterCommand());
+    EXPECT_TRUE(desk.Changing().empty());
 }
 
 TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {

@@ -200,6 +200,9 @@ void MainForm::OnHotkey(int index) {
     case HotkeyAction::TopMost:
         commands_.Run(TopmostCommand());
         break;
+    case HotkeyAction::Center:
+        commands_.Run(CenterCommand());
+        break;
     case HotkeyAction::None:
         break;
     }

@@ -40,6 +40,7 @@ struct AppSettings {
     std::string PopupMenuKey;
     bool NoTrayIcon = false;
     std::string TopMostKey;
+    std::string CenterKey;
 };
 
 extern AppSettings Settings;
@@ -72,6 +73,7 @@ enum HotkeyCommand : int {
     hkAllMin = 19,
     hkScreenSaver = 20,
     hkTopMost = 21,
+    hkCenter = 22,
 };
 
 // What one hotkey number does: the command, and for the move and resize
@@ -91,6 +93,7 @@ struct HotkeyAction {
         AllMin,
         ScreenSaver,
         TopMost,
+        Center,
     } kind;
     int direction;
     // The command acts on the foreground window (which may belong to a
@@ -98,7 +101,7 @@ struct HotkeyAction {
     // the cursor or the program itself.
     constexpr bool ActsOnForegroundWindow() const {
         return kind == ToggleMaximize || kind == Minimize || kind == Close || kind == Move ||
-               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost;
+               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost || kind == Center;
     }
 };
 
@@ -414,6 +417,22 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Description = L"手前のウィンドウを、ほかのウィンドウより常に手前に表示します。常に手前に"
                     L"表示されていれば元に戻します。デスクトップ（背景）と Quorel の画面には何も"
                     L"しません。"},
+    {.Number = hkCenter,
+     .Key = "CenterKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::Center, 0},
+     .Field = &AppSettings::CenterKey,
+     .Page = OptionPage::Other,
+     .Group = 1,
+     .GapBefore = false,
+     .Label = L"中央へ移動 :",
+     .Name = L"中央へ移動",
+     .Description = L"手前のウィンドウを、それがあるモニターの作業領域（タスクバーを除いた部分）の"
+                    L"中央へ動かします。大きさは変わりません。作業領域より幅や高さが大きいときは、"
+                    L"その向きでは作業領域の左端や上端に合わせます。最大化、最小化されている"
+                    L"ウィンドウとデスクトップ（背景）は動かしません。"},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;

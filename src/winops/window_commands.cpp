@@ -307,6 +307,23 @@ std::optional<WindowCommand> TopmostCommand() {
     return WindowCommand{WindowCommand::Action::ToggleTopmost, wnd};
 }
 
+WindowPosRequest CenterGeometry(const RECT& window, const RECT& work) {
+    auto start = [](std::int64_t lo, std::int64_t hi, std::int64_t from, std::int64_t to) {
+        const std::int64_t spare = (to - from) - (hi - lo);
+        return Saturate(spare > 0 ? from + spare / 2 : from);
+    };
+    return WindowPosRequest{start(window.left, window.right, work.left, work.right),
+                            start(window.top, window.bottom, work.top, work.bottom), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE};
+}
+
+std::optional<WindowCommand> CenterCommand() {
+    HWND wnd = GetForegroundWindow();
+    if (!wnd || IsShellDesktop(wnd))
+        return std::nullopt;
+    return WindowCommand{WindowCommand::Action::Center, wnd};
+}
+
 std::vector<WindowCommand> RestoreAllCommands() {
     // Collected in the order reported, restored from the last to the first.
     std::vector<WindowCommand> list;
@@ -324,6 +341,22 @@ std::vector<WindowCommand> MinimizeAllCommands() {
 WindowCommand ScreenSaverCommand() {
     return SystemCommandFor(GetDesktopWindow(), SC_SCREENSAVE);
 }
+
+namespace {
+// Where the window is when the command runs, on the monitor it is on then.
+void CenterOnWorkArea(HWND wnd) {
+    if (IsZoomed(wnd) || IsIconic(wnd))
+        return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT r{};
+    if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &info) ||
+        !GetWindowRect(wnd, &r))
+        return;
+    const WindowPosRequest req = CenterGeometry(r, info.rcWork);
+    SetWindowPos(wnd, HWND_TOP, req.X, req.Y, req.Width, req.Height, req.Flags);
+}
+} // namespace
 
 void CarryOut(const WindowCommand& c) {
     switch (c.action) {
@@ -348,6 +381,9 @@ void CarryOut(const WindowCommand& c) {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         break;
     }
+    case WindowCommand::Action::Center:
+        CenterOnWorkArea(c.window);
+        break;
     }
 }
 

@@ -57,6 +57,7 @@ struct WindowCommand {
         SizeBottomRight, // SetWindowPos by SizeBottomRightGeometry, unless maximized
         SizeTopLeft,     // SetWindowPos by SizeTopLeftGeometry, unless maximized
         ToggleTopmost,   // SetWindowPos: HWND_NOTOPMOST when topmost, HWND_TOPMOST otherwise
+        Center, // SetWindowPos by CenterGeometry on its monitor, unless maximized or minimized
     };
     Action action;
     HWND window;
@@ -83,6 +84,9 @@ std::optional<WindowCommand> SizeTopLeftCommand(Direction d);     // by Settings
 // Topmost or not, neither moved, sized nor activated; the shell's desktop
 // and the program's own windows are left alone.
 std::optional<WindowCommand> TopmostCommand();
+// To the middle of the work area of its monitor, size unchanged; the
+// shell's desktop stays where it is.
+std::optional<WindowCommand> CenterCommand();
 // Restore-all: SC_RESTORE to the minimized windows, the one the system
 // reports last first. Minimize-all: SC_MINIMIZE in the order the system
 // reports the windows. Each list is meant to be carried out in turn.
@@ -116,6 +120,12 @@ struct WindowPosRequest {
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step);
 std::optional<WindowPosRequest> SizeBottomRightGeometry(const RECT& r, Direction d, int step);
 std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, int step);
+
+// The position that centres a window rectangle on a work area, size and
+// z-order unchanged: on each axis the spare pixels split evenly, an odd one
+// going right or down; a window longer than the work area on an axis starts
+// at the work area's start there.
+WindowPosRequest CenterGeometry(const RECT& window, const RECT& work);
 
 // The cursor position for a corner (0 top left, 1 top right, 2 bottom left,
 // 3 bottom right) at offset pixels in from it; nothing for any other pos.
