@@ -169,6 +169,29 @@ TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndAllTwentySixKeys) {
     EXPECT_TRUE(Has(t, L"$"));
 }
 
+// Each command is listed with its key and described on its page's topic,
+// and a key written only while set says so in the settings file topic.
+TEST(HelpTopics, EveryCommandIsDescribedOnItsPagesTopic) {
+    AppSettings s = Defaults();
+    s.CenterKey = "Ctrl+Alt+C";
+    for (const PageHelp& p : kPageHelp) {
+        std::wstring t = Topic(p.Topic, s);
+        for (const HotkeyEntry& e : HotkeyTable()) {
+            std::wstring line = std::wstring(L"\r\n・") + e.Name + L"：" + e.Description + L"\r\n";
+            EXPECT_EQ(Has(t, line), e.Page == p.Page) << e.Key << " on " << HelpTopicTitle(p.Topic);
+        }
+    }
+    std::wstring other = Topic(HelpTopic::Other, s);
+    EXPECT_TRUE(Has(other, L"\r\n常に手前に表示\tなし\r\n"));
+    EXPECT_TRUE(Has(other, L"\r\n中央へ移動\tCtrl+Alt+C\r\n"));
+    std::wstring file = Topic(HelpTopic::SettingsFile, s);
+    EXPECT_TRUE(Has(file,
+                    L"\r\nTopMostKey\t常に手前に表示（既定 なし）（キーを設定したときだけ書き込み"
+                    L"ます）\r\n"));
+    EXPECT_TRUE(Has(file, L"\r\nCenterKey\t中央へ移動（既定 なし）（キーを設定したときだけ"));
+    EXPECT_FALSE(Has(file, L"26"));
+}
+
 TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     AppSettings s = Defaults();
     HelpFacts f{L"x"};
