@@ -1,6 +1,6 @@
 // The main form: the program's invisible window that owns the global
 // hotkeys, the tray icon and the popup menu; start-up and shut-down;
-// registration of the twenty hotkeys and their dispatch; the popup menu's
+// registration of the hotkeys and their dispatch; the popup menu's
 // commands and the dialogs they open.
 #pragma once
 
@@ -67,10 +67,10 @@ class MainForm : public MessageWindow {
     // it when the text is empty; reports a refused registration in a
     // message box.
     void RegisterHotkeyText(const std::string& text, int index);
-    // Registers the twenty hotkeys from Settings in ascending number order;
+    // Registers the hotkeys from Settings in ascending number order;
     // an open help then shows the keys that work.
     void RegisterAllHotkeys();
-    // Unregisters the twenty hotkeys (the options dialog does this when
+    // Unregisters the hotkeys (the options dialog does this when
     // shown).
     void UnregisterAllHotkeys();
 
