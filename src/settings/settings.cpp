@@ -94,6 +94,20 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
 
 } // namespace
 
+const std::array<HotkeyEntry, kHotkeyTable.size()>& HotkeyTable() {
+    return kHotkeyTable;
+}
+
+const HotkeyEntry* FindHotkey(int number) {
+    if (number < HotkeyCommandFirst || number > HotkeyCommandLast)
+        return nullptr;
+    return &kHotkeyTable[static_cast<std::size_t>(number - 1)];
+}
+
+const std::array<SettingEntry, kSettingTable.size()>& SettingTable() {
+    return kSettingTable;
+}
+
 HotkeyAction HotkeyActionFor(int index) {
     const HotkeyEntry* e = FindHotkey(index);
     return e ? e->Action : HotkeyAction{HotkeyAction::None, 0};

@@ -439,15 +439,12 @@ constexpr int HotkeyCommandFirst = 1;
 constexpr int HotkeyCommandLast = static_cast<int>(kHotkeyTable.size());
 constexpr int kHotkeyCount = HotkeyCommandLast;
 
-constexpr const std::array<HotkeyEntry, kHotkeyTable.size()>& HotkeyTable() {
-    return kHotkeyTable;
-}
+// The tables at run time. They are reached through these functions, which
+// one translation unit defines, so that the program holds their texts once
+// (the compile-time checks read the constants above).
+const std::array<HotkeyEntry, kHotkeyTable.size()>& HotkeyTable();
 // The row of a number, or nullptr outside the table.
-constexpr const HotkeyEntry* FindHotkey(int number) {
-    if (number < HotkeyCommandFirst || number > HotkeyCommandLast)
-        return nullptr;
-    return &kHotkeyTable[static_cast<std::size_t>(number - 1)];
-}
+const HotkeyEntry* FindHotkey(int number);
 // The command of hotkey number index; None for anything outside the table.
 HotkeyAction HotkeyActionFor(int index);
 // Whether holding the key of number index repeats its command.
@@ -541,9 +538,7 @@ constexpr auto AllSettings() {
 } // namespace settings_rows
 
 inline constexpr auto kSettingTable = settings_rows::AllSettings();
-constexpr const std::array<SettingEntry, kSettingTable.size()>& SettingTable() {
-    return kSettingTable;
-}
+const std::array<SettingEntry, kSettingTable.size()>& SettingTable();
 
 // Reads an integer the way the INI file stores it: leading blanks skipped,
 // decimal with an optional sign, "$" hex, "0x"/"0X" hex; anything else, or
