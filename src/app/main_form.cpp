@@ -131,8 +131,9 @@ void MainForm::RegisterHotkeyText(const std::string& text, int index) {
         hotkeys_->UnregisterKey(index);
         return;
     }
-    // Holding a key repeats only the move and resize commands; every other
-    // command runs once per press, however long the keys are held.
+    // Holding a key repeats the command where its row says so (moving and
+    // resizing); every other command runs once per press, however long the
+    // keys are held.
     const KeyRepeat repeat = HotkeyRepeats(index) ? KeyRepeat::Repeats : KeyRepeat::Once;
     if (hotkeys_->RegisterKey(index, ParseShortCut(text), repeat))
         return;
