@@ -58,8 +58,9 @@ TEST(QuorelProgram, EndOfSessionEndsTheProgramAtOnceWithTheSettingsWritten) {
     EXPECT_NE(text.find("NoTrayIcon=0\r\n"), std::string::npos);
 }
 
-TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {
-    std::string ini = IniWith("MoveP=7\r\nSizeP=3\r\n");
+TEST(QuorelProgram, MoveResizeCentreAndTopmostHotkeysActOnTheForegroundWindow) {
+    std::string ini =
+        IniWith("MoveP=7\r\nSizeP=3\r\nTopMostKey=Ctrl+Alt+F10\r\nCenterKey=Ctrl+Alt+F6\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     TargetWindow w;
@@ -89,43 +90,29 @@ TEST(QuorelProgram, MoveAndResizeHotkeysUseTheStepsOfTheSettings) {
     PressKey(MOD_SHIFT | MOD_CONTROL | MOD_ALT, VK_RIGHT);
     r.left += 3;
     EXPECT_TRUE(WaitForRect(w, r));
-}
 
-TEST(QuorelProgram, TheTopmostKeyTogglesTheForegroundWindowAboveAllOthers) {
-    std::string ini = IniWith("TopMostKey=Ctrl+Alt+F10\r\n");
-    QuorelProcess q(&ini);
-    ASSERT_TRUE(q.Start());
-    TargetWindow w;
-    ASSERT_TRUE(w.MakeForeground());
+    // Topmost toggles, neither moving nor sizing the window nor taking the
+    // foreground from it.
     auto topmost = [&] { return (GetWindowLongW(w.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     ASSERT_FALSE(topmost());
-    const RECT r = w.Rect();
     PressKey(MOD_CONTROL | MOD_ALT, VK_F10);
     EXPECT_TRUE(WaitUntil(topmost));
     PressKey(MOD_CONTROL | MOD_ALT, VK_F10);
     EXPECT_TRUE(WaitUntil([&] { return !topmost(); }));
-    EXPECT_TRUE(WaitForRect(w, r)); // neither moved nor sized
+    EXPECT_TRUE(WaitForRect(w, r));
     EXPECT_EQ(GetForegroundWindow(), w.Handle());
-    // The key is kept in the file because it holds a combination.
-    ASSERT_TRUE(q.Close());
-    EXPECT_NE(q.IniText().find("\r\nTopMostKey=Ctrl+Alt+F10\r\n"), std::string::npos);
-}
 
-TEST(QuorelProgram, TheCenterKeyCentresTheForegroundWindowOnItsWorkArea) {
-    std::string ini = IniWith("CenterKey=Ctrl+Alt+F6\r\n");
-    QuorelProcess q(&ini);
-    ASSERT_TRUE(q.Start());
-    TargetWindow w;
-    ASSERT_TRUE(w.MakeForeground());
-    RECT r = w.Rect();
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
+    // Centred on its work area.
+    MONITORINFO info{sizeof info};
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(w.Handle(), MONITOR_DEFAULTTONEAREST), &info));
     const RECT& work = info.rcWork;
     OffsetRect(&r, work.left + (work.right - work.left - (r.right - r.left)) / 2 - r.left,
                work.top + (work.bottom - work.top - (r.bottom - r.top)) / 2 - r.top);
     PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
     EXPECT_TRUE(WaitForRect(w, r));
+    // The key is kept in the file because it holds a combination.
+    ASSERT_TRUE(q.Close());
+    EXPECT_NE(q.IniText().find("\r\nTopMostKey=Ctrl+Alt+F10\r\n"), std::string::npos);
 }
 
 TEST(QuorelProgram, MaximizeMinimizeAndCloseFollowTheWindowsCaptionButtons) {

@@ -220,35 +220,74 @@ TEST(WindowCommandsGeometry, SizeTopLeftMovesTheTopOrLeftEdgeAndKeepsTheOpposite
     EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, -5), (WindowPosRequest{100, 205, 300, 145, 0}));
 }
 
-TEST(WindowCommandsGeometry, ExtremeStepsStopAtTheEndOfTheIntRangeInsteadOfOverflowing) {
-    const RECT r{0, 0, 10, 10};
-    EXPECT_EQ(MoveGeometry(r, Up, INT_MIN)->Y, INT_MAX - 10);
-    EXPECT_EQ(MoveGeometry(RECT{5, 0, 10, 10}, Right, INT_MAX)->X, INT_MAX - 5);
-    EXPECT_EQ(SizeBottomRightGeometry(r, Down, INT_MAX)->Height, INT_MAX);
-    EXPECT_EQ(SizeTopLeftGeometry(r, Left, INT_MIN)->X, INT_MAX);
+// A huge step from a hand-edited settings file: a growing window never
+// shrinks, the edge that stays put stays put, a moved window keeps its size,
+// and no edge leaves the int range.
+TEST(WindowCommandsGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
+    using Geometry = std::optional<WindowPosRequest> (*)(const RECT&, Direction, int);
+    const Geometry M = MoveGeometry, BR = SizeBottomRightGeometry, TL = SizeTopLeftGeometry;
+    const RECT notepad{100, 50, 710, 550}; // 610 x 500
+    constexpr int s = INT_MAX / 2 + 1000, kMax = INT_MAX;
+    constexpr UINT kNoSize = SWP_NOSIZE, kNoMove = SWP_NOMOVE;
+    const struct {
+        Geometry geometry;
+        RECT r;
+        Direction d;
+        int step;
+        WindowPosRequest want;
+    } cases[] = {
+        {M, notepad, Up, INT_MIN, {100, kMax - 500, 0, 0, kNoSize}},
+        {M, notepad, Right, kMax, {kMax - 610, 50, 0, 0, kNoSize}},
+        {M, notepad, Left, kMax, {100 - kMax, 50, 0, 0, kNoSize}},
+        {M, {-100, 0, 0, 10}, Left, kMax, {INT_MIN, 0, 0, 0, kNoSize}},
+        // Bottom-right: the right or bottom edge goes to the end of the
+        // range; from left of the origin the width itself stops at INT_MAX.
+        {BR, notepad, Right, kMax, {100, 50, kMax - 100, 500, kNoMove}},
+        {BR, notepad, Down, kMax, {100, 50, 610, kMax - 50, kNoMove}},
+        {BR, {-300, 0, 10, 10}, Right, kMax, {-300, 0, kMax, 10, kNoMove}},
+        // Shrinking gives a negative size, never a wrapped one.
+        {BR, notepad, Left, kMax, {100, 50, 610 - kMax, 500, kNoMove}},
+        // Top-left: the left or top edge goes out, the opposite edge stays,
+        // and the size stops at INT_MAX.
+        {TL, notepad, Left, kMax, {710 - kMax, 50, kMax, 500, 0}},
+        {TL, notepad, Up, kMax, {100, 550 - kMax, 610, kMax, 0}},
+        {TL, notepad, Left, s, {100 - s, 50, 610 + s, 500, 0}},
+        {TL, notepad, Up, s, {100, 50 - s, 610, 500 + s, 0}},
+        {TL, {0, 0, 10, 10}, Left, INT_MIN, {kMax, 0, 10 - kMax, 10, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(*c.geometry(c.r, c.d, c.step), c.want) << c.d << " by " << c.step;
+    // Moves keep both edges within the range, whichever way.
+    for (Direction d : {Up, Down, Left, Right})
+        for (int step : {INT_MAX, INT_MIN}) {
+            WindowPosRequest m = *MoveGeometry(notepad, d, step);
+            EXPECT_LE(std::int64_t{m.X} + 610, INT_MAX);
+            EXPECT_LE(std::int64_t{m.Y} + 500, INT_MAX);
+            EXPECT_TRUE(m.X == 100 || m.Y == 50); // one axis moves
+        }
 }
 
 TEST(WindowCommandsGeometry, CenterSplitsTheSparePixelsAndStartsALongerWindowAtTheWorkArea) {
-    constexpr UINT kFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
     const RECT work{0, 0, 1000, 700};
-    EXPECT_EQ(CenterGeometry(RECT{5, 5, 205, 105}, work),
-              (WindowPosRequest{400, 300, 0, 0, kFlags}));
-    // Odd spare pixels: the odd one goes right and down.
-    EXPECT_EQ(CenterGeometry(RECT{0, 0, 201, 101}, work),
-              (WindowPosRequest{399, 299, 0, 0, kFlags}));
-    // Wider than the work area: its left edge at the work area's; the
-    // height still fits and is centred. Then both axes too long.
-    EXPECT_EQ(CenterGeometry(RECT{-50, 9, 1150, 109}, work),
-              (WindowPosRequest{0, 300, 0, 0, kFlags}));
-    EXPECT_EQ(CenterGeometry(RECT{30, 40, 1030, 900}, RECT{0, 40, 1000, 700}),
-              (WindowPosRequest{0, 40, 0, 0, kFlags}));
-    EXPECT_EQ(CenterGeometry(RECT{7, 7, 2007, 1007}, work), (WindowPosRequest{0, 0, 0, 0, kFlags}));
-    // A monitor left of and above the primary one, its taskbar at the top.
-    const RECT left{-1920, -200, 0, 880};
-    EXPECT_EQ(CenterGeometry(RECT{5, 5, 405, 305}, left),
-              (WindowPosRequest{-1160, 190, 0, 0, kFlags}));
-    EXPECT_EQ(CenterGeometry(RECT{0, 0, 3000, 301}, left),
-              (WindowPosRequest{-1920, 189, 0, 0, kFlags}));
+    const RECT left{-1920, -200, 0, 880}; // left of and above the primary, taskbar at the top
+    const struct {
+        RECT window, work;
+        int x, y;
+    } cases[] = {
+        {{5, 5, 205, 105}, work, 400, 300},
+        {{0, 0, 201, 101}, work, 399, 299}, // the odd spare pixel goes right and down
+        // Wider than the work area: its left edge at the work area's; the
+        // height still fits and is centred. Then both axes too long.
+        {{-50, 9, 1150, 109}, work, 0, 300},
+        {{30, 40, 1030, 900}, {0, 40, 1000, 700}, 0, 40},
+        {{7, 7, 2007, 1007}, work, 0, 0},
+        {{5, 5, 405, 305}, left, -1160, 190},
+        {{0, 0, 3000, 301}, left, -1920, 189},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CenterGeometry(c.window, c.work),
+                  (WindowPosRequest{c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE}))
+            << c.x << "," << c.y;
 }
 
 TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
@@ -395,14 +434,21 @@ TEST(WindowCommandsMove, MovesByMovePAndPassesOnlySwpNoSize) {
     EXPECT_EQ(WindowRect(w), Offset(before, 0, -20, 0, -20));
 }
 
-TEST(WindowCommandsMove, LeavesMaximizedWindowsAndTheDesktopClassAlone) {
+// Centring too leaves maximized and minimized windows and the desktop alone.
+TEST(WindowCommandsMove, MoveAndCentreLeaveMaximizedWindowsAndTheDesktopClassAlone) {
     Settings.MoveP = 9;
     TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(MakeForeground(maxed));
     RECT before = WindowRect(maxed);
     Now(MoveCommand(Down));
+    Now(CenterCommand());
     EXPECT_EQ(WindowRect(maxed), before);
     EXPECT_TRUE(maxed.Changing().empty());
+    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(MakeForeground(mini));
+    mini.Clear();
+    Now(CenterCommand());
+    EXPECT_TRUE(mini.Changing().empty());
 
     {
         WindowClass progman(L"Progman");
@@ -410,7 +456,9 @@ TEST(WindowCommandsMove, LeavesMaximizedWindowsAndTheDesktopClassAlone) {
         TestWindow desk(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, progman.Name());
         ASSERT_TRUE(MakeForeground(desk));
         before = WindowRect(desk);
+        desk.Clear();
         Now(MoveCommand(Right));
+        EXPECT_FALSE(CenterCommand());
         EXPECT_EQ(WindowRect(desk), before);
         EXPECT_TRUE(desk.Changing().empty());
     }
@@ -446,58 +494,24 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
 }
 
 // The toggle is chosen for other programs' windows only (see the end-to-end
-// test): the program's own windows, here this process's, and the desktop
-// get no command. Carried out, it flips the window's topmost state without
-// moving or sizing it.
-TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostState) {
-    TestWindow own(WS_OVERLAPPEDWINDOW);
-    ASSERT_TRUE(MakeForeground(own));
+// test), not for this process's. Carried out, it flips the topmost state
+// without moving or sizing the window. (Centring on a real window: the
+// end-to-end test.)
+TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostStateInPlace) {
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(MakeForeground(w));
     EXPECT_FALSE(TopmostCommand());
-    auto topmost = [&] { return (GetWindowLongW(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    const RECT before = WindowRect(own);
-    const WindowCommand toggle{WindowCommand::Action::ToggleTopmost, own};
+    auto topmost = [&] { return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    const RECT before = WindowRect(w);
+    const WindowCommand toggle{WindowCommand::Action::ToggleTopmost, w};
     CarryOut(toggle);
     EXPECT_TRUE(topmost());
     CarryOut(toggle);
     EXPECT_FALSE(topmost());
-    EXPECT_EQ(WindowRect(own), before);
-    for (const WINDOWPOS& p : own.Changing())
-        EXPECT_EQ(p.flags & (SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE),
-                  static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
-}
-
-TEST(WindowCommandsCenter, CentresOnTheWorkAreaAndLeavesMaximizedMinimizedAndTheDesktopAlone) {
-    TestWindow w(WS_OVERLAPPEDWINDOW);
-    ASSERT_TRUE(MakeForeground(w));
-    const RECT before = WindowRect(w);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &info));
-    Now(CenterCommand());
-    const RECT after = WindowRect(w);
-    EXPECT_EQ(after.right - after.left, before.right - before.left);
-    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
-    const RECT& work = info.rcWork;
-    EXPECT_LE(std::abs((after.left - work.left) - (work.right - after.right)), 1);
-    EXPECT_LE(std::abs((after.top - work.top) - (work.bottom - after.bottom)), 1);
-    EXPECT_NE(after.left, before.left);
-
-    TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
-    ASSERT_TRUE(MakeForeground(maxed));
-    Now(CenterCommand());
-    EXPECT_TRUE(maxed.Changing().empty());
-    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
-    ASSERT_TRUE(MakeForeground(mini));
-    mini.Clear();
-    Now(CenterCommand());
-    EXPECT_TRUE(mini.Changing().empty());
-    WindowClass progman(L"Progman");
-    ASSERT_TRUE(progman);
-    TestWindow desk(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, progman.Name());
-    ASSERT_TRUE(MakeForeground(desk));
-    desk.Clear();
-    EXPECT_FALSE(CenterCommand());
-    EXPECT_TRUE(desk.Changing().empty());
+    EXPECT_EQ(WindowRect(w), before);
+    constexpr UINT kInPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (const WINDOWPOS& p : w.Changing())
+        EXPECT_EQ(p.flags & kInPlace, kInPlace);
 }
 
 TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
@@ -755,53 +769,4 @@ TEST(WindowCommandsRunner, ASlowButLiveWindowIsMinimizedInItsTurn) {
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
     EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }), 2000);
-}
-
-// A huge step from a hand-edited settings file: a growing window never
-// shrinks, the edge that stays put stays put, a moved window keeps its size,
-// and no edge leaves the int range.
-TEST(WindowCommandsSaturatingGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
-    const RECT notepad{100, 50, 710, 550}; // 610 x 500
-    auto right = [](const WindowPosRequest& p) { return std::int64_t{p.X} + p.Width; };
-    auto bottom = [](const WindowPosRequest& p) { return std::int64_t{p.Y} + p.Height; };
-
-    // Bottom-right: the right or bottom edge goes to the end of the range.
-    EXPECT_EQ(*SizeBottomRightGeometry(notepad, Right, INT_MAX),
-              (WindowPosRequest{100, 50, INT_MAX - 100, 500, SWP_NOMOVE}));
-    EXPECT_EQ(*SizeBottomRightGeometry(notepad, Down, INT_MAX),
-              (WindowPosRequest{100, 50, 610, INT_MAX - 50, SWP_NOMOVE}));
-    // From a window left of the origin the width itself stops at INT_MAX.
-    EXPECT_EQ(SizeBottomRightGeometry(RECT{-300, 0, 10, 10}, Right, INT_MAX)->Width, INT_MAX);
-    // Shrinking by a huge step gives a negative size, never a wrapped one:
-    // the right edge goes left by the whole step.
-    EXPECT_EQ(SizeBottomRightGeometry(notepad, Left, INT_MAX)->Width, 710 - INT_MAX - 100);
-
-    // Top-left: the left or top edge goes out, the right or bottom edge
-    // stays, and the size stops at INT_MAX.
-    for (int step : {INT_MAX, INT_MAX / 2 + 1000}) {
-        SCOPED_TRACE(step);
-        WindowPosRequest left = *SizeTopLeftGeometry(notepad, Left, step);
-        EXPECT_GT(left.Width, 610);
-        EXPECT_LT(left.X, 100);
-        EXPECT_EQ(right(left), 710);
-        EXPECT_EQ(left.Y, 50);
-        EXPECT_EQ(left.Height, 500);
-        WindowPosRequest up = *SizeTopLeftGeometry(notepad, Up, step);
-        EXPECT_GT(up.Height, 500);
-        EXPECT_EQ(bottom(up), 550);
-    }
-    EXPECT_EQ(*SizeTopLeftGeometry(notepad, Left, INT_MAX),
-              (WindowPosRequest{710 - INT_MAX, 50, INT_MAX, 500, 0}));
-    // Moves keep the size and both edges within the range.
-    for (Direction d : {Up, Down, Left, Right})
-        for (int step : {INT_MAX, INT_MIN}) {
-            WindowPosRequest m = *MoveGeometry(notepad, d, step);
-            EXPECT_LE(std::int64_t{m.X} + 610, INT_MAX);
-            EXPECT_LE(std::int64_t{m.Y} + 500, INT_MAX);
-            EXPECT_TRUE(m.X == 100 || m.Y == 50); // one axis moves
-        }
-    EXPECT_EQ(MoveGeometry(notepad, Right, INT_MAX)->X, INT_MAX - 610);
-    EXPECT_EQ(MoveGeometry(notepad, Left, INT_MAX)->X, 100 - INT_MAX);
-    EXPECT_EQ(MoveGeometry(notepad, Up, INT_MIN)->Y, INT_MAX - 500);
-    EXPECT_EQ(MoveGeometry(RECT{-100, 0, 0, 10}, Left, INT_MAX)->X, INT_MIN);
 }
