@@ -228,9 +228,28 @@ TEST(OptionsE2E, OkAppliesTheEditedValuesAtOnceAndWritesThemCanonicallyAtExit) {
     EXPECT_EQ(IniValue(out, "NoTrayIcon"), "0");
 }
 
+namespace {
+// The user's Startup folder holds no Quorel.lnk before and after a test (the
+// Wine prefix is shared by the whole run); COM is on to read the shortcut.
+struct CleanStartupFolder {
+    const std::wstring link = StartupShortcutPath(true);
+    CleanStartupFolder() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        DeleteFileW(link.c_str());
+    }
+    ~CleanStartupFolder() {
+        DeleteFileW(link.c_str());
+        CoUninitialize();
+    }
+    bool Exists() const { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }
+};
+} // namespace
+
 // Cancel, and Esc pressed in the dialog, drop every edit: the old hotkeys act
-// again, the tray icon stays, and the INI file keeps the old values.
+// again, the tray icon stays, no start with Windows is set up, and the INI
+// file keeps the old values.
 TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
+    CleanStartupFolder startup;
     std::string ini = IniWith("MoveP=7\r\nMouseMovePos=2\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
@@ -245,6 +264,7 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
         dlg.SetPos(idMoveP_UpDown, 20);
         dlg.SetCorner(0);
         dlg.Check(idNoTrayIcon, true);
+        dlg.Check(idStartWithWindows, true);
         if (byEsc) {
             // The program's message loop gives the modeless dialog its
             // keyboard handling: Esc is its cancel button.
@@ -255,6 +275,7 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
             ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
         }
         EXPECT_TRUE(TrayIconShown(q));
+        EXPECT_FALSE(startup.Exists());
 
         ASSERT_TRUE(w.MakeForeground());
         RECT r = w.Rect();
@@ -511,78 +532,26 @@ TEST(OptionsE2E, NoTrayIconAndOkRemoveTheIconAtOnce) {
     EXPECT_EQ(IniValue(q.IniText(), "NoTrayIcon"), "1");
 }
 
-namespace {
-// The user's Startup folder holds no Quorel.lnk before and after a test
-// (the Wine prefix is shared by the whole run). COM is on for this thread
-// to read the shortcut.
-class CleanStartupFolder {
-  public:
-    CleanStartupFolder() : link_(StartupShortcutPath(true)) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        DeleteFileW(link_.c_str());
-    }
-    ~CleanStartupFolder() {
-        DeleteFileW(link_.c_str());
-        CoUninitialize();
-    }
-    CleanStartupFolder(const CleanStartupFolder&) = delete;
-    CleanStartupFolder& operator=(const CleanStartupFolder&) = delete;
-    const std::wstring& Link() const { return link_; }
-    bool Exists() const { return GetFileAttributesW(link_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-  private:
-    std::wstring link_;
-};
-} // namespace
-
 // 「Windows の起動時に Quorel を起動する」: ticked and OK makes the Startup
-// folder's Quorel.lnk point at this exe; unticked and OK removes it; Cancel
-// leaves it as it was either way. A broken shortcut shows unticked and is
-// replaced when the box is ticked.
+// folder's Quorel.lnk point at this exe; unticked and OK removes it. A
+// broken shortcut shows unticked and is replaced when the box is ticked.
 TEST(OptionsE2E, StartWithWindowsMakesAndRemovesTheStartupShortcut) {
     CleanStartupFolder startup;
-    ASSERT_FALSE(startup.Link().empty());
+    ASSERT_FALSE(startup.link.empty());
     QuorelProcess q;
     ASSERT_TRUE(q.Start());
-    auto ticked = [](const Options& d) {
-        return SendMessageW(d.C(idStartWithWindows), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    };
-    {
+    for (bool tick : {true, false, true}) {
         Options dlg(q);
         ASSERT_NE(dlg.Handle(), nullptr);
-        EXPECT_FALSE(ticked(dlg));
-        dlg.Check(idStartWithWindows, true);
-        ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
-        EXPECT_FALSE(startup.Exists());
-    }
-    {
-        Options dlg(q);
-        dlg.Check(idStartWithWindows, true);
+        EXPECT_EQ(SendMessageW(dlg.C(idStartWithWindows), BM_GETCHECK, 0, 0) == BST_CHECKED, !tick);
+        dlg.Check(idStartWithWindows, tick);
         ASSERT_TRUE(dlg.CloseWith(IDOK));
-        EXPECT_TRUE(SamePath(ShortcutTarget(startup.Link()), q.ExePath()))
-            << ShortcutTarget(startup.Link());
-    }
-    {
-        Options dlg(q);
-        EXPECT_TRUE(ticked(dlg));
-        dlg.Check(idStartWithWindows, false);
-        ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
-        EXPECT_TRUE(IsShortcutTo(startup.Link(), q.ExePath()));
-    }
-    {
-        Options dlg(q);
-        EXPECT_TRUE(ticked(dlg));
-        dlg.Check(idStartWithWindows, false);
-        ASSERT_TRUE(dlg.CloseWith(IDOK));
-        EXPECT_FALSE(startup.Exists());
-    }
-    WriteFileBytes(startup.Link(), "left behind");
-    {
-        Options dlg(q);
-        EXPECT_FALSE(ticked(dlg));
-        dlg.Check(idStartWithWindows, true);
-        ASSERT_TRUE(dlg.CloseWith(IDOK));
-        EXPECT_TRUE(IsShortcutTo(startup.Link(), q.ExePath()));
+        if (tick) {
+            EXPECT_TRUE(IsShortcutTo(startup.link, q.ExePath())) << ShortcutTarget(startup.link);
+        } else {
+            EXPECT_FALSE(startup.Exists());
+            WriteFileBytes(startup.link, "left behind"); // for the last round
+        }
     }
     ASSERT_TRUE(q.Close());
     // The shortcut is the state: the INI file has no key for it.
@@ -707,26 +676,25 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     // Enter, Esc and Space with a modifier are keys like any other; the
     // dialog stays open.
     PressKey(MOD_CONTROL, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveUp)));
-    PressKey(MOD_CONTROL | MOD_ALT, VK_RETURN);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveUp) == Hk(VK_RETURN, kCtrl | kAlt); }))
-        << std::hex << dlg.Key(hkMoveUp);
-    PressKey(0, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveDown)));
-    PressKey(MOD_SHIFT, VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveDown) == Hk(VK_ESCAPE, kShift); }))
-        << std::hex << dlg.Key(hkMoveDown);
-    PressKey(0, VK_TAB);
-    ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMoveLeft)));
-    PressKey(MOD_CONTROL | MOD_ALT, VK_SPACE);
-    EXPECT_TRUE(WaitUntil([&] { return dlg.Key(hkMoveLeft) == Hk(VK_SPACE, kCtrl | kAlt); }));
+    const struct {
+        int number;
+        UINT mods, vk;
+        WORD key;
+    } typed[] = {{hkMoveUp, MOD_CONTROL | MOD_ALT, VK_RETURN, Hk(VK_RETURN, kCtrl | kAlt)},
+                 {hkMoveDown, MOD_SHIFT, VK_ESCAPE, Hk(VK_ESCAPE, kShift)},
+                 {hkMoveLeft, MOD_CONTROL | MOD_ALT, VK_SPACE, Hk(VK_SPACE, kCtrl | kAlt)}};
+    for (const auto& t : typed) {
+        ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(t.number)));
+        PressKey(t.mods, t.vk);
+        EXPECT_TRUE(WaitUntil([&] { return dlg.Key(t.number) == t.key; }))
+            << std::hex << dlg.Key(t.number);
+        PressKey(0, VK_TAB);
+    }
     ASSERT_TRUE(Sync(q));
     EXPECT_TRUE(IsWindowVisible(dlg.Handle()));
 
-    // To "間隔": past the page's keys after this one and its two buttons.
-    const auto moveRows = HotkeysOfPage(OptionPage::Move);
-    ASSERT_EQ(moveRows[2]->Number, hkMoveLeft);
-    for (size_t i = 3; i < moveRows.size() + 2 + 1; ++i)
+    // To "間隔": past the page's other keys and its two buttons.
+    for (size_t i = std::size(typed); i < HotkeysOfPage(OptionPage::Move).size() + 2; ++i)
         PressKey(0, VK_TAB);
     ASSERT_TRUE(dlg.WaitFocus(idMoveP));
     for (UINT vk : {'A', 'B', 'C', '5', '1'})
