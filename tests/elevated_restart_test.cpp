@@ -18,10 +18,32 @@
 
 using namespace testutil;
 
-TEST(ElevatedRestart, TheTakeoverSwitchNamesTheOldProcessAndNothingElseIsRead) {
+// Only a started copy ends this one; the copy is told on its command line
+// which process it takes over from, and nothing else is read as that.
+TEST(ElevatedRestart, OnlyAStartedCopyEndsThisOneAndIsToldWhichProcessItTakesOverFrom) {
+    std::vector<std::wstring> launched;
+    LaunchResult answer = LaunchResult::Declined;
+    ElevatedRestart::Launch = [&](const std::wstring& exe, const std::wstring& args, HWND) {
+        launched.push_back(L"\"" + exe + L"\" " + args);
+        return answer;
+    };
+    int ended = 0;
+    ElevatedRestart restart;
+    restart.OnStarted = [&] { ++ended; };
+    for (LaunchResult result :
+         {LaunchResult::Declined, LaunchResult::Failed, LaunchResult::Started}) {
+        answer = result;
+        EXPECT_EQ(restart.Request(nullptr), result);
+        EXPECT_EQ(ended, result == LaunchResult::Started ? 1 : 0);
+    }
+    const std::wstring expected =
+        L"\"" + ExecutablePath() + L"\" " + TakeoverArguments(GetCurrentProcessId());
+    EXPECT_EQ(launched, std::vector<std::wstring>(3, expected));
+    EXPECT_EQ(TakeoverProcessId(expected.c_str()), GetCurrentProcessId());
+    ElevatedRestart::Launch = nullptr;
+    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Failed);
+
     const std::wstring exe = L"\"C:\\Program Files\\Quorel\\Quorel.exe\" ";
-    EXPECT_EQ(TakeoverArguments(1234), L"/takeover:1234");
-    EXPECT_EQ(TakeoverProcessId((exe + TakeoverArguments(1234)).c_str()), 1234u);
     EXPECT_EQ(TakeoverProcessId((exe + L"/TAKEOVER:4294967295").c_str()), 4294967295u);
     for (const wchar_t* rest : {L"", L"/takeover:", L"/takeover:12x", L"/takeover:4294967296",
                                 L"/takeover: 12", L"takeover:12", L"/takeover"})
@@ -31,49 +53,14 @@ TEST(ElevatedRestart, TheTakeoverSwitchNamesTheOldProcessAndNothingElseIsRead) {
     EXPECT_FALSE(TakeoverProcessId(L""));
 }
 
-TEST(ElevatedRestart, OnlyAStartedCopyEndsThisOne) {
-    std::vector<std::wstring> launched;
-    LaunchResult answer = LaunchResult::Declined;
-    ElevatedRestart::Launch = [&](const std::wstring& exe, const std::wstring& args, HWND) {
-        launched.push_back(exe + L" " + args);
-        return answer;
-    };
-    int ended = 0;
-    ElevatedRestart restart;
-    restart.OnStarted = [&] { ++ended; };
-    for (LaunchResult declined : {LaunchResult::Declined, LaunchResult::Failed}) {
-        answer = declined;
-        EXPECT_EQ(restart.Request(nullptr), declined);
-        EXPECT_EQ(ended, 0);
-    }
-    answer = LaunchResult::Started;
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Started);
-    EXPECT_EQ(ended, 1);
-    const std::wstring expected =
-        ExecutablePath() + L" " + TakeoverArguments(GetCurrentProcessId());
-    EXPECT_EQ(launched, std::vector<std::wstring>(3, expected));
-    ElevatedRestart::Launch = nullptr;
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Failed);
-}
-
 namespace {
 
+// The program's main forms, whichever process owns them.
 std::vector<HWND> MainForms() {
     std::vector<HWND> forms;
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            if (ClassName(h) == names::kMainFormClass)
-                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&forms));
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, names::kMainFormClass, nullptr));)
+        forms.push_back(h);
     return forms;
-}
-
-DWORD ProcessOf(HWND h) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    return pid;
 }
 
 } // namespace
@@ -89,26 +76,23 @@ TEST(ElevatedRestart, ABalloonClickHandsTheProgramToANewCopyThatHoldsTheHotkeys)
     // The old copy ends by itself, its settings written.
     ASSERT_EQ(WaitForSingleObject(old.ProcessHandle(), 15000), WAIT_OBJECT_0);
     DWORD code = 1;
-    GetExitCodeProcess(old.ProcessHandle(), &code);
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(GetExitCodeProcess(old.ProcessHandle(), &code) && code == 0) << code;
     EXPECT_EQ(old.IniText(), kDefaultIniText);
 
     // One copy remains: the new one, which registered every hotkey without
-    // a refusal and acts on them.
+    // a refusal and acts on them once it has (it was not started by this
+    // test, so there is no waiting for its first idle moment).
     HWND form = nullptr;
+    DWORD pid = 0;
     ASSERT_TRUE(WaitUntil(
         [&] {
             auto forms = MainForms();
             form = forms.size() == 1 ? forms[0] : nullptr;
-            return form && ProcessOf(form) != old.ProcessId();
+            return form && GetWindowThreadProcessId(form, &pid) && pid != old.ProcessId();
         },
         std::chrono::milliseconds(15000)));
-    const DWORD pid = ProcessOf(form);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     ASSERT_NE(process, nullptr);
-
-    // Its hotkeys work once it has registered them (it was not started by
-    // this test, so there is no waiting for its first idle moment).
     TargetWindow target;
     ASSERT_TRUE(target.MakeForeground());
     const RECT before = target.Rect();
@@ -119,16 +103,13 @@ TEST(ElevatedRestart, ABalloonClickHandsTheProgramToANewCopyThatHoldsTheHotkeys)
                              std::chrono::milliseconds(200));
         },
         std::chrono::milliseconds(10000)));
-    const RECT after = target.Rect();
-    EXPECT_EQ((after.left - before.left) % 5, 0);
-    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ((target.Rect().left - before.left) % 5, 0);
+    EXPECT_EQ(target.Rect().top, before.top);
     EXPECT_TRUE(ProcessWindows(pid, L"#32770").empty()); // no "登録に失敗" box
     EXPECT_EQ(MainForms().size(), 1u);
 
     // It ends as any copy does (before the folder goes).
-    HWND app = GetWindow(form, GW_OWNER);
-    ASSERT_NE(app, nullptr);
-    PostMessageW(app, WM_CLOSE, 0, 0);
+    PostMessageW(GetWindow(form, GW_OWNER), WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(process, 15000), WAIT_OBJECT_0);
     CloseHandle(process);
 }

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -17,22 +16,10 @@ using namespace testutil;
 
 namespace {
 
-std::wstring Lower(std::wstring s) {
-    for (auto& c : s)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return s;
-}
-
-std::wstring ModulePath(HMODULE module) {
+std::wstring LowerModulePath(HMODULE module) {
     wchar_t buf[MAX_PATH] = {};
     GetModuleFileNameW(module, buf, MAX_PATH);
-    return buf;
-}
-
-std::wstring SystemFolder() {
-    wchar_t buf[MAX_PATH] = {};
-    GetSystemDirectoryW(buf, MAX_PATH);
-    return buf;
+    return CharLowerW(buf);
 }
 
 // The file names in a folder that match a pattern such as L"*.dll".
@@ -47,20 +34,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pat
     while (FindNextFileW(find, &fd));
     FindClose(find);
     return names;
-}
-
-// The stand-ins the build made: each DLL, when loaded, leaves
-// "<its path>.loaded" beside itself.
-std::wstring MarkerFolder() {
-    std::string p = QUOREL_MARKER_DIR;
-    return WindowsPath(std::wstring(p.begin(), p.end()));
-}
-
-void PlantMarkers(const std::wstring& folder) {
-    for (const auto& name : FilesIn(MarkerFolder(), L"*.dll"))
-        ASSERT_TRUE(CopyFileW((MarkerFolder() + L"\\" + name).c_str(),
-                              (folder + L"\\" + name).c_str(), FALSE))
-            << "planting " << testing::PrintToString(name);
 }
 
 constexpr UINT kOptionsCommand = 101, kRestoreAllCommand = 102, kHelpCommand = 105,
@@ -81,66 +54,59 @@ void OpenAndClose(const QuorelProcess& q, UINT command, const wchar_t* className
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(w); }));
 }
 
-// Starts the program, opens the options dialog, the help and the About
-// box, restores a minimized window (which asks the window manager whether
-// it is on this desktop) and ends the program by its own way out.
-void RunThroughEverything(QuorelProcess& q, const std::wstring& currentDirectory = {}) {
-    ASSERT_TRUE(q.Start(currentDirectory));
-    OpenAndClose(q, kOptionsCommand, names::kOptionsDialogClass);
-    OpenAndClose(q, kHelpCommand, names::kHelpWindowClass);
-    OpenAndClose(q, kAboutCommand, names::kAboutBoxClass);
-    TargetWindow minimized;
-    ShowWindow(minimized.Handle(), SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(minimized.Handle()) != FALSE; }));
-    PostMessageW(q.MainForm(), WM_COMMAND, kRestoreAllCommand, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(minimized.Handle()); }));
-    EXPECT_TRUE(q.Close());
-    EXPECT_TRUE(q.VisibleWindows().empty());
-}
-
 } // namespace
 
 TEST(SystemLibrary, DllsComeFromTheSystemFolderAndCommonControlsFromTheManifest) {
-    const std::wstring system = Lower(SystemFolder()) + L"\\";
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
     for (const wchar_t* name : {L"shcore.dll", L"uxtheme.dll", L"dwmapi.dll"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(name)));
         HMODULE module = system_library::Load(name);
-        ASSERT_NE(module, nullptr);
-        EXPECT_EQ(Lower(ModulePath(module)), system + name);
+        ASSERT_NE(module, nullptr) << name;
+        EXPECT_EQ(LowerModulePath(module), std::wstring(CharLowerW(system)) + L"\\" + name);
     }
     // The program imports Common Controls; the manifest makes it version 6
     // from the side-by-side store, and that is the module it gets again.
     HMODULE common = system_library::Load(L"comctl32.dll");
     EXPECT_EQ(common, GetModuleHandleW(L"comctl32.dll"));
-    EXPECT_NE(Lower(ModulePath(common)).find(L"\\winsxs\\"), std::wstring::npos)
-        << testing::PrintToString(ModulePath(common));
+    EXPECT_NE(LowerModulePath(common).find(L"\\winsxs\\"), std::wstring::npos);
     EXPECT_NE(system_library::Function<FARPROC>(L"comctl32.dll", "LoadIconWithScaleDown"), nullptr);
+    EXPECT_NE(system_library::Function<FARPROC>(L"shcore.dll", "GetDpiForMonitor"), nullptr);
 
     EXPECT_EQ(system_library::Load(L"quorel-no-such-library.dll"), nullptr);
     EXPECT_EQ(system_library::Function<FARPROC>(L"quorel-no-such-library.dll", "Anything"),
               nullptr);
     EXPECT_EQ(system_library::Function<FARPROC>(L"shcore.dll", "QuorelNoSuchFunction"), nullptr);
-    EXPECT_NE(system_library::Function<FARPROC>(L"shcore.dll", "GetDpiForMonitor"), nullptr);
 }
 
-// DLLs named after those the program loads lie beside the exe, and in
-// another run in its current directory: none of them is loaded, and the
-// program works as ever.
+// The stand-ins the build made (each DLL, when loaded, leaves "<its
+// path>.loaded" beside itself) lie beside the exe, and in another run in its
+// current directory. The program opens the options dialog, the help and the
+// About box, restores a minimized window (which asks the window manager
+// whether it is on this desktop) and ends: no stand-in is loaded.
 TEST(SystemLibrary, PlantedDllsBesideTheProgramOrInItsCurrentDirectoryAreNeverLoaded) {
-    ASSERT_GE(FilesIn(MarkerFolder(), L"*.dll").size(), 5u);
-    {
-        SCOPED_TRACE("beside the exe");
-        QuorelProcess q;
-        PlantMarkers(q.Folder());
-        RunThroughEverything(q);
-        EXPECT_EQ(FilesIn(q.Folder(), L"*.loaded"), std::vector<std::wstring>{});
-    }
-    {
-        SCOPED_TRACE("in the current directory");
+    const std::string markers = QUOREL_MARKER_DIR;
+    const std::wstring markerFolder = WindowsPath(std::wstring(markers.begin(), markers.end()));
+    const auto planted = FilesIn(markerFolder, L"*.dll");
+    ASSERT_GE(planted.size(), 5u);
+    for (bool inCurrentDirectory : {false, true}) {
+        SCOPED_TRACE(inCurrentDirectory ? "in the current directory" : "beside the exe");
         TempDir current;
-        PlantMarkers(current.Path());
         QuorelProcess q;
-        RunThroughEverything(q, current.Path());
-        EXPECT_EQ(FilesIn(current.Path(), L"*.loaded"), std::vector<std::wstring>{});
+        const std::wstring folder = inCurrentDirectory ? current.Path() : q.Folder();
+        for (const auto& name : planted)
+            ASSERT_TRUE(CopyFileW((markerFolder + L"\\" + name).c_str(),
+                                  (folder + L"\\" + name).c_str(), FALSE));
+        ASSERT_TRUE(q.Start(inCurrentDirectory ? current.Path() : std::wstring()));
+        OpenAndClose(q, kOptionsCommand, names::kOptionsDialogClass);
+        OpenAndClose(q, kHelpCommand, names::kHelpWindowClass);
+        OpenAndClose(q, kAboutCommand, names::kAboutBoxClass);
+        TargetWindow minimized;
+        ShowWindow(minimized.Handle(), SW_MINIMIZE);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(minimized.Handle()) != FALSE; }));
+        PostMessageW(q.MainForm(), WM_COMMAND, kRestoreAllCommand, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(minimized.Handle()); }));
+        EXPECT_TRUE(q.Close());
+        EXPECT_TRUE(q.VisibleWindows().empty());
+        EXPECT_EQ(FilesIn(folder, L"*.loaded"), std::vector<std::wstring>{});
     }
 }

@@ -539,6 +539,7 @@ TEST_F(TrayIconTest, RealShellAddsModifiesAndDeletes) {
 }
 
 TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClickIsAnEvent) {
+    const auto savedChange = message_filter::Change;
     std::vector<std::pair<DWORD, NOTIFYICONDATAW>> wide;
     TrayIcon::ShellNotifyW = [&](DWORD message, PNOTIFYICONDATAW data) {
         wide.emplace_back(message, *data);
@@ -562,8 +563,8 @@ TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClick
 
         ASSERT_TRUE(t.ShowBalloon(L"Quorel", L"管理者として"));
         ASSERT_EQ(wide.size(), 1u);
-        const NOTIFYICONDATAW& b = wide[0].second;
-        EXPECT_EQ(wide[0].first, static_cast<DWORD>(NIM_MODIFY));
+        const auto& [message, b] = wide[0];
+        EXPECT_EQ(message, static_cast<DWORD>(NIM_MODIFY));
         EXPECT_EQ(b.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
         EXPECT_EQ(b.hWnd, TrayIcon::NotifyWindow());
         EXPECT_EQ(b.uID, 1u);
@@ -573,10 +574,9 @@ TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClick
         EXPECT_STREQ(b.szInfoTitle, L"Quorel");
         EXPECT_TRUE(calls.empty());
 
-        int clicks = 0;
-        t.OnBalloonClick = [&](TrayIcon&) { ++clicks; };
+        t.OnBalloonClick = [&](TrayIcon&) { events.push_back("balloon"); };
         Callback(1, NIN_BALLOONUSERCLICK);
-        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(events, std::vector<std::string>{"balloon"});
 
         // A wide tip: the record keeps its code page form, the shell's entry
         // gets the text itself after every update; a plain tip ends that.
@@ -592,7 +592,5 @@ TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClick
         EXPECT_TRUE(t.TipText().empty());
     }
     TrayIcon::ShellNotifyW = Shell_NotifyIconW;
-    message_filter::Change = [](HWND w, UINT m, DWORD action) {
-        return ChangeWindowMessageFilterEx(w, m, action, nullptr);
-    };
+    message_filter::Change = savedChange;
 }

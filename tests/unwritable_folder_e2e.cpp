@@ -19,55 +19,43 @@ using namespace testutil;
 namespace {
 
 constexpr UINT kOptionsCommand = 101; // the options item of the program's menu
-const std::string kBesideExe = "[Option]\r\nMoveP=7\r\n";
 
-std::string IniValue(const std::string& text, const std::string& key) {
-    std::string t = "\n" + text;
-    size_t p = t.find("\n" + key + "=");
-    if (p == std::string::npos)
-        return "<missing>";
-    p += key.size() + 2;
-    return t.substr(p, t.find_first_of("\r\n", p) - p);
-}
-
-// Opens the options dialog through the menu command; nullptr when it does
-// not open.
-HWND OpenOptions(const QuorelProcess& q) {
+// Starts the program, reads MoveP and SizeP in the options dialog, sets SizeP
+// when asked, closes the dialog with the button and ends the program: no
+// error box on the way.
+void RunOnce(const std::wstring& exe, int moveP, int sizeP, int newSizeP, int button) {
+    QuorelProcess q(exe);
+    ASSERT_TRUE(q.Start());
     PostMessageW(q.MainForm(), WM_COMMAND, kOptionsCommand, 0);
     HWND dlg = nullptr;
-    WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         auto w = q.VisibleWindows(names::kOptionsDialogClass);
         dlg = w.empty() ? nullptr : w.front();
         return dlg != nullptr;
-    });
-    return dlg;
-}
-
-int Pos(HWND dlg, int upDownId) {
-    return static_cast<short>(
-        LOWORD(SendMessageW(OptionsDialogControl(dlg, upDownId), UDM_GETPOS, 0, 0)));
-}
-
-bool CloseWith(HWND dlg, int id) {
-    PostMessageW(OptionsDialogControl(dlg, id), BM_CLICK, 0, 0);
-    return WaitUntil([&] { return !IsWindow(dlg); });
+    }));
+    auto pos = [&](int id) {
+        return static_cast<short>(
+            LOWORD(SendMessageW(OptionsDialogControl(dlg, id), UDM_GETPOS, 0, 0)));
+    };
+    EXPECT_EQ(pos(idMoveP_UpDown), moveP);
+    EXPECT_EQ(sizeP ? pos(idSizeP_UpDown) : 0, sizeP); // 0: not looked at
+    SendMessageW(OptionsDialogControl(dlg, idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(newSizeP, 0));
+    PostMessageW(OptionsDialogControl(dlg, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
+    MessageBoxCloser closer(q.ProcessId());
+    ASSERT_TRUE(q.Close());
+    EXPECT_EQ(closer.Count(), 0u) << (closer.Count() ? closer.Seen()[0].text : L"");
 }
 
 // The per-user folder holds nothing of the program before and after.
-class PerUserFolder {
-  public:
-    explicit PerUserFolder(std::wstring file) : file_(std::move(file)) { Clear(); }
+struct PerUserFolder {
+    explicit PerUserFolder(std::wstring f) : file(std::move(f)) { Clear(); }
     ~PerUserFolder() { Clear(); }
-    PerUserFolder(const PerUserFolder&) = delete;
-    PerUserFolder& operator=(const PerUserFolder&) = delete;
-    const std::wstring& File() const { return file_; }
-
-  private:
-    void Clear() {
-        DeleteFileW(file_.c_str());
-        RemoveDirectoryW(file_.substr(0, file_.find_last_of(L'\\')).c_str());
+    void Clear() const {
+        DeleteFileW(file.c_str());
+        RemoveDirectoryW(file.substr(0, file.find_last_of(L'\\')).c_str());
     }
-    std::wstring file_;
+    const std::wstring file;
 };
 
 } // namespace
@@ -83,40 +71,17 @@ TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
     const std::wstring exe = folder + L"\\Quorel.exe";
     ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_FALSE(CanCreateFileIn(folder)) << "the folder can be written";
-    PerUserFolder perUser(PerUserSettingsPath(folder + L"\\Quorel.INI"));
-    ASSERT_FALSE(perUser.File().empty());
+    const PerUserFolder perUser(PerUserSettingsPath(folder + L"\\Quorel.INI"));
+    ASSERT_FALSE(perUser.file.empty());
 
-    {
-        QuorelProcess q(exe);
-        ASSERT_TRUE(q.Start());
-        HWND dlg = OpenOptions(q);
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(Pos(dlg, idMoveP_UpDown), 7); // from the file beside the exe
-        SendMessageW(OptionsDialogControl(dlg, idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(9, 0));
-        ASSERT_TRUE(CloseWith(dlg, IDOK));
-        MessageBoxCloser closer(q.ProcessId());
-        ASSERT_TRUE(q.Close());
-        EXPECT_EQ(closer.Count(), 0u) << (closer.Count() ? closer.Seen()[0].text : L"");
-    }
-    std::string written = ReadFileBytes(perUser.File());
-    EXPECT_EQ(IniValue(written, "SizeP"), "9");
-    EXPECT_EQ(IniValue(written, "MoveP"), "7");
-    EXPECT_EQ(IniValue(written, "MaxRestoreKey"), "Alt+F12");
-    EXPECT_EQ(ReadFileBytes(folder + L"\\Quorel.INI"), kBesideExe);
+    RunOnce(exe, 7, 0, 9, IDOK); // MoveP from the file beside the exe
+    const std::string written = ReadFileBytes(perUser.file);
+    for (const char* line : {"\nSizeP=9\r\n", "\nMoveP=7\r\n", "\nMaxRestoreKey=Alt+F12\r\n"})
+        EXPECT_NE(written.find(line), std::string::npos) << line << written;
+    EXPECT_EQ(ReadFileBytes(folder + L"\\Quorel.INI"), "[Option]\r\nMoveP=7\r\n");
 
     // The next start reads the per-user file, not the one beside the exe.
-    WriteFileBytes(perUser.File(), "[Option]\r\nMoveP=11\r\nSizeP=9\r\n");
-    {
-        QuorelProcess q(exe);
-        ASSERT_TRUE(q.Start());
-        HWND dlg = OpenOptions(q);
-        ASSERT_NE(dlg, nullptr);
-        EXPECT_EQ(Pos(dlg, idMoveP_UpDown), 11);
-        EXPECT_EQ(Pos(dlg, idSizeP_UpDown), 9);
-        ASSERT_TRUE(CloseWith(dlg, IDCANCEL));
-        MessageBoxCloser closer(q.ProcessId());
-        ASSERT_TRUE(q.Close());
-        EXPECT_EQ(closer.Count(), 0u);
-    }
-    EXPECT_EQ(IniValue(ReadFileBytes(perUser.File()), "MoveP"), "11");
+    WriteFileBytes(perUser.file, "[Option]\r\nMoveP=11\r\nSizeP=9\r\n");
+    RunOnce(exe, 11, 9, 9, IDCANCEL);
+    EXPECT_NE(ReadFileBytes(perUser.file).find("\nMoveP=11\r\n"), std::string::npos);
 }
