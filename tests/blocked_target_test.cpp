@@ -24,28 +24,28 @@ TEST(BlockedTargetNotice, TellsOncePerRunWhileTheIconIsShownAndNeverForReachable
 
     // Reachable: never told; presses on the same thread's windows ask once.
     for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(notice.ShouldTell(reachableWindow.Handle(), true));
+        EXPECT_FALSE(notice.ShouldTell(ReadWindowIdentity(reachableWindow.Handle()), true));
     EXPECT_EQ(asked, std::vector<DWORD>{GetCurrentProcessId()});
 
     // Blocked while the icon is hidden: not told, and nothing asked.
     blocked = true;
     asked.clear();
-    EXPECT_FALSE(notice.ShouldTell(blockedWindow.Handle(), false));
+    EXPECT_FALSE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), false));
     EXPECT_TRUE(asked.empty());
-    EXPECT_FALSE(notice.ShouldTell(nullptr, true));
+    EXPECT_FALSE(notice.ShouldTell(WindowIdentity{}, true));
 
     // Blocked with the icon shown: told once, then nothing more is asked.
-    EXPECT_TRUE(notice.ShouldTell(blockedWindow.Handle(), true));
+    EXPECT_TRUE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));
     EXPECT_TRUE(notice.Told());
     EXPECT_FALSE(notice.CanTell(true));
-    EXPECT_FALSE(notice.ShouldTell(blockedWindow.Handle(), true));
-    EXPECT_FALSE(notice.ShouldTell(reachableWindow.Handle(), true));
+    EXPECT_FALSE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));
+    EXPECT_FALSE(notice.ShouldTell(ReadWindowIdentity(reachableWindow.Handle()), true));
     EXPECT_EQ(asked.size(), 1u);
 
     // Without a check (the program runs as administrator): never.
     BlockedTargetNotice elevated({});
     EXPECT_FALSE(elevated.CanTell(true));
-    EXPECT_FALSE(elevated.ShouldTell(blockedWindow.Handle(), true));
+    EXPECT_FALSE(elevated.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));
 }
 
 TEST(Integrity, OnlyAHigherOrRefusedTargetOfACopyBelowHighIsMendedByRestarting) {

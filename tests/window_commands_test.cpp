@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <memory>
 #include <cstdint>
 #include <ostream>
 #include <utility>
@@ -354,16 +355,16 @@ TEST(WindowCommandsCaps, EachFlagIsItsStyleBit) {
 TEST(WindowCommandsForeground, ToggleMaximizeOnlyWithAMaximizeBox) {
     TestWindow w(WS_OVERLAPPEDWINDOW);
     ASSERT_TRUE(MakeForeground(w));
-    Now(ToggleMaximizeCommand());
+    Now(ToggleMaximizeCommand(ForegroundTarget()));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(w) != 0; }));
-    Now(ToggleMaximizeCommand());
+    Now(ToggleMaximizeCommand(ForegroundTarget()));
     EXPECT_TRUE(testutil::WaitUntil([&] { return !IsZoomed(w) && !IsIconic(w); }));
 
     // Maximized without a maximize box: left as it is.
     TestWindow noMax(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(IsZoomed(noMax));
     ASSERT_TRUE(MakeForeground(noMax));
-    Now(ToggleMaximizeCommand());
+    Now(ToggleMaximizeCommand(ForegroundTarget()));
     testutil::PumpMessages();
     EXPECT_TRUE(IsZoomed(noMax));
 
@@ -371,7 +372,7 @@ TEST(WindowCommandsForeground, ToggleMaximizeOnlyWithAMaximizeBox) {
     TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(IsIconic(mini));
     ASSERT_TRUE(MakeForeground(mini));
-    Now(ToggleMaximizeCommand());
+    Now(ToggleMaximizeCommand(ForegroundTarget()));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(mini) && !IsIconic(mini); }));
 }
 
@@ -379,25 +380,25 @@ TEST(WindowCommandsForeground, MinimizeAndCloseSendSystemCommandsOnlyWhenOffered
     // A tool window is treated like any other.
     TestWindow w(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
     ASSERT_TRUE(MakeForeground(w));
-    Now(MinimizeCommand());
+    Now(MinimizeCommand(ForegroundTarget()));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsIconic(w) != 0; }));
     EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
 
     // A dialog-like window: system menu, no minimize box.
     TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
     ASSERT_TRUE(MakeForeground(dlg));
-    Now(MinimizeCommand());
+    Now(MinimizeCommand(ForegroundTarget()));
     testutil::PumpMessages();
     EXPECT_FALSE(IsIconic(dlg));
     EXPECT_TRUE(dlg.SysCommands().empty());
-    Now(CloseCommand());
+    Now(CloseCommand(ForegroundTarget()));
     EXPECT_TRUE(testutil::WaitUntil([&] { return !IsWindow(dlg); }));
     EXPECT_EQ(dlg.SysCommands(), std::vector<WPARAM>{SC_CLOSE});
 
     // No system menu: never closed.
     TestWindow bare(WS_OVERLAPPED | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     ASSERT_TRUE(MakeForeground(bare));
-    Now(CloseCommand());
+    Now(CloseCommand(ForegroundTarget()));
     testutil::PumpMessages();
     EXPECT_TRUE(IsWindow(bare));
     EXPECT_TRUE(bare.SysCommands().empty());
@@ -414,7 +415,7 @@ TEST(WindowCommandsMove, MovesByMovePAndPassesOnlySwpNoSize) {
     for (const auto& c : cases) {
         RECT before = WindowRect(w);
         w.Clear();
-        Now(MoveCommand(c.d));
+        Now(MoveCommand(ForegroundTarget(), c.d));
         EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, c.dx, c.dy)) << c.d;
         ASSERT_FALSE(w.Changing().empty());
         const WINDOWPOS& p = w.Changing().front();
@@ -426,11 +427,11 @@ TEST(WindowCommandsMove, MovesByMovePAndPassesOnlySwpNoSize) {
     // A changed step takes effect at the next command; nothing is clamped.
     Settings.MoveP = 5000;
     RECT before = WindowRect(w);
-    Now(MoveCommand(Left));
+    Now(MoveCommand(ForegroundTarget(), Left));
     EXPECT_EQ(WindowRect(w), Offset(before, -5000, 0, -5000, 0));
     Settings.MoveP = -20;
     before = WindowRect(w);
-    Now(MoveCommand(Down));
+    Now(MoveCommand(ForegroundTarget(), Down));
     EXPECT_EQ(WindowRect(w), Offset(before, 0, -20, 0, -20));
 }
 
@@ -440,14 +441,14 @@ TEST(WindowCommandsMove, MoveAndCentreLeaveMaximizedWindowsAndTheDesktopClassAlo
     TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(MakeForeground(maxed));
     RECT before = WindowRect(maxed);
-    Now(MoveCommand(Down));
-    Now(CenterCommand());
+    Now(MoveCommand(ForegroundTarget(), Down));
+    Now(CenterCommand(ForegroundTarget()));
     EXPECT_EQ(WindowRect(maxed), before);
     EXPECT_TRUE(maxed.Changing().empty());
     TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(MakeForeground(mini));
     mini.Clear();
-    Now(CenterCommand());
+    Now(CenterCommand(ForegroundTarget()));
     EXPECT_TRUE(mini.Changing().empty());
 
     {
@@ -457,8 +458,8 @@ TEST(WindowCommandsMove, MoveAndCentreLeaveMaximizedWindowsAndTheDesktopClassAlo
         ASSERT_TRUE(MakeForeground(desk));
         before = WindowRect(desk);
         desk.Clear();
-        Now(MoveCommand(Right));
-        EXPECT_FALSE(CenterCommand());
+        Now(MoveCommand(ForegroundTarget(), Right));
+        EXPECT_FALSE(CenterCommand(ForegroundTarget()));
         EXPECT_EQ(WindowRect(desk), before);
         EXPECT_TRUE(desk.Changing().empty());
     }
@@ -468,7 +469,7 @@ TEST(WindowCommandsMove, MoveAndCentreLeaveMaximizedWindowsAndTheDesktopClassAlo
     TestWindow other(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNORMAL, lower.Name());
     ASSERT_TRUE(MakeForeground(other));
     before = WindowRect(other);
-    Now(MoveCommand(Right));
+    Now(MoveCommand(ForegroundTarget(), Right));
     EXPECT_EQ(WindowRect(other), Offset(before, 9, 0, 9, 0));
 }
 
@@ -485,12 +486,68 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
     ASSERT_TRUE(icons);
     EXPECT_TRUE(IsShellDesktop(desk));
     ASSERT_TRUE(MakeForeground(desk));
+    // The window's identity is kept from press to press, but where the
+    // view is, is looked at each time.
+    WindowIdentities kept;
     RECT before = WindowRect(desk);
-    Now(MoveCommand(Down));
+    Now(MoveCommand(kept.Foreground(), Down));
     EXPECT_EQ(WindowRect(desk), before);
     SetParent(icons, other);
     EXPECT_FALSE(IsShellDesktop(desk));
     EXPECT_FALSE(IsShellDesktop(other));
+    Now(MoveCommand(kept.Foreground(), Down));
+    EXPECT_EQ(WindowRect(desk), Offset(before, 0, 9, 0, 9));
+}
+
+namespace {
+int identityReads = 0;
+WindowIdentity CountedIdentity(HWND wnd) {
+    ++identityReads;
+    return ReadWindowIdentity(wnd);
+}
+} // namespace
+
+TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
+    WindowClass progman(L"Progman"), host(L"WorkerW");
+    ASSERT_TRUE(progman && host);
+    TestWindow desk(WS_POPUP, 0, SW_HIDE, progman.Name()),
+        helper(WS_POPUP, 0, SW_HIDE, host.Name()), other(WS_POPUP, 0, SW_HIDE);
+    testutil::ThreadWindow elsewhere;
+    const WindowIdentity id = ReadWindowIdentity(desk);
+    EXPECT_EQ(id.thread, GetCurrentThreadId());
+    EXPECT_EQ(id.process, GetCurrentProcessId());
+    EXPECT_EQ(id.kind, WindowClassKind::ShellDesktop);
+    EXPECT_EQ(ReadWindowIdentity(helper).kind, WindowClassKind::ShellDesktopHost);
+    EXPECT_EQ(ReadWindowIdentity(other).kind, WindowClassKind::Ordinary);
+    EXPECT_EQ(ReadWindowIdentity(elsewhere.Handle()).thread,
+              GetWindowThreadProcessId(elsewhere.Handle(), nullptr));
+    EXPECT_NE(ReadWindowIdentity(elsewhere.Handle()).thread, GetCurrentThreadId());
+    EXPECT_EQ(ReadWindowIdentity(nullptr).thread, 0u);
+
+    // Read once while kept; a window that has gone is not kept.
+    identityReads = 0;
+    WindowIdentities kept(&CountedIdentity);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(kept.Of(desk).kind, WindowClassKind::ShellDesktop);
+        EXPECT_EQ(kept.Of(elsewhere.Handle()).thread,
+                  ReadWindowIdentity(elsewhere.Handle()).thread);
+    }
+    EXPECT_EQ(identityReads, 2);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(kept.Of(gone).thread, 0u);
+    EXPECT_EQ(kept.Of(gone).thread, 0u);
+    EXPECT_EQ(identityReads, 4);
+    // The oldest entry makes room when more windows come than are kept.
+    std::vector<std::unique_ptr<TestWindow>> more;
+    for (int i = 0; i < 8; ++i) {
+        more.push_back(std::make_unique<TestWindow>(WS_POPUP, 0, SW_HIDE));
+        kept.Of(*more.back());
+    }
+    identityReads = 0;
+    kept.Of(desk);
+    EXPECT_EQ(identityReads, 1);
 }
 
 // The toggle is chosen for other programs' windows only (see the end-to-end
@@ -500,7 +557,7 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
 TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostStateInPlace) {
     TestWindow w(WS_OVERLAPPEDWINDOW);
     ASSERT_TRUE(MakeForeground(w));
-    EXPECT_FALSE(TopmostCommand());
+    EXPECT_FALSE(TopmostCommand(ForegroundTarget()));
     auto topmost = [&] { return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     const RECT before = WindowRect(w);
     const WindowCommand toggle{WindowCommand::Action::ToggleTopmost, w};
@@ -526,7 +583,7 @@ TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
     for (const auto& c : cases) {
         RECT before = WindowRect(w);
         w.Clear();
-        Now(SizeBottomRightCommand(c.d));
+        Now(SizeBottomRightCommand(ForegroundTarget(), c.d));
         EXPECT_EQ(WindowRect(w), Offset(before, 0, 0, c.dr, c.db)) << c.d;
         ASSERT_FALSE(w.Changing().empty());
         const WINDOWPOS& p = w.Changing().front();
@@ -540,7 +597,7 @@ TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
     Settings.SizeP = 1000;
     RECT before = WindowRect(w);
     w.Clear();
-    Now(SizeBottomRightCommand(Up));
+    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
     ASSERT_FALSE(w.Changing().empty());
     RECT after = WindowRect(w);
     EXPECT_EQ(after.left, before.left);
@@ -558,7 +615,7 @@ TEST(WindowCommandsSize, TopLeftMovesOneEdgeAndKeepsTheOpposite) {
     for (const auto& c : cases) {
         RECT before = WindowRect(w);
         w.Clear();
-        Now(SizeTopLeftCommand(c.d));
+        Now(SizeTopLeftCommand(ForegroundTarget(), c.d));
         EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, 0, 0)) << c.d;
         ASSERT_FALSE(w.Changing().empty());
         const WINDOWPOS& p = w.Changing().front();
@@ -576,16 +633,16 @@ TEST(WindowCommandsSize, OnlyWindowsWithAMaximizeBoxThatAreNotMaximized) {
     TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX);
     ASSERT_TRUE(MakeForeground(dlg));
     RECT before = WindowRect(dlg);
-    Now(SizeBottomRightCommand(Down));
-    Now(SizeTopLeftCommand(Up));
+    Now(SizeBottomRightCommand(ForegroundTarget(), Down));
+    Now(SizeTopLeftCommand(ForegroundTarget(), Up));
     EXPECT_EQ(WindowRect(dlg), before);
     EXPECT_TRUE(dlg.Changing().empty());
 
     TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(MakeForeground(maxed));
     before = WindowRect(maxed);
-    Now(SizeBottomRightCommand(Up));
-    Now(SizeTopLeftCommand(Down));
+    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
+    Now(SizeTopLeftCommand(ForegroundTarget(), Down));
     EXPECT_EQ(WindowRect(maxed), before);
     EXPECT_TRUE(maxed.Changing().empty());
 }
@@ -729,18 +786,19 @@ TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnce
     ASSERT_TRUE(stuck.Stop());
 
     CommandRunner runner;
-    const std::pair<const char*, std::optional<WindowCommand> (*)()> commands[] = {
-        {"Move", [] { return MoveCommand(Down); }},
-        {"SizeBottomRight", [] { return SizeBottomRightCommand(Down); }},
-        {"SizeTopLeft", [] { return SizeTopLeftCommand(Up); }},
+    const std::pair<const char*, std::optional<WindowCommand> (*)(const Target&)> commands[] = {
+        {"Move", [](const Target& t) { return MoveCommand(t, Down); }},
+        {"SizeBottomRight", [](const Target& t) { return SizeBottomRightCommand(t, Down); }},
+        {"SizeTopLeft", [](const Target& t) { return SizeTopLeftCommand(t, Up); }},
         {"ToggleMaximize", ToggleMaximizeCommand},
         {"Minimize", MinimizeCommand},
         {"Close", CloseCommand},
     };
     for (const auto& [name, command] : commands) {
         ASSERT_EQ(GetForegroundWindow(), wnd) << name;
-        // Chosen and handed over at once: nothing here waits for the window.
-        EXPECT_LT(MillisecondsTaken([&] { runner.Run(command()); }), 100) << name;
+        // Chosen, its window's identity read, and handed over at once:
+        // nothing here waits for the window.
+        EXPECT_LT(MillisecondsTaken([&] { runner.Run(command(ForegroundTarget())); }), 100) << name;
     }
     EXPECT_TRUE(stuck.SysCommands().empty());
 

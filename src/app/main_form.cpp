@@ -59,7 +59,7 @@ MainForm::MainForm(Application& app) : app_(app) {
         if (Settings.StartMouseMove)
             MoveCursorToCorner();
     });
-    // The worker that carries out the window commands, ready for the first.
+    // The workers that carry out the window commands, ready for the first.
     commands_.Prepare();
 }
 
@@ -161,24 +161,26 @@ void MainForm::UnregisterAllHotkeys() {
 
 void MainForm::OnHotkey(int index) {
     HotkeyAction a = HotkeyActionFor(index);
-    if (a.ActsOnForegroundWindow())
-        NoticeBlockedTarget();
+    // The window a command acts on is decided now, at the press.
+    const Target target = a.ActsOnForegroundWindow() ? targets_.Foreground() : Target{};
+    if (target.window)
+        NoticeBlockedTarget(target);
     Direction d = static_cast<Direction>(a.direction);
     switch (a.kind) {
     case HotkeyAction::ToggleMaximize:
-        commands_.Run(ToggleMaximizeCommand());
+        commands_.Run(ToggleMaximizeCommand(target));
         break;
     case HotkeyAction::Minimize:
-        commands_.Run(MinimizeCommand());
+        commands_.Run(MinimizeCommand(target));
         break;
     case HotkeyAction::Move:
-        commands_.Run(MoveCommand(d));
+        commands_.Run(MoveCommand(target, d));
         break;
     case HotkeyAction::SizeBottomRight:
-        commands_.Run(SizeBottomRightCommand(d));
+        commands_.Run(SizeBottomRightCommand(target, d));
         break;
     case HotkeyAction::SizeTopLeft:
-        commands_.Run(SizeTopLeftCommand(d));
+        commands_.Run(SizeTopLeftCommand(target, d));
         break;
     case HotkeyAction::MouseMove:
         MoveCursorToCorner();
@@ -187,7 +189,7 @@ void MainForm::OnHotkey(int index) {
         ShowMenuAtCursor();
         break;
     case HotkeyAction::Close:
-        commands_.Run(CloseCommand());
+        commands_.Run(CloseCommand(target));
         break;
     case HotkeyAction::AllRestore:
         RestoreAll();
@@ -199,19 +201,19 @@ void MainForm::OnHotkey(int index) {
         StartScreenSaver();
         break;
     case HotkeyAction::TopMost:
-        commands_.Run(TopmostCommand());
+        commands_.Run(TopmostCommand(target));
         break;
     case HotkeyAction::Center:
-        commands_.Run(CenterCommand());
+        commands_.Run(CenterCommand(target));
         break;
     case HotkeyAction::None:
         break;
     }
 }
 
-void MainForm::NoticeBlockedTarget() {
+void MainForm::NoticeBlockedTarget(const Target& target) {
     const bool iconShown = tray_ && tray_->InTray();
-    if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(GetForegroundWindow(), iconShown))
+    if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(target.identity, iconShown))
         tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice);
 }
 

@@ -20,6 +20,7 @@
 #include "tray/tray_icon.h"
 #include "winops/blocked_target.h"
 #include "winops/command_runner.h"
+#include "winops/window_identity.h"
 
 class Application;
 class OptionsDialog;
@@ -113,7 +114,7 @@ class MainForm : public MessageWindow {
     // A command is about to act on the foreground window: the balloon
     // that says a window of a program run as administrator is out of
     // reach, once per run while the icon is shown.
-    void NoticeBlockedTarget();
+    void NoticeBlockedTarget(const Target& target);
     // The balloon was clicked: restart as administrator, unless a dialog
     // is open (it comes to the front instead, so that nothing is lost).
     void OnBalloonClick();
@@ -124,6 +125,8 @@ class MainForm : public MessageWindow {
     // The window commands' workers: the form's thread never waits on
     // another program's window.
     CommandRunner commands_;
+    // What never changes of the windows the hotkeys last acted on.
+    WindowIdentities targets_;
     bool shutDown_ = false;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::unique_ptr<TrayIcon> tray_;

@@ -2,12 +2,9 @@
 
 #include "base/integrity.h"
 
-bool BlockedTargetNotice::ShouldTell(HWND target, bool iconShown) {
-    if (!CanTell(iconShown) || !target)
-        return false;
-    DWORD process = 0;
-    const DWORD thread = GetWindowThreadProcessId(target, &process);
-    if (!thread)
+bool BlockedTargetNotice::ShouldTell(const WindowIdentity& target, bool iconShown) {
+    const DWORD thread = target.thread, process = target.process;
+    if (!CanTell(iconShown) || !thread)
         return false;
     if (thread != lastThread_ || process != lastProcess_) {
         lastThread_ = thread;

@@ -4,6 +4,8 @@
 // once why nothing happened, and how to mend it.
 #pragma once
 
+#include "winops/window_identity.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -22,13 +24,14 @@ class BlockedTargetNotice {
     // yet, and some window could be blocked at all.
     bool CanTell(bool iconShown) const { return iconShown && !told_ && blocked_ != nullptr; }
 
-    // A command is about to act on target (the foreground window). True
+    // A command is about to act on the window of target (the foreground
+    // window at the press). True
     // when the user is to be told now: the tray icon is shown, the user has
     // not been told in this run, and target's process is blocked; the
     // notice then counts as given. The check is asked only while a notice
     // can still follow, and once for a run of presses on the windows of
     // one thread; it never waits on the target's program.
-    bool ShouldTell(HWND target, bool iconShown);
+    bool ShouldTell(const WindowIdentity& target, bool iconShown);
 
     bool Told() const { return told_; }
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -55,12 +54,6 @@ Span StartMoved(std::int64_t start, std::int64_t end, std::int64_t step) {
     return {Saturate(end - length), length};
 }
 
-bool ClassNameIs(HWND wnd, const char* name) {
-    char buf[256] = {};
-    GetClassNameA(wnd, buf, 255);
-    return std::strcmp(buf, name) == 0;
-}
-
 // DwmGetWindowAttribute from dwmapi.dll in the system folder, looked up at
 // the first call; nullptr where there is none.
 WindowAttributeQuery DwmWindowAttributeQuery() {
@@ -69,24 +62,36 @@ WindowAttributeQuery DwmWindowAttributeQuery() {
     return query;
 }
 
-// Shared start of the two resize commands: the foreground window unless it
-// is missing or has no maximize box. Whether it is maximized is read when
-// the command runs.
-HWND ResizableForeground() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd)
-        return nullptr;
-    if (!GetWindowCaps(wnd).HasMaximizeBox)
-        return nullptr;
-    return wnd;
+// Shared start of the two resize commands: the target unless it is
+// missing or has no maximize box. Whether it is maximized is read when the
+// command runs.
+bool Resizable(const Target& target) {
+    return target.window && GetWindowCaps(target.window).HasMaximizeBox;
 }
 
 WindowCommand SystemCommandFor(HWND wnd, WPARAM command) {
     return WindowCommand{WindowCommand::Action::SystemCommand, wnd, command};
 }
 
-WindowCommand GeometryCommand(WindowCommand::Action action, HWND wnd, Direction d, int step) {
-    return WindowCommand{action, wnd, 0, d, step};
+// A command for the target, with the thread that owns it.
+WindowCommand CommandFor(const Target& target, WindowCommand::Action action) {
+    WindowCommand c{action, target.window};
+    c.thread = target.identity.thread;
+    return c;
+}
+
+WindowCommand GeometryCommand(const Target& target, WindowCommand::Action action, Direction d,
+                              int step) {
+    WindowCommand c = CommandFor(target, action);
+    c.direction = d;
+    c.step = step;
+    return c;
+}
+
+WindowCommand SystemCommandFor(const Target& target, WPARAM command) {
+    WindowCommand c = CommandFor(target, WindowCommand::Action::SystemCommand);
+    c.sysCommand = command;
+    return c;
 }
 
 // No exception may cross the system's enumeration: a window that cannot be
@@ -162,10 +167,7 @@ void ApplyGeometry(const WindowCommand& c) {
 } // namespace
 
 bool IsShellDesktop(HWND wnd) {
-    if (ClassNameIs(wnd, names::kShellDesktopClass))
-        return true;
-    return ClassNameIs(wnd, names::kShellDesktopHostClass) &&
-           FindWindowExA(wnd, nullptr, names::kShellViewClass, nullptr) != nullptr;
+    return IsShellDesktop(Target{wnd, ReadWindowIdentity(wnd)});
 }
 
 bool IsCloakedBy(WindowAttributeQuery query, HWND wnd) {
@@ -188,25 +190,22 @@ WindowCaps GetWindowCaps(HWND wnd) {
     return caps;
 }
 
-std::optional<WindowCommand> ToggleMaximizeCommand() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd || !GetWindowCaps(wnd).HasMaximizeBox)
+std::optional<WindowCommand> ToggleMaximizeCommand(const Target& target) {
+    if (!target.window || !GetWindowCaps(target.window).HasMaximizeBox)
         return std::nullopt;
-    return WindowCommand{WindowCommand::Action::ToggleMaximize, wnd};
+    return CommandFor(target, WindowCommand::Action::ToggleMaximize);
 }
 
-std::optional<WindowCommand> MinimizeCommand() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd || !GetWindowCaps(wnd).HasMinimizeBox)
+std::optional<WindowCommand> MinimizeCommand(const Target& target) {
+    if (!target.window || !GetWindowCaps(target.window).HasMinimizeBox)
         return std::nullopt;
-    return SystemCommandFor(wnd, SC_MINIMIZE);
+    return SystemCommandFor(target, SC_MINIMIZE);
 }
 
-std::optional<WindowCommand> CloseCommand() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd || !GetWindowCaps(wnd).HasSysMenu)
+std::optional<WindowCommand> CloseCommand(const Target& target) {
+    if (!target.window || !GetWindowCaps(target.window).HasSysMenu)
         return std::nullopt;
-    return SystemCommandFor(wnd, SC_CLOSE);
+    return SystemCommandFor(target, SC_CLOSE);
 }
 
 std::optional<WindowPosRequest> MoveGeometry(const RECT& r, Direction d, int step) {
@@ -272,39 +271,30 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
     return WindowPosRequest{x.start, y.start, x.length, y.length, 0};
 }
 
-std::optional<WindowCommand> MoveCommand(Direction d) {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd)
-        return std::nullopt;
+std::optional<WindowCommand> MoveCommand(const Target& target, Direction d) {
     // The shell's desktop window stays where it is.
-    if (IsShellDesktop(wnd))
+    if (!target.window || IsShellDesktop(target))
         return std::nullopt;
-    return GeometryCommand(WindowCommand::Action::Move, wnd, d, Settings.MoveP);
+    return GeometryCommand(target, WindowCommand::Action::Move, d, Settings.MoveP);
 }
 
-std::optional<WindowCommand> SizeBottomRightCommand(Direction d) {
-    HWND wnd = ResizableForeground();
-    if (!wnd)
+std::optional<WindowCommand> SizeBottomRightCommand(const Target& target, Direction d) {
+    if (!Resizable(target))
         return std::nullopt;
-    return GeometryCommand(WindowCommand::Action::SizeBottomRight, wnd, d, Settings.SizeP);
+    return GeometryCommand(target, WindowCommand::Action::SizeBottomRight, d, Settings.SizeP);
 }
 
-std::optional<WindowCommand> SizeTopLeftCommand(Direction d) {
-    HWND wnd = ResizableForeground();
-    if (!wnd)
+std::optional<WindowCommand> SizeTopLeftCommand(const Target& target, Direction d) {
+    if (!Resizable(target))
         return std::nullopt;
-    return GeometryCommand(WindowCommand::Action::SizeTopLeft, wnd, d, Settings.SizeP);
+    return GeometryCommand(target, WindowCommand::Action::SizeTopLeft, d, Settings.SizeP);
 }
 
-std::optional<WindowCommand> TopmostCommand() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd || IsShellDesktop(wnd))
+std::optional<WindowCommand> TopmostCommand(const Target& target) {
+    if (!target.window || IsShellDesktop(target) ||
+        target.identity.process == GetCurrentProcessId())
         return std::nullopt;
-    DWORD process = 0;
-    GetWindowThreadProcessId(wnd, &process);
-    if (process == GetCurrentProcessId())
-        return std::nullopt;
-    return WindowCommand{WindowCommand::Action::ToggleTopmost, wnd};
+    return CommandFor(target, WindowCommand::Action::ToggleTopmost);
 }
 
 WindowPosRequest CenterGeometry(const RECT& window, const RECT& work) {
@@ -317,11 +307,10 @@ WindowPosRequest CenterGeometry(const RECT& window, const RECT& work) {
                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE};
 }
 
-std::optional<WindowCommand> CenterCommand() {
-    HWND wnd = GetForegroundWindow();
-    if (!wnd || IsShellDesktop(wnd))
+std::optional<WindowCommand> CenterCommand(const Target& target) {
+    if (!target.window || IsShellDesktop(target))
         return std::nullopt;
-    return WindowCommand{WindowCommand::Action::Center, wnd};
+    return CommandFor(target, WindowCommand::Action::Center);
 }
 
 std::vector<WindowCommand> RestoreAllCommands() {

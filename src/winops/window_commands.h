@@ -3,6 +3,8 @@
 // WindowCommand, and the capability probe they share.
 #pragma once
 
+#include "winops/window_identity.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -67,26 +69,31 @@ struct WindowCommand {
     // SystemCommand: only to a window that is still visible and enabled and
     // not minimized when the command runs (minimize-all).
     bool onlyWhileShown = false;
+    // The thread that owns the window, when known at the press (0: read
+    // when the command is queued).
+    DWORD thread = 0;
 };
 
-// The commands a hotkey gives, read on the program's own thread at the
-// press. They read the window's styles and class, which never wait for the
-// window's program. Nothing when there is no foreground window or when it
-// lacks what the command needs (a caption button; the desktop is never
-// moved). A window that is maximized when its move or resize runs is left
-// as it is.
-std::optional<WindowCommand> ToggleMaximizeCommand();
-std::optional<WindowCommand> MinimizeCommand();
-std::optional<WindowCommand> CloseCommand();
-std::optional<WindowCommand> MoveCommand(Direction d);            // by Settings.MoveP
-std::optional<WindowCommand> SizeBottomRightCommand(Direction d); // by Settings.SizeP
-std::optional<WindowCommand> SizeTopLeftCommand(Direction d);     // by Settings.SizeP
+// The commands a hotkey gives for its target, the foreground window at the
+// press, read on the program's own thread. They read the window's styles,
+// which never wait for the window's program. Nothing when there is no
+// target or when it lacks what the command needs (a caption button; the
+// desktop is never moved). A window that is maximized when its move or
+// resize runs is left as it is.
+std::optional<WindowCommand> ToggleMaximizeCommand(const Target& target);
+std::optional<WindowCommand> MinimizeCommand(const Target& target);
+std::optional<WindowCommand> CloseCommand(const Target& target);
+std::optional<WindowCommand> MoveCommand(const Target& target, Direction d); // by Settings.MoveP
+std::optional<WindowCommand> SizeBottomRightCommand(const Target& target,
+                                                    Direction d); // by Settings.SizeP
+std::optional<WindowCommand> SizeTopLeftCommand(const Target& target,
+                                                Direction d); // by Settings.SizeP
 // Topmost or not, neither moved, sized nor activated; the shell's desktop
 // and the program's own windows are left alone.
-std::optional<WindowCommand> TopmostCommand();
+std::optional<WindowCommand> TopmostCommand(const Target& target);
 // To the middle of the work area of its monitor, size unchanged; the
 // shell's desktop stays where it is.
-std::optional<WindowCommand> CenterCommand();
+std::optional<WindowCommand> CenterCommand(const Target& target);
 // Restore-all: SC_RESTORE to the minimized windows, the one the system
 // reports last first. Minimize-all: SC_MINIMIZE in the order the system
 // reports the windows. Each list is meant to be carried out in turn.
