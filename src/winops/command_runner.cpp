@@ -74,9 +74,12 @@ DWORD WINAPI WorkerMain(void* param) {
     const StatePtr s = std::move(*static_cast<StatePtr*>(param));
     delete static_cast<StatePtr*>(param);
     // The thread's message queue, which a sent message needs for its
-    // answer, made now rather than inside the first command.
+    // answer, made now rather than inside the first command; so is what
+    // waiting on the queue for that answer needs (Wine opens a handle to
+    // the queue at the first wait).
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_SENDMESSAGE);
     AcquireSRWLockExclusive(&s->lock);
     while (!s->stopping) {
         ULONGLONG now = GetTickCount64();
@@ -95,13 +98,13 @@ DWORD WINAPI WorkerMain(void* param) {
             continue;
         }
         // Asleep until a command comes, or until a list's turn opens by
-        // time; a worker beyond the first ends when it has had nothing to
-        // do for a while.
+        // time; a worker beyond the standing ones ends when it has had
+        // nothing to do for a while.
         const auto turn = s->queues.NextTurnIn(now);
-        const bool extra = s->workers > 1;
+        const bool extra = s->workers > StandingCommandWorkers;
         DWORD wait = turn ? static_cast<DWORD>(*turn) + 1 : extra ? IdleWorkerEndMs : INFINITE;
         if (!SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) && !turn && extra &&
-            s->workers > 1 && s->queues.Ready(GetTickCount64()) == 0)
+            s->workers > StandingCommandWorkers && s->queues.Ready(GetTickCount64()) == 0)
             break;
     }
     --s->idle;
@@ -127,20 +130,28 @@ CommandRunner::~CommandRunner() {
 
 void CommandRunner::Prepare() {
     Locked l(*state_);
-    if (!state_->stopping && state_->workers == 0)
+    while (!state_->stopping && state_->workers < StandingCommandWorkers) {
+        const unsigned before = state_->workers;
         StartWorker(state_);
+        if (state_->workers == before)
+            break;
+    }
 }
 
 void CommandRunner::Run(const std::optional<WindowCommand>& command) {
     if (!command)
         return;
-    const auto thread =
-        static_cast<CommandQueues::Thread>(GetWindowThreadProcessId(command->window, nullptr));
-    Locked l(*state_);
-    if (state_->stopping)
-        return;
-    state_->queues.Add(thread, *command);
-    StartWorkersFor(state_, GetTickCount64());
+    const auto thread = static_cast<CommandQueues::Thread>(
+        command->thread ? command->thread : GetWindowThreadProcessId(command->window, nullptr));
+    {
+        Locked l(*state_);
+        if (state_->stopping)
+            return;
+        state_->queues.Add(thread, *command);
+        StartWorkersFor(state_, GetTickCount64());
+    }
+    // Woken with the lock free, so that the worker does not wake only to
+    // wait for it.
     WakeConditionVariable(&state_->work);
 }
 
@@ -150,14 +161,17 @@ void CommandRunner::RunInTurn(const std::vector<WindowCommand>& commands) {
     std::vector<std::pair<CommandQueues::Thread, WindowCommand>> list;
     list.reserve(commands.size());
     for (const WindowCommand& c : commands)
-        list.emplace_back(
-            static_cast<CommandQueues::Thread>(GetWindowThreadProcessId(c.window, nullptr)), c);
-    Locked l(*state_);
-    if (state_->stopping)
-        return;
-    const ULONGLONG now = GetTickCount64();
-    state_->queues.AddInTurn(list, now);
-    StartWorkersFor(state_, now);
+        list.emplace_back(static_cast<CommandQueues::Thread>(
+                              c.thread ? c.thread : GetWindowThreadProcessId(c.window, nullptr)),
+                          c);
+    {
+        Locked l(*state_);
+        if (state_->stopping)
+            return;
+        const ULONGLONG now = GetTickCount64();
+        state_->queues.AddInTurn(list, now);
+        StartWorkersFor(state_, now);
+    }
     WakeAllConditionVariable(&state_->work);
 }
 

@@ -11,8 +11,11 @@
 // minimize-all in turn. A worker is started when a command is ready and no
 // worker is free, up to MaxCommandWorkers, so that a program that has
 // stopped answering holds exactly one worker (the one in its call) and
-// the commands for every other program go on. Workers beyond the first end
-// after IdleWorkerEndMs without work.
+// the commands for every other program go on. StandingCommandWorkers are
+// started ahead and stay: a command that comes while the previous one is
+// still returning from its window finds the second one waiting, rather
+// than a thread started for it. Workers beyond those end after
+// IdleWorkerEndMs without work.
 #pragma once
 
 #include "winops/window_commands.h"
@@ -21,6 +24,7 @@
 #include <vector>
 
 constexpr unsigned MaxCommandWorkers = 16;
+constexpr unsigned StandingCommandWorkers = 2;
 constexpr unsigned long IdleWorkerEndMs = 10000;
 
 struct CommandRunnerState;
@@ -33,7 +37,7 @@ class CommandRunner {
     CommandRunner(const CommandRunner&) = delete;
     CommandRunner& operator=(const CommandRunner&) = delete;
 
-    // Starts the first worker ahead of the first command.
+    // Starts the standing workers ahead of the first command.
     void Prepare();
     // Queues a command (nothing: does nothing) and returns at once.
     void Run(const std::optional<WindowCommand>& command);
