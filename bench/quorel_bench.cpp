@@ -633,7 +633,7 @@ Table BuildTable(const Options& opt, const Results& r) {
               L"≤ " + Grouped(kMaxExeBytes), eq <= kMaxExeBytes);
     if (opt.importsOk >= 0)
         t.Row(L"DLL imports of the i686 exe", opt.imports.empty() ? L"—" : opt.imports, L"", L"",
-              L"Windows DLLs only", opt.importsOk == 1);
+              L"Known DLLs only (scripts/check-exe.sh)", opt.importsOk == 1);
     return t;
 }
 

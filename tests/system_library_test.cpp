@@ -8,6 +8,7 @@
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -34,6 +35,27 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pat
     while (FindNextFileW(find, &fd));
     FindClose(find);
     return names;
+}
+
+// The paths of the DLLs another process has loaded, in lower case.
+std::vector<std::wstring> ModulePaths(DWORD pid) {
+    std::vector<std::wstring> paths;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return paths;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot, &entry); more; more = Module32NextW(snapshot, &entry))
+        paths.push_back(CharLowerW(entry.szExePath));
+    CloseHandle(snapshot);
+    return paths;
+}
+
+std::wstring CommonControlsIn(DWORD pid) {
+    for (const std::wstring& path : ModulePaths(pid))
+        if (path.size() >= 13 && path.compare(path.size() - 13, 13, L"\\comctl32.dll") == 0)
+            return path;
+    return {};
 }
 
 constexpr UINT kOptionsCommand = 101, kRestoreAllCommand = 102, kHelpCommand = 105,
@@ -64,9 +86,10 @@ TEST(SystemLibrary, DllsComeFromTheSystemFolderAndCommonControlsFromTheManifest)
         ASSERT_NE(module, nullptr) << name;
         EXPECT_EQ(LowerModulePath(module), std::wstring(CharLowerW(system)) + L"\\" + name);
     }
-    // The program imports Common Controls; the manifest makes it version 6
-    // from the side-by-side store, and that is the module it gets again.
+    // Common Controls: the manifest makes it version 6 from the side-by-side
+    // store, and a second load gives the same module.
     HMODULE common = system_library::Load(L"comctl32.dll");
+    EXPECT_EQ(common, system_library::Load(L"comctl32.dll"));
     EXPECT_EQ(common, GetModuleHandleW(L"comctl32.dll"));
     EXPECT_NE(LowerModulePath(common).find(L"\\winsxs\\"), std::wstring::npos);
     EXPECT_NE(system_library::Function<FARPROC>(L"comctl32.dll", "LoadIconWithScaleDown"), nullptr);
@@ -109,4 +132,21 @@ TEST(SystemLibrary, PlantedDllsBesideTheProgramOrInItsCurrentDirectoryAreNeverLo
         EXPECT_TRUE(q.VisibleWindows().empty());
         EXPECT_EQ(FilesIn(folder, L"*.loaded"), std::vector<std::wstring>{});
     }
+}
+
+// Common Controls are not loaded at start (with the icon hidden nothing
+// needs them: the hotkeys come sooner without them); the first dialog loads
+// them, in the manifest's version 6 from the side-by-side store.
+TEST(SystemLibrary, CommonControlsComeWithTheFirstDialogFromTheSideBySideStore) {
+    std::string ini = IniWith("NoTrayIcon=1\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    q.WaitIdle();
+    const auto atStart = ModulePaths(q.ProcessId());
+    ASSERT_FALSE(atStart.empty()); // the list can be read at all
+    EXPECT_EQ(CommonControlsIn(q.ProcessId()), L"");
+    OpenAndClose(q, kAboutCommand, names::kAboutBoxClass);
+    const std::wstring loaded = CommonControlsIn(q.ProcessId());
+    EXPECT_NE(loaded.find(L"\\winsxs\\"), std::wstring::npos) << loaded;
+    EXPECT_TRUE(q.Close());
 }

@@ -471,9 +471,6 @@ int QuorelMain() {
         return 0;
     }
 
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-
     Application app(L"Quorel");
     app.HideFromTaskbar();
     std::unique_ptr<MainForm> form;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 #include <type_traits>
@@ -30,7 +29,6 @@ using UniqueIcon = Unique<HICON, &DestroyIcon>;         // icons made or copied
 using UniqueMenu = Unique<HMENU, &DestroyMenu>;         // menus
 using UniqueHook = Unique<HHOOK, &UnhookWindowsHookEx>; // windows hooks
 using UniqueWindow = Unique<HWND, &DestroyWindow>;      // windows owned outright
-using UniqueImageList = Unique<HIMAGELIST, &ImageList_Destroy>;
 using UniqueFont = Unique<HFONT, &DeleteGdiObject>;
 using UniqueBrush = Unique<HBRUSH, &DeleteGdiObject>;
 

@@ -39,12 +39,16 @@ HMODULE Load(const wchar_t* fileName) {
     // system folder.
     if (SearchFlagsAvailable())
         return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // Without the flag: a module of that name in the process is one of the
-    // program's imports (loading Common Controls by its System32 path would
-    // give a second copy in version 5). Anything else by its full path, with
-    // the DLLs it needs looked for in the system folder before the others.
-    if (HMODULE loaded = GetModuleHandleW(fileName))
-        return loaded;
+    // Without the flag: a DLL the manifest redirects (Common Controls, to
+    // version 6 in the side-by-side store) by its name alone, which the
+    // redirection resolves before any search; by its System32 path it
+    // would come in version 5. Anything else by its full path, with the
+    // DLLs it needs looked for in the system folder before the others.
+    ACTCTX_SECTION_KEYED_DATA redirected{};
+    redirected.cbSize = sizeof redirected;
+    if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, fileName,
+                                 &redirected))
+        return LoadLibraryW(fileName);
     std::wstring dir = SystemFolder();
     if (dir.empty())
         return nullptr;

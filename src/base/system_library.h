@@ -22,9 +22,9 @@ namespace system_library {
 bool RestrictSearchToSystemFolder();
 
 // A DLL of Windows by its file name ("shcore.dll"), from the system folder;
-// it stays loaded to the end of the process. A DLL the program imports comes
-// as the process has it: Common Controls in the version 6 the manifest
-// selects. nullptr where the system has no such DLL.
+// it stays loaded to the end of the process. A DLL the manifest redirects
+// comes from where it points: Common Controls in version 6 from the
+// side-by-side store. nullptr where the system has no such DLL.
 HMODULE Load(const wchar_t* fileName);
 
 // A function of a DLL of Windows (see Load), or nullptr where the system

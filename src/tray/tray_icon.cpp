@@ -1,14 +1,13 @@
 #include "tray/tray_icon.h"
 
 #include "base/dpi.h"
+#include "base/common_controls.h"
 #include "base/error_report.h"
 #include "base/icons.h"
 #include "base/message_filter.h"
 #include "base/message_window.h"
 #include "base/names.h"
 #include "base/system_library.h"
-
-#include <commctrl.h>
 
 #include <climits>
 #include <cstring>
@@ -176,7 +175,7 @@ void TrayReceiver::Create(HWND owner) {
         throw EInvalidOperation(L"タスクトレイに登録できません");
     }
     HWND root = child ? GetAncestor(owner, GA_ROOT) : hwnd;
-    if (child && root && SetWindowSubclass(root, RootProc, RootSubclassID, 0)) {
+    if (child && root && common_controls::SetSubclass(root, RootProc, RootSubclassID, 0)) {
         root_ = root;
     }
     // The shell's messages reach a program run as administrator too.
@@ -192,7 +191,7 @@ void TrayReceiver::Destroy() {
 void TrayReceiver::Unhook() {
     if (root_) {
         if (IsWindow(root_)) {
-            RemoveWindowSubclass(root_, RootProc, RootSubclassID);
+            common_controls::RemoveSubclass(root_, RootProc, RootSubclassID);
         }
         root_ = nullptr;
     }
@@ -208,10 +207,10 @@ LRESULT CALLBACK TrayReceiver::RootProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     } else if (msg == WM_DPICHANGED) {
         TrayIcon::DpiChanged(HIWORD(wParam));
     } else if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, RootProc, RootSubclassID);
+        common_controls::RemoveSubclass(hwnd, RootProc, RootSubclassID);
         SharedWindow().root_ = nullptr;
     }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return common_controls::DefSubclass(hwnd, msg, wParam, lParam);
 }
 
 LRESULT TrayReceiver::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,6 @@
 #include "ui/dialog_window.h"
 
+#include "base/common_controls.h"
 #include "base/error_report.h"
 
 DialogWindow::~DialogWindow() {
@@ -12,6 +13,11 @@ DialogWindow::~DialogWindow() {
 }
 
 HWND DialogWindow::CreateModeless(const std::vector<WORD>& dialogTemplate, HWND owner) {
+    // The dialogs' controls are Common Controls (version 6, which the
+    // manifest selects). Without them no dialog is made; the loading
+    // reported why.
+    if (!common_controls::Initialize())
+        return nullptr;
     HWND hwnd = CreateDialogIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), owner,
         &DialogWindow::Procedure, reinterpret_cast<LPARAM>(this));
@@ -21,6 +27,8 @@ HWND DialogWindow::CreateModeless(const std::vector<WORD>& dialogTemplate, HWND 
 }
 
 INT_PTR DialogWindow::RunModal(const std::vector<WORD>& dialogTemplate, HWND owner) {
+    if (!common_controls::Initialize())
+        return -1;
     INT_PTR result = DialogBoxIndirectParamW(
         GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), owner,
         &DialogWindow::Procedure, reinterpret_cast<LPARAM>(this));

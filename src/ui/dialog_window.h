@@ -21,8 +21,9 @@ class DialogWindow {
     DialogWindow() = default;
     virtual ~DialogWindow();
 
+    // Both load Common Controls first (common_controls::Initialize).
     // Creates the dialog from an in-memory template, modeless; nullptr when
-    // the system refuses.
+    // Common Controls cannot be loaded or the system refuses.
     HWND CreateModeless(const std::vector<WORD>& dialogTemplate, HWND owner);
     // Shows the dialog modally; returns EndDialog's result, -1 when it could
     // not be shown.

@@ -3,9 +3,8 @@
 #include "base/names.h"
 #include "res/resource.h"
 #include "ui/dialog_util.h"
+#include "base/common_controls.h"
 #include "base/dpi.h"
-
-#include <commctrl.h>
 
 #include <algorithm>
 
@@ -149,8 +148,8 @@ void HelpWindow::CreateControls() {
                                 WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
                                     ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
                                 WS_EX_CLIENTEDGE, idHelpText);
-    SetWindowSubclass(text, &HelpWindow::TextProc, 1, 0);
-    SetWindowSubclass(list, &HelpWindow::ContentsProc, 1, 0);
+    common_controls::SetSubclass(text, &HelpWindow::TextProc, 1, 0);
+    common_controls::SetSubclass(list, &HelpWindow::ContentsProc, 1, 0);
 }
 
 void HelpWindow::Layout(UINT dpi) {
@@ -203,7 +202,8 @@ LRESULT CALLBACK HelpWindow::TextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
     switch (msg) {
     case WM_GETDLGCODE:
         // Tab, Enter and Esc are the window's: Esc closes it.
-        return DefSubclassProc(hwnd, msg, wp, lp) & ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+        return common_controls::DefSubclass(hwnd, msg, wp, lp) &
+               ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
     case WM_KEYDOWN:
         // A read-only multi-line text control does not select all by itself.
         if (wp == 'A' && CtrlOnly()) {
@@ -216,12 +216,12 @@ LRESULT CALLBACK HelpWindow::TextProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
             return 0;
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &HelpWindow::TextProc, 1);
+        common_controls::RemoveSubclass(hwnd, &HelpWindow::TextProc, 1);
         break;
     default:
         break;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return common_controls::DefSubclass(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK HelpWindow::ContentsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -244,12 +244,12 @@ LRESULT CALLBACK HelpWindow::ContentsProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
             return 0;
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &HelpWindow::ContentsProc, 1);
+        common_controls::RemoveSubclass(hwnd, &HelpWindow::ContentsProc, 1);
         break;
     default:
         break;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return common_controls::DefSubclass(hwnd, msg, wp, lp);
 }
 
 INT_PTR HelpWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

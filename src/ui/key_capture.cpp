@@ -1,6 +1,6 @@
 #include "ui/key_capture.h"
 
-#include <commctrl.h>
+#include "base/common_controls.h"
 
 #include <memory>
 
@@ -132,7 +132,7 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         // dialog.
         if (const MSG* m = reinterpret_cast<const MSG*>(lp);
             m && IsModifiedRefusedKey(m->message, m->wParam))
-            return DefSubclassProc(control, msg, wp, lp) | DLGC_WANTMESSAGE;
+            return common_controls::DefSubclass(control, msg, wp, lp) | DLGC_WANTMESSAGE;
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -140,13 +140,13 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         if (IsModifiedRefusedKey(msg, wp)) {
             s->pending = false;
             s->tookKey = true;
-            DefSubclassProc(control, HKM_SETHOTKEY, CombinationOf(wp, lp), 0);
+            common_controls::DefSubclass(control, HKM_SETHOTKEY, CombinationOf(wp, lp), 0);
             return 0;
         }
         if (!IsModifier(wp)) {
             s->pending = false; // a key: the control takes the new combination
         } else if (!s->pending) {
-            s->before = Complete(DefSubclassProc(control, HKM_GETHOTKEY, 0, 0));
+            s->before = Complete(common_controls::DefSubclass(control, HKM_GETHOTKEY, 0, 0));
             s->pending = true;
             const bool repeated = (lp & (1L << 30)) != 0;
             s->cameWithFocus = repeated || OtherModifierHeld(wp);
@@ -155,14 +155,14 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (s->pending && IsModifier(wp)) {
-            LRESULT result = DefSubclassProc(control, msg, wp, lp);
+            LRESULT result = common_controls::DefSubclass(control, msg, wp, lp);
             if (!AnyModifierHeld()) {
                 if (s->cameWithFocus) {
                     Restore(control, *s);
                 } else {
                     // Pressed and released here alone: the field is emptied.
                     s->pending = false;
-                    DefSubclassProc(control, HKM_SETHOTKEY, 0, 0);
+                    common_controls::DefSubclass(control, HKM_SETHOTKEY, 0, 0);
                 }
             }
             return result;
@@ -187,13 +187,13 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         return 0;
     case WM_NCDESTROY: {
         std::unique_ptr<EntryState> owned(s);
-        RemoveWindowSubclass(control, &GuardProc, id);
-        return DefSubclassProc(control, msg, wp, lp);
+        common_controls::RemoveSubclass(control, &GuardProc, id);
+        return common_controls::DefSubclass(control, msg, wp, lp);
     }
     default:
         break;
     }
-    return DefSubclassProc(control, msg, wp, lp);
+    return common_controls::DefSubclass(control, msg, wp, lp);
 }
 
 } // namespace
@@ -201,8 +201,8 @@ LRESULT CALLBACK GuardProc(HWND control, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
 void GuardKeyCapture(HWND control) {
     auto state = std::make_unique<EntryState>();
     // The window owns its state from here on and frees it when it goes.
-    if (control && SetWindowSubclass(control, &GuardProc, kSubclassId,
-                                     reinterpret_cast<DWORD_PTR>(state.get())))
+    if (control && common_controls::SetSubclass(control, &GuardProc, kSubclassId,
+                                                reinterpret_cast<DWORD_PTR>(state.get())))
         static_cast<void>(state.release());
 }
 

@@ -368,9 +368,6 @@ HWND OptionsDialogControl(HWND dialog, int id) {
 // --- the dialog ------------------------------------------------------------
 
 OptionsDialog::OptionsDialog(HWND owner) : owner_(owner) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES |
-                                             ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
     ui::RegisterDialogClass(names::kOptionsDialogClass);
     auto tmpl =
         ui::EmptyDialogTemplate(kStyle, kExStyle, names::kOptionsDialogClass, L"オプション");
