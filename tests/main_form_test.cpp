@@ -5,11 +5,15 @@
 #include "base/names.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "support/testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+using namespace testutil;
 
 namespace {
 
@@ -102,6 +106,57 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
     for (const HotkeyEntry& e : HotkeyTable())
         EXPECT_EQ(asked[static_cast<size_t>(e.Number)], e.Repeats ? mods : mods | MOD_NOREPEAT)
             << e.Key;
+}
+
+// Start-up registers the hotkeys before it sets the tray icon up; a refused
+// combination is reported, and the cursor moved to its corner, once the
+// message loop runs, so the icon is there when the box shows.
+TEST(MainFormStart, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopRuns) {
+    WriteFileBytes(IniFilePath(), IniWith("MouseMovePos=0\r\nMouseOffset=10\r\n"
+                                          "StartMouseMove=1\r\n"));
+    std::vector<std::string> events;
+    GlobalHotkeys::SystemRegister = [&](HWND, int id, UINT, UINT) -> BOOL {
+        events.push_back("register " + std::to_string(id));
+        SetLastError(ERROR_HOTKEY_ALREADY_REGISTERED);
+        return id != 2; // Alt+F11 is held elsewhere
+    };
+    TrayIcon::ShellNotify = [&](DWORD message, PNOTIFYICONDATAA) -> BOOL {
+        if (message == NIM_ADD)
+            events.push_back("icon");
+        return TRUE;
+    };
+    const AppSettings saved = Settings;
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    SetCursorPos(w / 2, h / 2);
+    {
+        MessageBoxCloser closer;
+        Application app(L"Quorel");
+        MainForm form(app);
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.front(), "register 1");
+        EXPECT_EQ(events.back(), "icon");
+        EXPECT_EQ(std::count(events.begin(), events.end(), "icon"), 1);
+        // Nothing shown and the cursor where it was until the loop runs.
+        EXPECT_EQ(closer.Count(), 0u);
+        POINT p{};
+        GetCursorPos(&p);
+        EXPECT_EQ(p.x, w / 2);
+
+        EXPECT_TRUE(WaitUntil([&] {
+            GetCursorPos(&p);
+            return closer.Count() >= 1 && p.x == 10 && p.y == 10;
+        })) << p.x
+            << "," << p.y;
+        const auto seen = closer.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].text, L"ホットキー「Alt+F11」の登録に失敗しました。");
+        EXPECT_EQ(seen[0].caption, L"Quorel");
+        EXPECT_EQ(seen[0].owner, form.Handle());
+    }
+    GlobalHotkeys::SystemRegister = RegisterHotKey;
+    TrayIcon::ShellNotify = Shell_NotifyIconA;
+    Settings = saved;
+    DeleteFileW(IniFilePath().c_str());
 }
 
 TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {

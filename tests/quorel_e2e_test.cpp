@@ -1,6 +1,7 @@
 // End-to-end tests: the real Quorel.exe runs in a folder of its own, and
 // this process, a separate program, presses its hotkeys and watches what
 // happens to its own windows, to the cursor and to the INI file.
+#include "base/names.h"
 #include "res/version.h"
 #include "support/testutil.h"
 
@@ -237,6 +238,15 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     QuorelProcess q(&ini);
     std::vector<SeenBox> seen;
     ASSERT_TRUE(q.Start());
+    // The box comes once the program's loop runs: by then the other keys
+    // work and the tray icon is set up.
+    ASSERT_TRUE(WaitUntil([&] { return !ProcessWindows(q.ProcessId(), L"#32770").empty(); },
+                          milliseconds(10000)));
+    const bool free = RegisterHotKey(nullptr, 0xBF00, MOD_SHIFT | MOD_ALT, VK_DOWN);
+    if (free)
+        UnregisterHotKey(nullptr, 0xBF00);
+    EXPECT_FALSE(free) << "Shift+Alt+Down is not registered while the box is up";
+    EXPECT_NE(FindWindowExW(q.MainForm(), nullptr, names::kTrayReceiverClass, nullptr), nullptr);
     {
         MessageBoxCloser closer(q.ProcessId());
         EXPECT_TRUE(WaitUntil([&] { return closer.Count() >= 1; }, milliseconds(10000)));
@@ -247,8 +257,8 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     EXPECT_EQ(seen[0].text, L"ホットキー「alt+f12」の登録に失敗しました。");
     EXPECT_EQ(seen[0].owner, q.MainForm());
     UnregisterHotKey(holder.Handle(), 1);
-    // The program registers the rest once the box is gone (not only
-    // hidden); a message it answers after that comes from its own loop.
+    // Once the box is gone (not only hidden), a message the program
+    // answers comes from its own loop.
     ASSERT_TRUE(WaitUntil([&] { return ProcessWindows(q.ProcessId(), L"#32770", false).empty(); }));
     DWORD_PTR answer = 0;
     ASSERT_NE(SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);

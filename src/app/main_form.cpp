@@ -15,19 +15,31 @@
 #include "ui/options_dialog.h"
 #include "winops/window_commands.h"
 
+namespace {
+// Posted to the form when the options dialog's window has gone.
+constexpr UINT kReleaseDialogMessage = WM_APP + 1;
+// Posted to the form at start, for what waits until the message loop runs.
+constexpr UINT kFinishStartMessage = WM_APP + 2;
+} // namespace
+
 MainForm::MainForm(Application& app) : app_(app) {
+    // The hotkeys first: they are what the user waits for, and they need
+    // only their own window and the settings. Where the settings live is
+    // decided once, here.
+    hotkeys_ = std::make_unique<GlobalHotkeys>([this] { return Handle(); });
+    hotkeys_->Activate = false;
+    hotkeys_->OnHotKey = [this](GlobalHotkeys&, int index) { OnHotkey(index); };
+    settingsFiles_ = FindSettingsFiles(ExecutablePath());
+    LoadSettings(settingsFiles_.Read);
+    RunGuarded([this] { RegisterHotkeysAtStart(); });
+
+    // Then the form's window, and the components that need it.
     HINSTANCE inst = GetModuleHandleW(nullptr);
     RegisterWindowClass(names::kMainFormClass, LoadIconW(inst, MAKEINTRESOURCEW(IDI_QUOREL)));
     // No border and no caption; never shown.
     CreateFor(0, names::kMainFormClass, L"Quorel", WS_POPUP, app.Handle());
     // A second start reaches a copy run as administrator too.
     message_filter::AllowFromLowerLevels(Handle(), names::kSecondInstanceMessage);
-
-    // The components, in the order the form creates them.
-    hotkeys_ = std::make_unique<GlobalHotkeys>([this] { return Handle(); });
-    hotkeys_->Activate = false;
-    hotkeys_->OnHotKey = [this](GlobalHotkeys&, int index) { OnHotkey(index); };
-
     tray_ = std::make_unique<TrayIcon>(Handle());
     tray_->SetTipString("Quorel");
     if (IsElevatedLevel(OwnIntegrityLevel()))
@@ -39,34 +51,22 @@ MainForm::MainForm(Application& app) : app_(app) {
     tray_->OnMouseDown = [this](TrayIcon&, TMouseButton b, TShiftState, int x, int y) {
         OnTrayMouseDown(b, x, y);
     };
-
     menu_ = CreateProgramMenu();
-
-    // Start-up.
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     help_ = std::make_unique<Help>(Handle(), app.Handle(), ExecutablePath());
     help_->TopicText = [this](HelpTopic topic) { return HelpText(topic); };
     help_->OnModeless = [this](HWND h) { app_.AddModelessDialog(h); };
     help_->OnClosed = [this](HWND h) { app_.RemoveModelessDialog(h); };
-    // Where the settings live is decided once, here.
-    settingsFiles_ = FindSettingsFiles(ExecutablePath());
-    LoadSettings(settingsFiles_.Read);
-    // A tray icon that cannot be set up is reported; the program still
-    // registers its hotkeys, so it stays usable.
+    // A tray icon that cannot be set up is reported; the hotkeys work all
+    // the same.
     RunGuarded([this] { UpdateTrayIcon(); });
-    RunGuarded([this] {
-        RegisterAllHotkeys();
-        if (Settings.StartMouseMove)
-            MoveCursorToCorner();
-    });
+    // The reports of refused hotkeys and the cursor's move come once the
+    // message loop runs: by then the icon is there, and the program is
+    // whole for whatever the user does while a report is up.
+    PostMessageW(Handle(), kFinishStartMessage, 0, 0);
     // The workers that carry out the window commands, ready for the first.
     commands_.Prepare();
 }
-
-namespace {
-// Posted to the form when the options dialog's window has gone.
-constexpr UINT kReleaseDialogMessage = WM_APP + 1;
-} // namespace
 
 MainForm::~MainForm() {
     Shutdown();
@@ -121,27 +121,37 @@ void MainForm::Close() {
 
 // --- hotkeys ----------------------------------------------------------------
 
-void MainForm::RegisterHotkeyText(const std::string& text, int index) {
+bool MainForm::TryRegisterHotkey(const std::string& text, int index) {
     if (!hotkeys_)
-        return;
+        return true;
     bool known = index >= HotkeyCommandFirst && index <= HotkeyCommandLast;
     if (known)
         refused_[static_cast<size_t>(index)] = false;
     if (text.empty()) {
         hotkeys_->UnregisterKey(index);
-        return;
+        return true;
     }
     // Holding a key repeats the command where its row says so (moving and
     // resizing); every other command runs once per press, however long the
     // keys are held.
     const KeyRepeat repeat = HotkeyRepeats(index) ? KeyRepeat::Repeats : KeyRepeat::Once;
     if (hotkeys_->RegisterKey(index, ParseShortCut(text), repeat))
-        return;
+        return true;
     if (known)
         refused_[static_cast<size_t>(index)] = true;
     ReportSystemError(L"RegisterHotKey", AnsiToWide(text));
+    return false;
+}
+
+void MainForm::ShowRefusedHotkey(const std::string& text) {
     std::wstring message = L"ホットキー「" + AnsiToWide(text) + L"」の登録に失敗しました。";
     MessageBoxW(Handle(), message.c_str(), L"Quorel", MB_ICONERROR | MB_OK);
+}
+
+void MainForm::RegisterHotkeyText(const std::string& text, int index) {
+    if (TryRegisterHotkey(text, index))
+        return;
+    ShowRefusedHotkey(text);
     hotkeys_->UnregisterKey(index);
 }
 
@@ -150,6 +160,27 @@ void MainForm::RegisterAllHotkeys() {
         RegisterHotkeyText(Settings.*(e.Field), e.Number);
     if (help_)
         help_->Refresh();
+}
+
+void MainForm::RegisterHotkeysAtStart() {
+    for (const HotkeyEntry& e : HotkeyTable()) {
+        const std::string& text = Settings.*(e.Field);
+        if (!TryRegisterHotkey(text, e.Number)) {
+            hotkeys_->UnregisterKey(e.Number);
+            startRefusals_.push_back(text);
+        }
+    }
+}
+
+void MainForm::FinishStart() {
+    // One box per refused number, in number order, as a later registration
+    // shows them; the cursor moves once they are closed.
+    std::vector<std::string> refusals;
+    refusals.swap(startRefusals_);
+    for (const std::string& text : refusals)
+        ShowRefusedHotkey(text);
+    if (Settings.StartMouseMove)
+        MoveCursorToCorner();
 }
 
 void MainForm::UnregisterAllHotkeys() {
@@ -412,6 +443,9 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case kReleaseDialogMessage:
         ReleaseClosedDialog();
+        return 0;
+    case kFinishStartMessage:
+        RunGuarded([this] { FinishStart(); });
         return 0;
     default:
         break;

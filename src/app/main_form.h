@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/elevated_restart.h"
 #include "app/help.h"
@@ -49,9 +50,11 @@ void PreparePopupMenu(HMENU menu, bool fromTray);
 
 class MainForm : public MessageWindow {
   public:
-    // Creates the form's window (owned by the application window) and its
-    // components, reads the settings, shows the tray icon and registers the
-    // hotkeys.
+    // Reads the settings, registers the hotkeys, creates the form's window
+    // (owned by the application window) and its other components, and
+    // shows the tray icon. What start-up still has to do once the message
+    // loop runs (reporting refused hotkeys, moving the cursor to its
+    // corner) it posts to the form.
     explicit MainForm(Application& app);
     // Shutdown(), then frees the components and the window.
     ~MainForm() override;
@@ -104,6 +107,19 @@ class MainForm : public MessageWindow {
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
+    // Registers number index from its text, or unregisters it when the
+    // text is empty; false when the system refused the combination (the
+    // caller reports that and unregisters the number).
+    bool TryRegisterHotkey(const std::string& text, int index);
+    // The message box about a refused combination, owned by the form.
+    void ShowRefusedHotkey(const std::string& text);
+    // The first registration: the hotkeys from Settings in ascending number
+    // order, a refused number unregistered at once and its text kept for
+    // FinishStart.
+    void RegisterHotkeysAtStart();
+    // Start-up's end, from the message loop: the boxes about the refused
+    // hotkeys, then the cursor to its corner when the settings ask for it.
+    void FinishStart();
     void OnHotkey(int index);
     void RestoreAll();
     void MinimizeAll();
@@ -137,6 +153,8 @@ class MainForm : public MessageWindow {
     // By hotkey number: the system refused its combination at the last
     // registration.
     std::array<bool, HotkeyCommandLast + 1> refused_{};
+    // The texts the first registration could not register, until reported.
+    std::vector<std::string> startRefusals_;
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).
