@@ -22,10 +22,6 @@ struct Calls {
 
 Calls calls;
 
-template <class Fn> Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // The functions, looked up once the DLL is there; false, with the failure
 // reported, while it is not.
 bool Load() {
@@ -39,10 +35,12 @@ bool Load() {
         return false;
     }
     Calls found;
-    found.initialize = Lookup<decltype(found.initialize)>(module, "InitCommonControlsEx");
-    found.setSubclass = Lookup<decltype(found.setSubclass)>(module, "SetWindowSubclass");
-    found.removeSubclass = Lookup<decltype(found.removeSubclass)>(module, "RemoveWindowSubclass");
-    found.defSubclass = Lookup<decltype(found.defSubclass)>(module, "DefSubclassProc");
+    using system_library::FunctionOf;
+    found.initialize = FunctionOf<decltype(found.initialize)>(module, "InitCommonControlsEx");
+    found.setSubclass = FunctionOf<decltype(found.setSubclass)>(module, "SetWindowSubclass");
+    found.removeSubclass =
+        FunctionOf<decltype(found.removeSubclass)>(module, "RemoveWindowSubclass");
+    found.defSubclass = FunctionOf<decltype(found.defSubclass)>(module, "DefSubclassProc");
     if (!found.initialize || !found.setSubclass || !found.removeSubclass || !found.defSubclass) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         ReportSystemError(L"GetProcAddress", L"comctl32.dll");

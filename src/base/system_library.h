@@ -27,15 +27,19 @@ bool RestrictSearchToSystemFolder();
 // side-by-side store. nullptr where the system has no such DLL.
 HMODULE Load(const wchar_t* fileName);
 
+// A function of a loaded module by its name, as type Fn; nullptr where the
+// module lacks it.
+template <class Fn> Fn FunctionOf(HMODULE module, const char* name) {
+    // Casting through a generic function pointer keeps GCC's
+    // -Wcast-function-type quiet and is valid for MSVC as well.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // A function of a DLL of Windows (see Load), or nullptr where the system
 // lacks the DLL or the function.
 template <class Fn> Fn Function(const wchar_t* fileName, const char* name) {
     HMODULE module = Load(fileName);
-    if (!module)
-        return nullptr;
-    // Casting through a generic function pointer keeps GCC's
-    // -Wcast-function-type quiet and is valid for MSVC as well.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return module ? FunctionOf<Fn>(module, name) : nullptr;
 }
 
 } // namespace system_library

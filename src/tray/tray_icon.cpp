@@ -13,6 +13,7 @@
 #include <cstring>
 #include <cwchar>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -20,11 +21,14 @@ static_assert(sizeof(void*) != 4 || TrayIcon::RecordSize == 88);
 
 namespace {
 
-// Shell_NotifyIconA of the system's shell32.dll, loaded at the first call
-// (see system_library.h for why the program does not import it).
-BOOL SystemShellNotify(DWORD message, PNOTIFYICONDATAA data) {
-    using Fn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
-    static const auto fn = system_library::Function<Fn>(L"shell32.dll", "Shell_NotifyIconA");
+// Shell_NotifyIconA or Shell_NotifyIconW (by the record's type) of the
+// system's shell32.dll, loaded at the first call (see system_library.h for
+// why the program does not import it).
+template <class Data> BOOL CallShellNotify(DWORD message, Data* data) {
+    constexpr bool wide = std::is_same_v<Data, NOTIFYICONDATAW>;
+    using Fn = BOOL(WINAPI*)(DWORD, Data*);
+    static const auto fn = system_library::Function<Fn>(L"shell32.dll", wide ? "Shell_NotifyIconW"
+                                                                             : "Shell_NotifyIconA");
     if (!fn) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return FALSE;
@@ -32,15 +36,12 @@ BOOL SystemShellNotify(DWORD message, PNOTIFYICONDATAA data) {
     return fn(message, data);
 }
 
-// Shell_NotifyIconW likewise.
+BOOL SystemShellNotify(DWORD message, PNOTIFYICONDATAA data) {
+    return CallShellNotify(message, data);
+}
+
 BOOL SystemShellNotifyW(DWORD message, PNOTIFYICONDATAW data) {
-    using Fn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
-    static const auto fn = system_library::Function<Fn>(L"shell32.dll", "Shell_NotifyIconW");
-    if (!fn) {
-        SetLastError(ERROR_PROC_NOT_FOUND);
-        return FALSE;
-    }
-    return fn(message, data);
+    return CallShellNotify(message, data);
 }
 
 } // namespace
