@@ -281,7 +281,7 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
     EXPECT_EQ(t.Icon(), nullptr);
 }
 
-TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
+TEST_F(TrayIconTest, ARefusedAddWaitsForTheNextRefreshOrBecomesAModifyIfTheShellHoldsTheEntry) {
     TrayIcon t(owner);
     t.SetIcon(icon);
     refuseAdds = refuseModifies = 1;
@@ -300,11 +300,10 @@ TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
     EXPECT_EQ(ErrorOf([&] { t.SetTipString("refused"); }), L"タスクトレイに登録できません");
     EXPECT_EQ(t.TipString(), "refused");
     EXPECT_TRUE(t.Registered() && t.InTray());
-}
 
-TEST_F(TrayIconTest, AnAddRefusedForAnEntryTheShellHoldsBecomesAModify) {
-    TrayIcon t(owner);
-    t.SetIcon(icon);
+    // An add refused for an entry the shell holds becomes a modify.
+    t.SetRegistered(false);
+    calls.clear();
     refuseAdds = 1;
     t.SetRegistered(true);
     refuseAdds = 1; // and again after the shell's restart message
