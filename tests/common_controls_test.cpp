@@ -32,14 +32,12 @@ TEST(CommonControls, WithoutTheDllNoDialogIsMadeUntilItCanBeLoaded) {
     EXPECT_EQ(GetLastError(), DWORD{ERROR_MOD_NOT_FOUND});
     TargetWindow target;
     EXPECT_FALSE(common_controls::SetSubclass(target.Handle(), &PassingProc, 1, 0));
-    {
-        AboutBox box(nullptr);
-        EXPECT_EQ(box.ShowModal(), -1);
-        EXPECT_THROW(OptionsDialog options(nullptr), EQuorelError);
-        HelpWindow help(nullptr);
-        EXPECT_EQ(help.Handle(), nullptr);
-        help.Show(HelpTopic{}, nullptr); // does nothing
-    }
+    AboutBox unshown(nullptr);
+    EXPECT_EQ(unshown.ShowModal(), -1);
+    EXPECT_THROW(OptionsDialog options(nullptr), EQuorelError);
+    HelpWindow help(nullptr);
+    EXPECT_EQ(help.Handle(), nullptr);
+    help.Show(HelpTopic{}, nullptr); // does nothing
 
     common_controls::LoadLibraryCall = system;
     AboutBox box(nullptr);
