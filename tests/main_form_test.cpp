@@ -17,8 +17,9 @@ using namespace testutil;
 
 namespace {
 
-std::vector<std::wstring> Captions(HMENU m) {
-    std::vector<std::wstring> out;
+// The menu's captions joined by "|", a separator as "-".
+std::wstring Captions(HMENU m) {
+    std::wstring out;
     for (int i = 0; i < GetMenuItemCount(m); ++i) {
         wchar_t buf[128] = {};
         MENUITEMINFOW mi{};
@@ -27,10 +28,45 @@ std::vector<std::wstring> Captions(HMENU m) {
         mi.dwTypeData = buf;
         mi.cch = 128;
         GetMenuItemInfoW(m, static_cast<UINT>(i), TRUE, &mi);
-        out.push_back((mi.fType & MFT_SEPARATOR) ? L"-" : buf);
+        out += (i ? L"|" : L"") + std::wstring((mi.fType & MFT_SEPARATOR) ? L"-" : buf);
     }
     return out;
 }
+
+// Dispatches what waits; true when the loop was told to end.
+bool PumpUntilQuit() {
+    bool quit = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            quit = true;
+        else
+            DispatchMessageW(&msg);
+    }
+    return quit;
+}
+
+// A form over seams that accept every hotkey and tray call; the seams, the
+// settings and the INI file the form writes are put back afterwards.
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GlobalHotkeys::SystemRegister = [](HWND, int, UINT, UINT) -> BOOL { return TRUE; };
+        TrayIcon::ShellNotify = [](DWORD, PNOTIFYICONDATAA) -> BOOL { return TRUE; };
+        TrayIcon::ShellNotifyW = [](DWORD, PNOTIFYICONDATAW) -> BOOL { return TRUE; };
+    }
+    void TearDown() override {
+        message_filter::Change = savedChange;
+        GlobalHotkeys::SystemRegister = RegisterHotKey;
+        TrayIcon::ShellNotify = Shell_NotifyIconA;
+        TrayIcon::ShellNotifyW = Shell_NotifyIconW;
+        ElevatedRestart::Launch = nullptr;
+        Settings = saved;
+        DeleteFileW(IniFilePath().c_str());
+    }
+    const AppSettings saved = Settings;
+    const decltype(message_filter::Change) savedChange = message_filter::Change;
+};
 
 } // namespace
 
@@ -50,47 +86,30 @@ TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
         EXPECT_EQ(HotkeyActionFor(n).kind, K::None);
 }
 
-TEST(MainFormMenu, HasTheTwelveItemsInOrder) {
-    MenuHandle m = CreateProgramMenu();
-    std::vector<std::wstring> expected = {L"オプション(&O)...",
-                                          L"-",
-                                          L"すべて元のサイズに戻す(&R)",
-                                          L"すべて最小化(&N)",
-                                          L"-",
-                                          L"スクリーンセーバー(&S)",
-                                          L"-",
-                                          L"ヘルプ(&H)...",
-                                          L"バージョン情報(&A)...",
-                                          L"-",
-                                          L"Quorel の終了(&X)",
-                                          L"キャンセル(&C)"};
-    EXPECT_EQ(Captions(m.get()), expected);
-}
-
 TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheOtherWay) {
     MenuHandle m = CreateProgramMenu();
+    const std::wstring all = L"オプション(&O)...|-|すべて元のサイズに戻す(&R)|すべて最小化(&N)|-|"
+                             L"スクリーンセーバー(&S)|-|ヘルプ(&H)...|バージョン情報(&A)...|-|"
+                             L"Quorel の終了(&X)|キャンセル(&C)";
+    EXPECT_EQ(Captions(m.get()), all);
     for (int round = 0; round < 2; ++round) {
         PreparePopupMenu(m.get(), true);
         EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(idOption));
-        EXPECT_EQ(GetMenuItemCount(m.get()), 11);
-        EXPECT_EQ(Captions(m.get()).back(), L"Quorel の終了(&X)");
+        EXPECT_EQ(Captions(m.get()), all.substr(0, all.rfind(L'|')));
 
         PreparePopupMenu(m.get(), false);
         EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(-1));
-        EXPECT_EQ(GetMenuItemCount(m.get()), 12);
-        EXPECT_EQ(Captions(m.get()).back(), L"キャンセル(&C)");
+        EXPECT_EQ(Captions(m.get()), all);
         EXPECT_EQ(GetMenuItemID(m.get(), 11), static_cast<UINT>(idCancel));
     }
 }
 
-TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
+TEST_F(MainFormTest, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
     std::vector<UINT> asked(HotkeyTable().size() + 1, 0); // modifier flags by number
     GlobalHotkeys::SystemRegister = [&](HWND, int id, UINT modifiers, UINT) -> BOOL {
         asked.at(static_cast<size_t>(id)) = modifiers;
         return TRUE;
     };
-    TrayIcon::ShellNotify = [](DWORD, PNOTIFYICONDATAA) -> BOOL { return TRUE; };
-    const AppSettings saved = Settings;
     {
         Application app(L"Quorel");
         MainForm form(app);
@@ -98,10 +117,6 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
             Settings.*(e.Field) = "Shift+Ctrl+Alt+F" + std::to_string(e.Number);
         form.RegisterAllHotkeys();
     }
-    GlobalHotkeys::SystemRegister = RegisterHotKey;
-    TrayIcon::ShellNotify = Shell_NotifyIconA;
-    Settings = saved;
-    DeleteFileW(IniFilePath().c_str()); // written as the form went
     const UINT mods = MOD_SHIFT | MOD_CONTROL | MOD_ALT;
     for (const HotkeyEntry& e : HotkeyTable())
         EXPECT_EQ(asked[static_cast<size_t>(e.Number)], e.Repeats ? mods : mods | MOD_NOREPEAT)
@@ -111,7 +126,7 @@ TEST(MainFormHotkeys, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
 // Start-up registers the hotkeys before it sets the tray icon up; a refused
 // combination is reported, and the cursor moved to its corner, once the
 // message loop runs, so the icon is there when the box shows.
-TEST(MainFormStart, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopRuns) {
+TEST_F(MainFormTest, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopRuns) {
     WriteFileBytes(IniFilePath(), IniWith("MouseMovePos=0\r\nMouseOffset=10\r\n"
                                           "StartMouseMove=1\r\n"));
     std::vector<std::string> events;
@@ -125,7 +140,6 @@ TEST(MainFormStart, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopR
             events.push_back("icon");
         return TRUE;
     };
-    const AppSettings saved = Settings;
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     SetCursorPos(w / 2, h / 2);
     {
@@ -142,21 +156,15 @@ TEST(MainFormStart, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopR
         GetCursorPos(&p);
         EXPECT_EQ(p.x, w / 2);
 
-        EXPECT_TRUE(WaitUntil([&] {
-            GetCursorPos(&p);
-            return closer.Count() >= 1 && p.x == 10 && p.y == 10;
-        })) << p.x
-            << "," << p.y;
+        EXPECT_TRUE(WaitUntil([&] { return GetCursorPos(&p) && p.x == 10 && p.y == 10; }))
+            << p.x << "," << p.y;
+        ASSERT_TRUE(WaitUntil([&] { return closer.Count() >= 1; }));
         const auto seen = closer.Seen();
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].text, L"ホットキー「Alt+F11」の登録に失敗しました。");
         EXPECT_EQ(seen[0].caption, L"Quorel");
         EXPECT_EQ(seen[0].owner, form.Handle());
     }
-    GlobalHotkeys::SystemRegister = RegisterHotKey;
-    TrayIcon::ShellNotify = Shell_NotifyIconA;
-    Settings = saved;
-    DeleteFileW(IniFilePath().c_str());
 }
 
 TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {
@@ -189,48 +197,26 @@ TEST(MainFormSingleInstance, AMutexThatExistsOrIsDeniedMeansAnotherCopyRuns) {
     EXPECT_TRUE(mutex);
 }
 
-namespace {
-
-// Dispatches what waits; true when the loop was told to end.
-bool PumpUntilQuit() {
-    bool quit = false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            quit = true;
-        else
-            DispatchMessageW(&msg);
-    }
-    return quit;
-}
-
-} // namespace
-
-TEST(MainFormElevation, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLetThrough) {
+TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLetThrough) {
     std::vector<std::pair<HWND, UINT>> allowed;
     message_filter::Change = [&](HWND w, UINT m, DWORD) {
         allowed.emplace_back(w, m);
         return TRUE;
     };
-    GlobalHotkeys::SystemRegister = [](HWND, int, UINT, UINT) -> BOOL { return TRUE; };
-    TrayIcon::ShellNotify = [](DWORD, PNOTIFYICONDATAA) -> BOOL { return TRUE; };
-    TrayIcon::ShellNotifyW = [](DWORD, PNOTIFYICONDATAW) -> BOOL { return TRUE; };
     int launches = 0;
     LaunchResult answer = LaunchResult::Declined;
     ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND) {
         ++launches;
         return answer;
     };
-    const AppSettings saved = Settings;
     {
         Application app(L"Quorel");
         MainForm form(app);
         PumpUntilQuit();
-        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
         EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{
                                {form.Handle(), names::kSecondInstanceMessage},
                                {TrayIcon::NotifyWindow(), names::kTrayCallbackMessage},
-                               {form.Handle(), taskbarCreated}}));
+                               {form.Handle(), RegisterWindowMessageW(L"TaskbarCreated")}}));
 
         const auto click = [] {
             PostMessageW(TrayIcon::NotifyWindow(), names::kTrayCallbackMessage, 1,
@@ -243,13 +229,4 @@ TEST(MainFormElevation, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAr
         EXPECT_TRUE(click()); // started: this copy ends
         EXPECT_EQ(launches, 2);
     }
-    message_filter::Change = [](HWND w, UINT m, DWORD action) {
-        return ChangeWindowMessageFilterEx(w, m, action, nullptr);
-    };
-    GlobalHotkeys::SystemRegister = RegisterHotKey;
-    TrayIcon::ShellNotify = Shell_NotifyIconA;
-    TrayIcon::ShellNotifyW = Shell_NotifyIconW;
-    ElevatedRestart::Launch = nullptr;
-    Settings = saved;
-    DeleteFileW(IniFilePath().c_str()); // written as the form went
 }

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace testutil;
@@ -35,10 +36,6 @@ RECT ClientRectIn(HWND h, HWND parent) {
     GetWindowRect(h, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
-}
-
-std::wstring Text(HWND h) {
-    return WindowText(h);
 }
 
 // The dialog while it is open, as its opener tracks it.
@@ -161,7 +158,7 @@ TEST(OptionDlgValues, CornerItemsAndHelpContexts) {
 TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     Open();
     ASSERT_TRUE(IsWindowVisible(dlg_));
-    EXPECT_EQ(Text(dlg_), L"オプション");
+    EXPECT_EQ(WindowText(dlg_), L"オプション");
     EXPECT_EQ(ClassName(dlg_), L"TOptionDlg");
     LONG style = GetWindowLongW(dlg_, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
@@ -206,7 +203,7 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     for (auto [id, text] : buttons) {
         HWND b = GetDlgItem(dlg_, id);
         ASSERT_TRUE(b);
-        EXPECT_EQ(Text(b), text);
+        EXPECT_EQ(WindowText(b), text);
         RECT r = ClientRectIn(b, dlg_);
         EXPECT_EQ(r.right - r.left, S(88));
         EXPECT_EQ(r.bottom - r.top, S(21));
@@ -224,7 +221,7 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
         EXPECT_EQ(ClassName(Key(e.Number)), L"msctls_hotkey32") << e.Key;
         EXPECT_EQ(GetParent(Key(e.Number)), GetDlgItem(dlg_, idPage0 + static_cast<int>(e.Page)))
             << e.Key;
-        EXPECT_EQ(Text(GetWindow(Key(e.Number), GW_HWNDPREV)), e.Label) << e.Key;
+        EXPECT_EQ(WindowText(GetWindow(Key(e.Number), GW_HWNDPREV)), e.Label) << e.Key;
     }
     for (int id : {idMoveP_UpDown, idSizeP_UpDown, idMouseOffset_UpDown}) {
         EXPECT_EQ(ClassName(C(id)), L"msctls_updown32");
@@ -232,15 +229,14 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
         EXPECT_EQ(s & (UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS),
                   UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS);
     }
-    int lo = 0, hi = 0;
-    SendMessageW(C(idMoveP_UpDown), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo),
-                 reinterpret_cast<LPARAM>(&hi));
-    EXPECT_EQ(lo, 1);
-    EXPECT_EQ(hi, 50);
-    SendMessageW(C(idMouseOffset_UpDown), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo),
-                 reinterpret_cast<LPARAM>(&hi));
-    EXPECT_EQ(lo, 0);
-    EXPECT_EQ(hi, 100);
+    const std::tuple<int, int, int> ranges[] = {{idMoveP_UpDown, 1, 50},
+                                                {idMouseOffset_UpDown, 0, 100}};
+    for (auto [id, min, max] : ranges) {
+        int lo = -1, hi = -1;
+        SendMessageW(C(id), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lo),
+                     reinterpret_cast<LPARAM>(&hi));
+        EXPECT_EQ(std::pair(lo, hi), std::pair(min, max)) << id;
+    }
     HWND corner = C(idMouseMovePos);
     EXPECT_EQ(GetWindowLongW(corner, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
     ASSERT_EQ(SendMessageW(corner, CB_GETCOUNT, 0, 0), 4);
@@ -250,12 +246,12 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
         SendMessageW(corner, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
         EXPECT_EQ(std::wstring(buf), corners[i]);
     }
-    EXPECT_EQ(Text(C(idStartMouseMove)), L"起動時に隅へ移動");
-    EXPECT_EQ(Text(C(idNoTrayIcon)), L"タスクトレイのアイコンを表示しない");
+    EXPECT_EQ(WindowText(C(idStartMouseMove)), L"起動時に隅へ移動");
+    EXPECT_EQ(WindowText(C(idNoTrayIcon)), L"タスクトレイのアイコンを表示しない");
     EXPECT_EQ(GetParent(C(idStartWithWindows)), GetDlgItem(dlg_, idPage0 + 5));
-    EXPECT_EQ(Text(C(idStartWithWindows)), L"Windows の起動時に Quorel を起動する");
-    EXPECT_EQ(Text(C(idMoveDefaults)), L"デフォルト");
-    EXPECT_EQ(Text(C(idSizeTopLeftClear)), L"クリア");
+    EXPECT_EQ(WindowText(C(idStartWithWindows)), L"Windows の起動時に Quorel を起動する");
+    EXPECT_EQ(WindowText(C(idMoveDefaults)), L"デフォルト");
+    EXPECT_EQ(WindowText(C(idSizeTopLeftClear)), L"クリア");
 }
 
 // Every control lies inside its page and no two overlap, at 96 dpi and
@@ -280,7 +276,7 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
             std::vector<std::pair<HWND, RECT>> items;
             for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 RECT r = ClientRectIn(c, page);
-                EXPECT_GE(r.left, 0) << p << " " << Text(c).size();
+                EXPECT_GE(r.left, 0) << p << " " << WindowText(c).size();
                 EXPECT_GE(r.top, 0);
                 EXPECT_LE(r.right, pr.right) << "page " << p << " id " << GetDlgCtrlID(c);
                 if (ClassName(c) != L"ComboBox") { // its height includes the list
@@ -292,7 +288,7 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
                     HDC dc = GetDC(c);
                     HGDIOBJ old = SelectObject(
                         dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
-                    std::wstring text = Text(c);
+                    std::wstring text = WindowText(c);
                     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
                     SelectObject(dc, old);
                     ReleaseDC(c, dc);
@@ -334,7 +330,7 @@ TEST_F(OptionsDialogTest, ShowingUnregistersTheHotkeysAndFillsFromSettings) {
     EXPECT_EQ(KeyValue(hkMoveUp), scShift | scAlt | VK_UP);
     EXPECT_EQ(KeyValue(hkPopupMenu), ParseShortCut(Settings.PopupMenuKey));
     EXPECT_EQ(UpDownPos(idMoveP_UpDown), 5);
-    EXPECT_EQ(Text(C(idMoveP)), L"5");
+    EXPECT_EQ(WindowText(C(idMoveP)), L"5");
     EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 12);
     EXPECT_EQ(SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(SendMessageW(C(idStartMouseMove), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -407,10 +403,10 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
     Open();
     OptionDlg->SetActivePage(4);
     SetWindowTextW(C(idMouseOffset), L"2x50"); // as pasted
-    EXPECT_EQ(Text(C(idMouseOffset)), L"250");
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"250");
     SetFocus(C(idMouseOffset));
     SetFocus(C(idMouseMovePos));
-    EXPECT_EQ(Text(C(idMouseOffset)), L"100");
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"100");
     SetWindowTextW(C(idMoveP), L"");
     SetWindowTextW(C(idSizeP), L"0");
     CloseWith(idOKBtn);
@@ -423,63 +419,44 @@ TEST_F(OptionsDialogTest, CancelEscAndTheCloseBoxChangeNothing) {
     Settings.MoveP = 80;
     Settings.MouseMovePos = 7;
     AppSettings before = Settings;
-    auto change = [&] {
+    // Cancel; Esc in a key-capture control, through the dialog manager; the
+    // close box (Alt+F4 gives the same command).
+    const std::function<void(HWND)> closes[] = {
+        [&](HWND) { Click(idCancelBtn); },
+        [&](HWND) { PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_ESCAPE, 0); },
+        [&](HWND d) { SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    for (const auto& close : closes) {
+        Open();
         SetKey(hkMaxRestore, "");
         SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(3, 0));
         SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
-    };
-    auto unchanged = [&] {
+        close(dlg_);
+        ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+        EXPECT_EQ(OptionDlg, nullptr);
         EXPECT_EQ(Settings.MaxRestoreKey, before.MaxRestoreKey);
         EXPECT_EQ(Settings.MoveP, 80);
         EXPECT_EQ(Settings.MouseMovePos, 7);
         EXPECT_FALSE(Settings.NoTrayIcon);
         EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
         calls_.clear();
-    };
-
-    Open();
-    change();
-    CloseWith(idCancelBtn);
-    unchanged();
-
-    // Esc in a key-capture control, through the dialog manager.
-    Open();
-    change();
-    PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
-    EXPECT_EQ(OptionDlg, nullptr);
-    unchanged();
-
-    // The close box (Alt+F4 gives the same command).
-    Open();
-    change();
-    SendMessageW(dlg_, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
-    EXPECT_EQ(OptionDlg, nullptr);
-    unchanged();
+    }
 }
 
-TEST_F(OptionsDialogTest, EnterInAKeyCaptureControlIsOk) {
-    Open();
-    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_CHECKED, 0);
-    PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
-    EXPECT_TRUE(Settings.NoTrayIcon);
-}
-
-// A tray icon that cannot be set up is reported; the hotkeys are still
-// registered again, the dialog goes and its reference is cleared.
-TEST_F(OptionsDialogTest, AFailingTrayIconDoesNotStrandTheProgram) {
+// Enter in a key-capture control is OK. A tray icon that cannot be set up
+// is reported; the edits stay applied, the hotkeys are still registered
+// again, the dialog goes and its reference is cleared.
+TEST_F(OptionsDialogTest, EnterIsOkAndAFailingTrayIconDoesNotStrandTheProgram) {
     trayThrows_ = true;
     Open();
     MessageBoxCloser closer;
-    SendMessageW(C(idNoTrayIcon), BM_SETCHECK, BST_UNCHECKED, 0);
-    CloseWith(idOKBtn);
+    SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(9, 0));
+    PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
     ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
     EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(Settings.MoveP, 9);
     EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
     EXPECT_EQ(OptionDlg, nullptr);
-    EXPECT_FALSE(IsWindow(dlg_));
 }
 
 // The box shows whether the program starts with Windows when the dialog
@@ -592,7 +569,7 @@ TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
     EXPECT_EQ(Settings.MoveP, before.MoveP);
 }
 
-TEST_F(OptionsDialogTest, HelpAsksForThePagesTopicAndStaysOpen) {
+TEST_F(OptionsDialogTest, HelpAndF1AskForThePagesTopicAndTheDialogStaysOpen) {
     Open();
     for (int page = 0; page < kOptionPageCount; ++page) {
         OptionDlg->SetActivePage(page);
@@ -601,12 +578,10 @@ TEST_F(OptionsDialogTest, HelpAsksForThePagesTopicAndStaysOpen) {
     EXPECT_EQ(help_, (std::vector<unsigned long>{14, 15, 16, 17, 23, 18}));
     EXPECT_TRUE(IsWindowVisible(dlg_));
     EXPECT_EQ(OptionDlg->ActivePage(), kOptionPageCount - 1);
-}
 
-// F1 asks for the current page's topic too, also while a key-capture
-// control has the focus: the control does not take F1 as its key.
-TEST_F(OptionsDialogTest, F1AsksForThePagesTopicInsteadOfBecomingAKey) {
-    Open();
+    // F1 asks for the current page's topic too, also while a key-capture
+    // control has the focus: the control does not take F1 as its key.
+    help_.clear();
     OptionDlg->SetActivePage(3);
     ASSERT_TRUE(MakeForeground(dlg_));
     SetFocus(Key(hkTLSizeUp));
@@ -620,8 +595,26 @@ TEST_F(OptionsDialogTest, F1AsksForThePagesTopicInsteadOfBecomingAKey) {
     EXPECT_EQ(help_.size(), 1u);
 }
 
-TEST_F(OptionsDialogTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) {
+TEST_F(OptionsDialogTest, PagesTurnByTabAndKeyboardAndTabbingFollowsTheirRows) {
     Open();
+    // Real keystrokes: Ctrl+Tab between pages, and a combination typed into
+    // a focused key-capture control (the program's hotkeys are unregistered
+    // while the dialog is open, so it arrives there).
+    SetForegroundWindow(dlg_);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return GetForegroundWindow() == dlg_; }));
+    PressKey(MOD_CONTROL, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 1; }));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg_, idPage0 + 1)));
+    // The focus went along into the new page.
+    EXPECT_EQ(GetFocus(), Key(hkMoveUp));
+    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    ASSERT_TRUE(
+        WaitDialog(dlg_, [&] { return KeyValue(hkMoveUp) == (scShift | scAlt | VK_DOWN); }));
+    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 0; }));
+    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 5; }));
+
     OptionDlg->SetActivePage(static_cast<int>(OptionPage::Move));
     // The page's keys in the table's order, its buttons, its step, then the
     // dialog's own controls and round again.
@@ -640,25 +633,4 @@ TEST_F(OptionsDialogTest, TabSelectionShowsOnlyItsPageAndTabbingFollowsItsRows) 
     SendMessageW(dlg_, WM_NOTIFY, idPageTabs, reinterpret_cast<LPARAM>(&n));
     for (int p = 0; p < kOptionPageCount; ++p)
         EXPECT_EQ(IsWindowVisible(GetDlgItem(dlg_, idPage0 + p)) != FALSE, p == 4) << p;
-}
-
-// Real keystrokes: Ctrl+Tab between pages, and a combination typed into a
-// focused key-capture control (the program's hotkeys are unregistered
-// while the dialog is open, so it arrives there).
-TEST_F(OptionsDialogTest, KeyboardSwitchesPagesAndRecordsCombinations) {
-    Open();
-    SetForegroundWindow(dlg_);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return GetForegroundWindow() == dlg_; }));
-    PressKey(MOD_CONTROL, VK_TAB);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 1; }));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg_, idPage0 + 1)));
-    // The focus went along into the new page.
-    EXPECT_EQ(GetFocus(), Key(hkMoveUp));
-    PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
-    ASSERT_TRUE(
-        WaitDialog(dlg_, [&] { return KeyValue(hkMoveUp) == (scShift | scAlt | VK_DOWN); }));
-    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 0; }));
-    PressKey(MOD_CONTROL | MOD_SHIFT, VK_TAB);
-    ASSERT_TRUE(WaitDialog(dlg_, [&] { return OptionDlg->ActivePage() == 5; }));
 }

@@ -20,6 +20,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,15 @@ std::string IniValue(const std::string& text, const std::string& key) {
     p += needle.size();
     size_t end = t.find_first_of("\r\n", p);
     return t.substr(p, end == std::string::npos ? std::string::npos : end - p);
+}
+
+// Expects the INI text to hold each of the space-separated "Key=Value".
+void ExpectIni(const std::string& text, const std::string& expected) {
+    std::istringstream in(expected);
+    for (std::string item; in >> item;) {
+        size_t eq = item.find('=');
+        EXPECT_EQ(IniValue(text, item.substr(0, eq)), item.substr(eq + 1)) << item;
+    }
 }
 
 HWND NotifyWindow(const QuorelProcess& q) {
@@ -162,6 +172,53 @@ class Options {
     HWND dlg_ = nullptr;
 };
 
+// The user's Startup folder holds no Quorel.lnk before and after a test (the
+// Wine prefix is shared by the whole run); COM is on to read the shortcut.
+struct CleanStartupFolder {
+    const std::wstring link = StartupShortcutPath(true);
+    CleanStartupFolder() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        DeleteFileW(link.c_str());
+    }
+    ~CleanStartupFolder() {
+        DeleteFileW(link.c_str());
+        CoUninitialize();
+    }
+    bool Exists() const { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }
+};
+
+HWND HelpWindowOf(const QuorelProcess& q) {
+    auto v = q.VisibleWindows(names::kHelpWindowClass);
+    return v.empty() ? nullptr : v.front();
+}
+
+std::wstring HelpText(HWND help) {
+    return ControlText(GetDlgItem(help, idHelpText));
+}
+
+bool ShowsTopic(HWND help, const std::wstring& title) {
+    return HelpText(help).rfind(L"■ " + title + L"\r\n", 0) == 0;
+}
+
+bool Shows(HWND help, const std::wstring& line) {
+    return HelpText(help).find(L"\r\n" + line + L"\r\n") != std::wstring::npos;
+}
+
+// Whether the help window leaves the dialog's caption and its OK and Cancel
+// buttons uncovered.
+bool LeavesInView(HWND help, const Options& dlg) {
+    RECT h, d, ok, cancel, overlap;
+    GetWindowRect(help, &h);
+    GetWindowRect(dlg.Handle(), &d);
+    GetWindowRect(dlg.C(IDOK), &ok);
+    GetWindowRect(dlg.C(IDCANCEL), &cancel);
+    POINT client{0, 0};
+    ClientToScreen(dlg.Handle(), &client);
+    RECT caption{d.left, d.top, d.right, client.y};
+    return !IntersectRect(&overlap, &h, &caption) && !IntersectRect(&overlap, &h, &ok) &&
+           !IntersectRect(&overlap, &h, &cancel);
+}
+
 } // namespace
 
 // OK copies every control into the settings; the program registers the new
@@ -211,39 +268,11 @@ TEST(OptionsE2E, OkAppliesTheEditedValuesAtOnceAndWritesThemCanonicallyAtExit) {
     EXPECT_TRUE(WaitForRect(w, r));
 
     ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
-    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+Up");
-    EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "Alt+F12");
-    EXPECT_EQ(IniValue(out, "CloseKey"), "Ctrl+Alt+F9");
-    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Ctrl+Alt+J");
-    EXPECT_EQ(IniValue(out, "RB_SizeUpKey"), "");
-    EXPECT_EQ(IniValue(out, "MoveP"), "9");
-    EXPECT_EQ(IniValue(out, "SizeP"), "4");
-    EXPECT_EQ(IniValue(out, "MouseMoveKey"), "");
-    EXPECT_EQ(IniValue(out, "MouseMovePos"), "3");
-    EXPECT_EQ(IniValue(out, "MouseOffset"), "20");
-    EXPECT_EQ(IniValue(out, "StartMouseMove"), "1");
-    EXPECT_EQ(IniValue(out, "PopupMenuKey"), "Shift+Ctrl+Home");
-    EXPECT_EQ(IniValue(out, "NoTrayIcon"), "0");
+    ExpectIni(q.IniText(), "MinKey=Alt+F11 MoveUpKey=Ctrl+Alt+Up MaxRestoreKey=Alt+F12 "
+                           "CloseKey=Ctrl+Alt+F9 MoveRightKey=Ctrl+Alt+J RB_SizeUpKey= "
+                           "MoveP=9 SizeP=4 MouseMoveKey= MouseMovePos=3 MouseOffset=20 "
+                           "StartMouseMove=1 PopupMenuKey=Shift+Ctrl+Home NoTrayIcon=0");
 }
-
-namespace {
-// The user's Startup folder holds no Quorel.lnk before and after a test (the
-// Wine prefix is shared by the whole run); COM is on to read the shortcut.
-struct CleanStartupFolder {
-    const std::wstring link = StartupShortcutPath(true);
-    CleanStartupFolder() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        DeleteFileW(link.c_str());
-    }
-    ~CleanStartupFolder() {
-        DeleteFileW(link.c_str());
-        CoUninitialize();
-    }
-    bool Exists() const { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }
-};
-} // namespace
 
 // Cancel, and Esc pressed in the dialog, drop every edit: the old hotkeys act
 // again, the tray icon stays, no start with Windows is set up, and the INI
@@ -286,48 +315,36 @@ TEST(OptionsE2E, CancelAndEscChangeNothingAndBringTheOldHotkeysBack) {
     }
 
     ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Shift+Alt+Right");
-    EXPECT_EQ(IniValue(out, "MoveP"), "7");
-    EXPECT_EQ(IniValue(out, "MouseMovePos"), "2");
-    EXPECT_EQ(IniValue(out, "NoTrayIcon"), "0");
+    ExpectIni(q.IniText(), "MoveRightKey=Shift+Alt+Right MoveP=7 MouseMovePos=2 NoTrayIcon=0");
 }
 
-namespace {
-
-// Opens the dialog over steps and a corner stored out of range and presses
-// OK without a change: the spin controls show their nearer bounds, the
-// corner list shows no item, and that is what the program writes at exit.
-void CheckOutOfRangeValuesCycle(const std::string& moveP, const std::string& sizeP,
-                                const std::string& corner, short moveShown, short sizeShown) {
-    std::string ini =
-        IniWith("MoveP=" + moveP + "\r\nSizeP=" + sizeP + "\r\nMouseMovePos=" + corner + "\r\n");
-    QuorelProcess q(&ini);
-    ASSERT_TRUE(q.Start());
-    Options dlg(q);
-    ASSERT_NE(dlg.Handle(), nullptr);
-    EXPECT_EQ(dlg.Pos(idMoveP_UpDown), moveShown);
-    EXPECT_EQ(dlg.Text(idMoveP), std::to_wstring(moveShown));
-    EXPECT_EQ(dlg.Pos(idSizeP_UpDown), sizeShown);
-    EXPECT_EQ(dlg.Text(idSizeP), std::to_wstring(sizeShown));
-    EXPECT_EQ(dlg.Corner(), CB_ERR);
-    ASSERT_TRUE(dlg.CloseWith(IDOK));
-
-    ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MoveP"), std::to_string(moveShown));
-    EXPECT_EQ(IniValue(out, "SizeP"), std::to_string(sizeShown));
-    EXPECT_EQ(IniValue(out, "MouseMovePos"), "-1");
-}
-
-} // namespace
-
-TEST(OptionsE2E, StepsOutOfRangeOpenAtTheBoundsAndOkStoresThem) {
-    CheckOutOfRangeValuesCycle("0", "80", "7", 1, 50);
-}
-
-TEST(OptionsE2E, StepsOutOfRangeTheOtherWayAndANegativeCorner) {
-    CheckOutOfRangeValuesCycle("80", "-3", "-2", 50, 1);
+// Opens the dialog over steps and a corner stored out of range, both ways,
+// and presses OK without a change: the spin controls show their nearer
+// bounds, the corner list shows no item, and that is what the program writes
+// at exit.
+TEST(OptionsE2E, StepsAndCornerOutOfRangeOpenAtTheBoundsAndOkStoresThem) {
+    const struct {
+        const char *moveP, *sizeP, *corner;
+        short moveShown, sizeShown;
+    } cases[] = {{"0", "80", "7", 1, 50}, {"80", "-3", "-2", 50, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.moveP);
+        std::string ini = IniWith(std::string("MoveP=") + c.moveP + "\r\nSizeP=" + c.sizeP +
+                                  "\r\nMouseMovePos=" + c.corner + "\r\n");
+        QuorelProcess q(&ini);
+        ASSERT_TRUE(q.Start());
+        Options dlg(q);
+        ASSERT_NE(dlg.Handle(), nullptr);
+        EXPECT_EQ(dlg.Pos(idMoveP_UpDown), c.moveShown);
+        EXPECT_EQ(dlg.Text(idMoveP), std::to_wstring(c.moveShown));
+        EXPECT_EQ(dlg.Pos(idSizeP_UpDown), c.sizeShown);
+        EXPECT_EQ(dlg.Text(idSizeP), std::to_wstring(c.sizeShown));
+        EXPECT_EQ(dlg.Corner(), CB_ERR);
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+        ASSERT_TRUE(q.Close());
+        ExpectIni(q.IniText(), "MoveP=" + std::to_string(c.moveShown) +
+                                   " SizeP=" + std::to_string(c.sizeShown) + " MouseMovePos=-1");
+    }
 }
 
 // OK accepts one combination on two numbers; registering them again, the
@@ -360,9 +377,7 @@ TEST(OptionsE2E, TheSameCombinationOnTwoNumbersIsReportedForTheHigherOne) {
 
     // Both keep it in the settings all the same.
     ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+J");
-    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Ctrl+Alt+J");
+    ExpectIni(q.IniText(), "MoveUpKey=Ctrl+Alt+J MoveRightKey=Ctrl+Alt+J");
 }
 
 // While the dialog is open no hotkey of the program is registered: a
@@ -500,9 +515,7 @@ TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
 
     ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
     ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+1");
-    EXPECT_EQ(IniValue(out, "RB_SizeUpKey"), "Ctrl+Alt+Up");
+    ExpectIni(q.IniText(), "MoveUpKey=Ctrl+Alt+1 RB_SizeUpKey=Ctrl+Alt+Up");
 }
 
 // Ticking "タスクトレイのアイコンを表示しない" and pressing OK takes the icon
@@ -616,12 +629,9 @@ TEST(OptionsE2E, KeyboardNavigationKeepsEveryCombinationAndASecondStartFindsTheD
     ASSERT_TRUE(dlg.WaitFocus(HotkeyControlId(hkMaxRestore)));
 
     // The key-capture controls of each page in tab order.
-    std::vector<std::vector<int>> pages;
-    for (int p = 0; p < kOptionPageCount; ++p) {
-        pages.emplace_back();
-        for (const HotkeyEntry* e : HotkeysOfPage(static_cast<OptionPage>(p)))
-            pages.back().push_back(e->Number);
-    }
+    std::vector<std::vector<int>> pages(kOptionPageCount);
+    for (const HotkeyEntry* e : HotkeysInPageOrder())
+        pages[static_cast<size_t>(e->Page)].push_back(e->Number);
     auto step = [&](UINT mods, int number) {
         PressKey(mods, VK_TAB);
         return dlg.WaitFocus(HotkeyControlId(number));
@@ -720,51 +730,10 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg.Handle()); }));
 
     ASSERT_TRUE(q.Close());
-    std::string out = q.IniText();
-    EXPECT_EQ(IniValue(out, "MaxRestoreKey"), "");
-    EXPECT_EQ(IniValue(out, "MinKey"), "Alt+F11");
-    EXPECT_EQ(IniValue(out, "MoveP"), "50");
-    EXPECT_EQ(IniValue(out, "MoveUpKey"), "Ctrl+Alt+Enter");
-    EXPECT_EQ(IniValue(out, "MoveDownKey"), "Shift+Esc");
-    EXPECT_EQ(IniValue(out, "MoveLeftKey"), "Ctrl+Alt+Space");
-    EXPECT_EQ(IniValue(out, "MoveRightKey"), "Shift+Alt+Right");
+    ExpectIni(q.IniText(), "MaxRestoreKey= MinKey=Alt+F11 MoveP=50 MoveUpKey=Ctrl+Alt+Enter "
+                           "MoveDownKey=Shift+Esc MoveLeftKey=Ctrl+Alt+Space "
+                           "MoveRightKey=Shift+Alt+Right");
 }
-
-namespace {
-
-HWND HelpWindowOf(const QuorelProcess& q) {
-    auto v = q.VisibleWindows(names::kHelpWindowClass);
-    return v.empty() ? nullptr : v.front();
-}
-
-std::wstring HelpText(HWND help) {
-    return ControlText(GetDlgItem(help, idHelpText));
-}
-
-bool ShowsTopic(HWND help, const std::wstring& title) {
-    return HelpText(help).rfind(L"■ " + title + L"\r\n", 0) == 0;
-}
-
-bool Shows(HWND help, const std::wstring& line) {
-    return HelpText(help).find(L"\r\n" + line + L"\r\n") != std::wstring::npos;
-}
-
-// Whether the help window leaves the dialog's caption and its OK and Cancel
-// buttons uncovered.
-bool LeavesInView(HWND help, const Options& dlg) {
-    RECT h, d, ok, cancel, overlap;
-    GetWindowRect(help, &h);
-    GetWindowRect(dlg.Handle(), &d);
-    GetWindowRect(dlg.C(IDOK), &ok);
-    GetWindowRect(dlg.C(IDCANCEL), &cancel);
-    POINT client{0, 0};
-    ClientToScreen(dlg.Handle(), &client);
-    RECT caption{d.left, d.top, d.right, client.y};
-    return !IntersectRect(&overlap, &h, &caption) && !IntersectRect(&overlap, &h, &ok) &&
-           !IntersectRect(&overlap, &h, &cancel);
-}
-
-} // namespace
 
 // The dialog's Help button and F1 open the current page's topic in the help
 // window that is already open, and the dialog stays open and usable. The

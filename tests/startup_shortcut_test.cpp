@@ -1,6 +1,5 @@
-// The shortcut that starts the program with Windows, on shortcut files in a
-// temporary folder (the user's Startup folder is left alone here; the
-// end-to-end test of the options dialog uses it).
+// The shortcut that starts the program with Windows, in a temporary folder
+// (the options dialog's end-to-end test uses the user's Startup folder).
 #include "settings/startup_shortcut.h"
 
 #include "base/error_report.h"
@@ -35,10 +34,9 @@ std::wstring WorkingFolderOf(const std::wstring& link) {
 
 } // namespace
 
-// A shortcut points at the exe and starts in its folder; it is recognised
-// whatever the letter case, one to another copy is not this one's, and a
-// file that is no shortcut does not count and is replaced when written; a
-// folder that cannot take it gives the user's message.
+// A shortcut points at the exe (in any letter case, not at another copy) and
+// starts in its folder; a file that is no shortcut does not count and is
+// replaced; a folder that cannot take it gives the user's message.
 TEST(StartupShortcut, PointsAtTheExeReplacesABrokenOneAndReportsAnUnusableFolder) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     TempDir dir;

@@ -1,7 +1,5 @@
-// The DLLs of Windows the program loads at run time come from the system
-// folder only: in this process through system_library directly, and in the
-// real Quorel.exe with DLLs of the same names planted beside it and in its
-// current directory.
+// The DLLs of Windows the program loads come from the system folder only: in
+// this process, and in Quorel.exe with same-named DLLs planted around it.
 #include "base/system_library.h"
 
 #include "base/names.h"
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,36 +16,25 @@ using namespace testutil;
 
 namespace {
 
-std::wstring LowerModulePath(HMODULE module) {
-    wchar_t buf[MAX_PATH] = {};
-    GetModuleFileNameW(module, buf, MAX_PATH);
-    return CharLowerW(buf);
-}
-
-// The file names in a folder that match a pattern such as L"*.dll".
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
+// The file names in a folder with the extension, such as L".dll".
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* extension) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd{};
-    HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(fd.cFileName);
-    while (FindNextFileW(find, &fd));
-    FindClose(find);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == extension)
+            names.push_back(entry.path().filename().wstring());
     return names;
 }
 
-// The Common Controls DLL another process has loaded, as a lower-case
-// path; empty when it has none.
-std::wstring CommonControlsIn(DWORD pid) {
+// The lower-case path of the module a process has loaded under the name;
+// empty when it has none.
+std::wstring ModulePathIn(DWORD pid, const wchar_t* name) {
     std::wstring path;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Module32FirstW(snapshot, &entry); more && path.empty();
          more = Module32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szModule, L"comctl32.dll") == 0)
+        if (lstrcmpiW(entry.szModule, name) == 0)
             path = CharLowerW(entry.szExePath);
     CloseHandle(snapshot);
     return path;
@@ -63,8 +51,7 @@ void OpenAndClose(const QuorelProcess& q, UINT command, const wchar_t* className
     HWND w = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         auto v = q.VisibleWindows(className);
-        w = v.empty() ? nullptr : v.front();
-        return w != nullptr;
+        return !v.empty() && (w = v.front()) != nullptr;
     }));
     PostMessageW(w, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(w); }));
@@ -76,16 +63,17 @@ TEST(SystemLibrary, DllsComeFromTheSystemFolderAndCommonControlsFromTheManifest)
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     for (const wchar_t* name : {L"shcore.dll", L"uxtheme.dll", L"dwmapi.dll"}) {
-        HMODULE module = system_library::Load(name);
-        ASSERT_NE(module, nullptr) << name;
-        EXPECT_EQ(LowerModulePath(module), std::wstring(CharLowerW(system)) + L"\\" + name);
+        ASSERT_NE(system_library::Load(name), nullptr) << name;
+        EXPECT_EQ(ModulePathIn(GetCurrentProcessId(), name),
+                  std::wstring(CharLowerW(system)) + L"\\" + name);
     }
-    // Common Controls: the manifest makes it version 6 from the side-by-side
-    // store, and a second load gives the same module.
+    // Common Controls: version 6 from the side-by-side store by the manifest,
+    // the same module at every load.
     HMODULE common = system_library::Load(L"comctl32.dll");
     EXPECT_EQ(common, system_library::Load(L"comctl32.dll"));
     EXPECT_EQ(common, GetModuleHandleW(L"comctl32.dll"));
-    EXPECT_NE(LowerModulePath(common).find(L"\\winsxs\\"), std::wstring::npos);
+    EXPECT_NE(ModulePathIn(GetCurrentProcessId(), L"comctl32.dll").find(L"\\winsxs\\"),
+              std::wstring::npos);
     EXPECT_NE(system_library::Function<FARPROC>(L"comctl32.dll", "LoadIconWithScaleDown"), nullptr);
     EXPECT_NE(system_library::Function<FARPROC>(L"shcore.dll", "GetDpiForMonitor"), nullptr);
 
@@ -95,15 +83,14 @@ TEST(SystemLibrary, DllsComeFromTheSystemFolderAndCommonControlsFromTheManifest)
     EXPECT_EQ(system_library::Function<FARPROC>(L"shcore.dll", "QuorelNoSuchFunction"), nullptr);
 }
 
-// The stand-ins the build made (each DLL, when loaded, leaves "<its
-// path>.loaded" beside itself) lie beside the exe, and in another run in its
-// current directory. The program opens the options dialog, the help and the
-// About box, restores a minimized window (which asks the window manager
-// whether it is on this desktop) and ends: no stand-in is loaded.
+// The build's stand-ins (each leaves "<its path>.loaded" when loaded) lie
+// beside the exe, then in its current directory. The program opens its
+// dialogs, restores a minimized window (asking the window manager whether it
+// is on this desktop) and ends: no stand-in is loaded.
 TEST(SystemLibrary, PlantedDllsBesideTheProgramOrInItsCurrentDirectoryAreNeverLoaded) {
     const std::string markers = QUOREL_MARKER_DIR;
     const std::wstring markerFolder = WindowsPath(std::wstring(markers.begin(), markers.end()));
-    const auto planted = FilesIn(markerFolder, L"*.dll");
+    const auto planted = FilesIn(markerFolder, L".dll");
     ASSERT_GE(planted.size(), 5u);
     for (bool inCurrentDirectory : {false, true}) {
         SCOPED_TRACE(inCurrentDirectory ? "in the current directory" : "beside the exe");
@@ -123,22 +110,20 @@ TEST(SystemLibrary, PlantedDllsBesideTheProgramOrInItsCurrentDirectoryAreNeverLo
         PostMessageW(q.MainForm(), WM_COMMAND, kRestoreAllCommand, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsIconic(minimized.Handle()); }));
         EXPECT_TRUE(q.Close());
-        EXPECT_TRUE(q.VisibleWindows().empty());
-        EXPECT_EQ(FilesIn(folder, L"*.loaded"), std::vector<std::wstring>{});
+        EXPECT_EQ(FilesIn(folder, L".loaded"), std::vector<std::wstring>{});
     }
 }
 
-// Common Controls are not loaded at start (with the icon hidden nothing
-// needs them: the hotkeys come sooner without them); the first dialog loads
-// them, in the manifest's version 6 from the side-by-side store.
+// With the icon hidden nothing needs Common Controls at start (the hotkeys
+// come sooner without them); the first dialog loads version 6 from winsxs.
 TEST(SystemLibrary, CommonControlsComeWithTheFirstDialogFromTheSideBySideStore) {
     std::string ini = IniWith("NoTrayIcon=1\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     q.WaitIdle();
-    EXPECT_EQ(CommonControlsIn(q.ProcessId()), L"");
+    EXPECT_EQ(ModulePathIn(q.ProcessId(), L"comctl32.dll"), L"");
     OpenAndClose(q, kAboutCommand, names::kAboutBoxClass);
-    const std::wstring loaded = CommonControlsIn(q.ProcessId());
+    const std::wstring loaded = ModulePathIn(q.ProcessId(), L"comctl32.dll");
     EXPECT_NE(loaded.find(L"\\winsxs\\"), std::wstring::npos) << loaded;
     EXPECT_TRUE(q.Close());
 }

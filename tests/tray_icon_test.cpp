@@ -39,37 +39,37 @@ BOOL FakeShell(DWORD message, PNOTIFYICONDATAA data) {
     return TRUE;
 }
 
-// A source-tree file as a Windows path (Wine maps the Unix root to Z:).
-std::wstring SourceFile(const std::string& relative) {
-    std::string here = __FILE__;
-    std::string dir = here.substr(0, here.find_last_of("/\\") + 1) + "../" + relative;
-    if (!dir.empty() && dir[0] == '/') {
-        dir = "Z:" + dir;
-    }
-    for (char& c : dir) {
-        c = c == '/' ? '\\' : c;
-    }
-    return Utf8ToWide(dir);
+// The calls recorded so far, as "add 1", "delete 5" and so on.
+std::vector<std::string> Sent() {
+    std::vector<std::string> out;
+    for (const ShellCall& c : calls)
+        out.push_back(std::string(c.message == NIM_ADD      ? "add "
+                                  : c.message == NIM_MODIFY ? "modify "
+                                                            : "delete ") +
+                      std::to_string(c.data.uID));
+    return out;
 }
+using Strings = std::vector<std::string>;
 
 HICON LoadIconFile(const char* name, int size) {
-    return static_cast<HICON>(LoadImageW(nullptr,
-                                         SourceFile(std::string("src/res/") + name).c_str(),
-                                         IMAGE_ICON, size, size, LR_LOADFROMFILE));
+    std::string here = __FILE__;
+    const std::wstring path = testutil::WindowsPath(
+        Utf8ToWide(here.substr(0, here.find_last_of("/\\") + 1) + "../src/res/" + name));
+    return static_cast<HICON>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
 }
 
-SIZE IconSize(HICON icon) {
+// The side of a square picture; -1 for any other shape.
+int IconSide(HICON icon) {
     ICONINFO info{};
-    if (!GetIconInfo(icon, &info)) {
-        return {0, 0};
-    }
+    if (!GetIconInfo(icon, &info))
+        return 0;
     BITMAP bm{};
     GetObjectW(info.hbmMask, sizeof bm, &bm);
     DeleteObject(info.hbmMask);
-    if (info.hbmColor) {
+    if (info.hbmColor)
         DeleteObject(info.hbmColor);
-    }
-    return {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+    return bm.bmWidth == (info.hbmColor ? bm.bmHeight : bm.bmHeight / 2) ? bm.bmWidth : -1;
 }
 
 std::vector<std::string> events;
@@ -145,22 +145,21 @@ class TrayIconTest : public ::testing::Test {
 
     void Record(TrayIcon& t) {
         const auto name = [&t] { return std::to_string(t.IconID()); };
+        const auto where = [](int x, int y) {
+            POINT pt{};
+            GetCursorPos(&pt);
+            return x == pt.x && y == pt.y ? " at cursor" : " elsewhere";
+        };
         t.OnDblClick = [name](TrayIcon&, TMouseButton b) {
             events.push_back(name() + " dbl " + std::to_string(b));
         };
-        t.OnMouseMove = [name](TrayIcon&, TShiftState s, int x, int y) {
-            POINT pt{};
-            GetCursorPos(&pt);
-            events.push_back(name() + " move " + std::to_string(s) +
-                             (x == pt.x && y == pt.y ? " at cursor" : " elsewhere"));
+        t.OnMouseMove = [name, where](TrayIcon&, TShiftState s, int x, int y) {
+            events.push_back(name() + " move " + std::to_string(s) + where(x, y));
         };
-        const auto button = [name](const char* what) {
-            return [name, what](TrayIcon&, TMouseButton b, TShiftState s, int x, int y) {
-                POINT pt{};
-                GetCursorPos(&pt);
+        const auto button = [name, where](const char* what) {
+            return [name, where, what](TrayIcon&, TMouseButton b, TShiftState s, int x, int y) {
                 events.push_back(name() + " " + what + " " + std::to_string(b) + " " +
-                                 std::to_string(s) +
-                                 (x == pt.x && y == pt.y ? " at cursor" : " elsewhere"));
+                                 std::to_string(s) + where(x, y));
             };
         };
         t.OnMouseDown = button("down");
@@ -183,8 +182,7 @@ TEST(TrayIconPictures, ProgramAndTrayIconsHoldTheirImages) {
         for (int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
             HICON icon = LoadIconFile(name, size);
             ASSERT_NE(icon, nullptr) << name << " " << size;
-            EXPECT_EQ(IconSize(icon).cx, size) << name;
-            EXPECT_EQ(IconSize(icon).cy, size) << name;
+            EXPECT_EQ(IconSide(icon), size) << name;
             DestroyIcon(icon);
         }
     }
@@ -197,9 +195,8 @@ TEST(TrayIconTip, LongTipsAreCutBetweenCharacters) {
     EXPECT_EQ(CutTipText(std::string(62, 'x') + a, 63, 932), std::string(62, 'x'));
     EXPECT_EQ(CutTipText(std::string(70, 'x'), 63, 932), std::string(63, 'x'));
     std::string japanese;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 40; ++i)
         japanese += a;
-    }
     EXPECT_EQ(CutTipText(japanese, 63, 932).size(), 62u);
     // In a single-byte code page every byte is a character.
     EXPECT_EQ(CutTipText(std::string(62, 'x') + a, 63, 1252), std::string(62, 'x') + "\x82");
@@ -230,21 +227,6 @@ TEST_F(TrayIconTest, DefaultIdentifiersFollowTheLastRegistryEntry) {
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(TrayIconTest, RejectedIdentifiersChangeNothing) {
-    TrayIcon one(owner), two(owner);
-    Show(two);
-    EXPECT_EQ(ErrorOf([&] { two.SetIconID(0); }), L"0以下は指定できません");
-    EXPECT_EQ(ErrorOf([&] { two.SetIconID(-3); }), L"0以下は指定できません");
-    EXPECT_EQ(ErrorOf([&] { one.SetIconID(-1); }), L"0以下は指定できません");
-    EXPECT_EQ(ErrorOf([&] { two.SetIconID(1); }), L"同じアイコン識別子が有ります");
-    two.SetIconID(2);
-    EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(two.IconID(), 2);
-    EXPECT_TRUE(two.Registered() && two.InTray());
-    EXPECT_EQ(TrayIcon::Find(1), &one);
-    EXPECT_EQ(TrayIcon::Find(2), &two);
-}
-
 TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
     TrayIcon t(owner);
     t.SetTipString("Quorel");
@@ -256,12 +238,10 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
     t.SetIcon(icon);
     EXPECT_TRUE(calls.empty());
     t.SetRegistered(true);
-    ASSERT_EQ(calls.size(), 1u);
+    ASSERT_EQ(Sent(), Strings{"add 1"});
     const NOTIFYICONDATAA& d = calls[0].data;
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 104u : 88u);
     EXPECT_EQ(d.hWnd, TrayIcon::NotifyWindow());
-    EXPECT_EQ(d.uID, 1u);
     EXPECT_EQ(d.uFlags, 7u);
     EXPECT_EQ(d.uCallbackMessage, 0x466u);
     EXPECT_EQ(d.hIcon, t.Icon());
@@ -279,7 +259,7 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
 
     // The component keeps its own copy of the picture.
     EXPECT_NE(t.Icon(), icon);
-    EXPECT_EQ(IconSize(t.Icon()).cx, 16);
+    EXPECT_EQ(IconSide(t.Icon()), 16);
 
     calls.clear();
     t.SetRegistered(true);
@@ -288,8 +268,7 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
     EXPECT_TRUE(calls.empty());
 
     t.SetTipString("");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+    ASSERT_EQ(Sent(), Strings{"modify 1"});
     EXPECT_EQ(calls[0].data.uFlags, 3u);
 
     t.SetTipString(std::string(80, 'q'));
@@ -297,13 +276,12 @@ TEST_F(TrayIconTest, AddingFillsTheRecordAndUnchangedWritesMakeNoCall) {
 
     calls.clear();
     t.SetIcon(nullptr);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(Sent(), Strings{"delete 1"});
     EXPECT_FALSE(t.Registered());
     EXPECT_EQ(t.Icon(), nullptr);
 }
 
-TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
+TEST_F(TrayIconTest, ARefusedAddWaitsForTheNextRefreshOrBecomesAModifyIfTheShellHoldsTheEntry) {
     TrayIcon t(owner);
     t.SetIcon(icon);
     refuseAdds = refuseModifies = 1;
@@ -315,47 +293,46 @@ TEST_F(TrayIconTest, RefusedAddLeavesTheIconPendingUntilTheNextRefresh) {
     EXPECT_TRUE(calls.empty());
 
     t.SetTipString("again");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(Sent(), Strings{"add 1"});
     EXPECT_TRUE(t.InTray());
 
     refuseModifies = 1;
     EXPECT_EQ(ErrorOf([&] { t.SetTipString("refused"); }), L"タスクトレイに登録できません");
     EXPECT_EQ(t.TipString(), "refused");
     EXPECT_TRUE(t.Registered() && t.InTray());
-}
 
-TEST_F(TrayIconTest, AnAddRefusedForAnEntryTheShellHoldsBecomesAModify) {
-    TrayIcon t(owner);
-    t.SetIcon(icon);
+    // An add refused for an entry the shell holds becomes a modify.
+    t.SetRegistered(false);
+    calls.clear();
     refuseAdds = 1;
     t.SetRegistered(true);
     refuseAdds = 1; // and again after the shell's restart message
     SendMessageW(owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(t.InTray());
     t.SetRegistered(false); // held, so taken out at the end
-    std::vector<DWORD> messages;
-    for (const ShellCall& c : calls)
-        messages.push_back(c.message);
-    EXPECT_EQ(messages, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+    EXPECT_EQ(Sent(), (Strings{"add 1", "modify 1", "add 1", "modify 1", "delete 1"}));
 }
 
-TEST_F(TrayIconTest, NewIdentifierMovesTheShownIconAndItsCallbacks) {
-    TrayIcon t(owner);
+TEST_F(TrayIconTest, ANewIdentifierMovesTheShownIconAndItsCallbacks_ARejectedOneChangesNothing) {
+    TrayIcon one(owner), t(owner);
     Record(t);
     Show(t);
-    t.SetIconID(5);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(calls[0].data.uID, 1u);
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[1].data.uID, 5u);
-    EXPECT_TRUE(t.Registered() && t.InTray());
+    EXPECT_EQ(ErrorOf([&] { t.SetIconID(0); }), L"0以下は指定できません");
+    EXPECT_EQ(ErrorOf([&] { t.SetIconID(-3); }), L"0以下は指定できません");
+    EXPECT_EQ(ErrorOf([&] { one.SetIconID(-1); }), L"0以下は指定できません");
+    EXPECT_EQ(ErrorOf([&] { t.SetIconID(1); }), L"同じアイコン識別子が有ります");
+    t.SetIconID(2);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(TrayIcon::Find(1), &one);
+    EXPECT_EQ(TrayIcon::Find(2), &t);
 
-    Callback(1, WM_LBUTTONUP);
+    t.SetIconID(5);
+    EXPECT_EQ(Sent(), (Strings{"delete 2", "add 5"}));
+    EXPECT_TRUE(t.Registered() && t.InTray());
+    Callback(2, WM_LBUTTONUP);
     EXPECT_TRUE(events.empty());
     Callback(5, WM_LBUTTONUP);
-    EXPECT_EQ(events, std::vector<std::string>{"5 up 0 8 at cursor"});
+    EXPECT_EQ(events, Strings{"5 up 0 8 at cursor"});
 }
 
 TEST_F(TrayIconTest, MouseMessagesBecomeEvents) {
@@ -363,28 +340,19 @@ TEST_F(TrayIconTest, MouseMessagesBecomeEvents) {
     Record(t);
     Show(t);
     SetCursorPos(300, 200);
-    for (LPARAM m = 0x200; m <= 0x20A; ++m) {
+    for (LPARAM m = 0x200; m <= 0x20A; ++m)
         Callback(1, m);
-    }
     Callback(2, WM_LBUTTONDOWN); // no such icon
-    const std::vector<std::string> expected = {"1 move 0 at cursor",
-                                               "1 down 0 8 at cursor",
-                                               "1 up 0 8 at cursor",
-                                               "1 dbl 0",
-                                               "1 down 1 16 at cursor",
-                                               "1 up 1 16 at cursor",
-                                               "1 dbl 1",
-                                               "1 down 2 32 at cursor",
-                                               "1 up 2 32 at cursor"};
-    EXPECT_EQ(events, expected);
+    EXPECT_EQ(events, (Strings{"1 move 0 at cursor", "1 down 0 8 at cursor", "1 up 0 8 at cursor",
+                               "1 dbl 0", "1 down 1 16 at cursor", "1 up 1 16 at cursor", "1 dbl 1",
+                               "1 down 2 32 at cursor", "1 up 2 32 at cursor"}));
 
     // A left double click as the shell reports it.
     events.clear();
-    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         Callback(1, m);
-    }
-    EXPECT_EQ(events, (std::vector<std::string>{"1 down 0 8 at cursor", "1 up 0 8 at cursor",
-                                                "1 dbl 0", "1 up 0 8 at cursor"}));
+    EXPECT_EQ(events, (Strings{"1 down 0 8 at cursor", "1 up 0 8 at cursor", "1 dbl 0",
+                               "1 up 0 8 at cursor"}));
     EXPECT_TRUE(calls.empty());
 }
 
@@ -398,7 +366,7 @@ TEST_F(TrayIconTest, ButtonDownBringsTheOwnerForwardAfterWaitingMessages) {
     };
     PostMessageW(owner, WM_TEST_MARK, 0, 0);
     t.DoMouseDown(mbMiddle, ssMiddle, 0, 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"mark", "down, owner in front"}));
+    EXPECT_EQ(events, (Strings{"mark", "down, owner in front"}));
     DestroyWindow(other);
 }
 
@@ -412,7 +380,7 @@ TEST_F(TrayIconTest, CallbacksDuringADispatchAreDropped) {
         SendMessageW(TrayIcon::NotifyWindow(), names::kTrayCallbackMessage, 1, WM_LBUTTONUP);
     };
     Callback(1, WM_LBUTTONDOWN);
-    EXPECT_EQ(events, std::vector<std::string>{"down"});
+    EXPECT_EQ(events, Strings{"down"});
 
     // A callback that arrives while the right-button menu is open.
     HMENU menu = CreatePopupMenu();
@@ -421,16 +389,14 @@ TEST_F(TrayIconTest, CallbacksDuringADispatchAreDropped) {
     events.clear();
     menuWasOpen = false;
     t.OnMouseDown = [this](TrayIcon&, TMouseButton, TShiftState, int, int) {
-        events.push_back(FindWindowW(L"#32768", nullptr) &&
-                                 IsWindowVisible(FindWindowW(L"#32768", nullptr))
-                             ? "down, menu open"
-                             : "down");
+        HWND open = FindWindowW(L"#32768", nullptr);
+        events.push_back(open && IsWindowVisible(open) ? "down, menu open" : "down");
         PostMessageW(TrayIcon::NotifyWindow(), names::kTrayCallbackMessage, 1, WM_RBUTTONUP);
         PostMessageW(owner, WM_TEST_ENDMENU, 0, 0);
     };
     Callback(1, WM_RBUTTONDOWN);
     EXPECT_TRUE(menuWasOpen);
-    EXPECT_EQ(events, std::vector<std::string>{"down"});
+    EXPECT_EQ(events, Strings{"down"});
 
     // The guard is cleared afterwards, also when a handler throws.
     t.OnMouseDown = [](TrayIcon&, TMouseButton, TShiftState, int, int) {
@@ -443,7 +409,7 @@ TEST_F(TrayIconTest, CallbacksDuringADispatchAreDropped) {
         EXPECT_EQ(closer.Seen()[0].text, L"handler failed.");
     }
     Callback(1, WM_RBUTTONUP);
-    EXPECT_EQ(events, (std::vector<std::string>{"down", "1 up 1 16 at cursor"}));
+    EXPECT_EQ(events, (Strings{"down", "1 up 1 16 at cursor"}));
 
     t.SetPopupMenuL(menu);
     t.MenuDestroyed(menu);
@@ -460,9 +426,7 @@ TEST_F(TrayIconTest, DestroyingAShownComponentRemovesItsIconAndEntry) {
     HWND receiver = TrayIcon::NotifyWindow();
     TrayIcon keep(owner); // keeps the receiver alive
     t.reset();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(calls[0].data.uID, shown.uID);
+    ASSERT_EQ(Sent(), Strings{"delete 1"});
     EXPECT_EQ(calls[0].data.hWnd, shown.hWnd);
     EXPECT_EQ(TrayIcon::Find(1), nullptr);
     PostMessageW(receiver, names::kTrayCallbackMessage, 1, WM_LBUTTONDOWN);
@@ -481,11 +445,7 @@ TEST_F(TrayIconTest, ShellRestartAddsTheWantedIconsAgain) {
 
     // The shell broadcasts to top-level windows: here the owner.
     SendMessageW(owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[0].data.uID, 1u);
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[1].data.uID, 2u);
+    EXPECT_EQ(Sent(), (Strings{"add 1", "add 2"}));
     EXPECT_TRUE(shown.InTray() && pending.InTray());
     EXPECT_FALSE(hidden.Registered() || hidden.InTray());
 }
@@ -496,8 +456,7 @@ TEST_F(TrayIconTest, ResourcePictureHasTheSmallIconSizeOfTheDpi) {
     t.SetRegistered(true);
     ASSERT_EQ(calls.size(), 1u);
     // The window is on a display at the system DPI.
-    EXPECT_EQ(IconSize(calls[0].data.hIcon).cx, GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(IconSize(calls[0].data.hIcon).cy, GetSystemMetrics(SM_CYSMICON));
+    EXPECT_EQ(IconSide(calls[0].data.hIcon), GetSystemMetrics(SM_CXSMICON));
 
     // The window moves to displays of other scales: 16 pixels at 96 DPI.
     for (UINT dpi : {120u, 144u, 192u, 96u}) {
@@ -505,12 +464,9 @@ TEST_F(TrayIconTest, ResourcePictureHasTheSmallIconSizeOfTheDpi) {
         RECT suggested{50, 50, 250, 150};
         SendMessageW(owner, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
-        ASSERT_EQ(calls.size(), 1u) << dpi;
-        EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+        ASSERT_EQ(Sent(), Strings{"modify 1"}) << dpi;
         EXPECT_EQ(calls[0].data.hIcon, t.Icon());
-        const int size = MulDiv(16, static_cast<int>(dpi), 96);
-        EXPECT_EQ(IconSize(calls[0].data.hIcon).cx, size) << dpi;
-        EXPECT_EQ(IconSize(calls[0].data.hIcon).cy, size) << dpi;
+        EXPECT_EQ(IconSide(t.Icon()), MulDiv(16, static_cast<int>(dpi), 96)) << dpi;
         EXPECT_EQ(t.IconDpi(), dpi);
     }
 }
@@ -531,10 +487,7 @@ TEST_F(TrayIconTest, RealShellAddsModifiesAndDeletes) {
         t.SetTipString("Quorel test");
         t.SetRegistered(false);
     }
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(Sent(), (Strings{"add 1", "modify 1", "delete 1"}));
     EXPECT_EQ(results, (std::vector<BOOL>{TRUE, TRUE, TRUE}));
 }
 
@@ -556,10 +509,9 @@ TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClick
         EXPECT_FALSE(t.ShowBalloon(L"Quorel", L"x")); // not in the tray: no call
         Show(t);
         // The receiver lets exactly the callback and "TaskbarCreated" through.
-        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
         EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{
                                {TrayIcon::NotifyWindow(), names::kTrayCallbackMessage},
-                               {owner, taskbarCreated}}));
+                               {owner, RegisterWindowMessageW(L"TaskbarCreated")}}));
 
         ASSERT_TRUE(t.ShowBalloon(L"Quorel", L"管理者として"));
         ASSERT_EQ(wide.size(), 1u);
@@ -576,7 +528,7 @@ TEST_F(TrayIconTest, BalloonAndWideTipGoThroughTheUnicodeCallAndTheBalloonsClick
 
         t.OnBalloonClick = [&](TrayIcon&) { events.push_back("balloon"); };
         Callback(1, NIN_BALLOONUSERCLICK);
-        EXPECT_EQ(events, std::vector<std::string>{"balloon"});
+        EXPECT_EQ(events, Strings{"balloon"});
 
         // A wide tip: the record keeps its code page form, the shell's entry
         // gets the text itself after every update; a plain tip ends that.

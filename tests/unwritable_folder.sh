@@ -1,12 +1,9 @@
 #!/bin/sh
-# Runs tests/unwritable_folder_e2e.cpp's program against a folder that the
-# program cannot write: the folder gets Quorel.exe and a Quorel.INI holding
-# "MoveP=7", and the folder and its files are then made immutable (chattr
-# +i, which needs root and a file system that has the flag; Wine is then
-# refused every new file there and every write to those files, as Windows
-# refuses them under Program Files). The flag is taken off again
-# however the test ends; a folder left over by a killed run is cleared
-# first. Exits 77 (skipped) when the folder cannot be made unwritable.
+# Runs tests/unwritable_folder_e2e.cpp's program on a folder holding Quorel.exe
+# and a Quorel.INI with "MoveP=7", made immutable (chattr +i: Wine is then
+# refused every new file and every write there, as Windows is under Program
+# Files). The folder is cleared however the test ends, and first of all.
+# Exits 77 (skipped) when the folder cannot be made unwritable.
 #   unwritable_folder.sh <wine runner> <test program> <Quorel.exe> <folder>
 set -u
 run=$1 test=$2 exe=$3 dir=$4
@@ -23,12 +20,9 @@ trap 'exit 1' INT TERM HUP
 mkdir -p "$dir" || exit 1
 cp "$exe" "$dir/Quorel.exe" || exit 1
 printf '[Option]\r\nMoveP=7\r\n' >"$dir/Quorel.INI" || exit 1
-if ! chattr -R +i "$dir" 2>/dev/null; then
-  echo "skipped: chattr +i is not possible here (it needs root and a file system with the immutable flag)"
-  exit 77
-fi
-if touch "$dir/probe" 2>/dev/null || (: >>"$dir/Quorel.INI") 2>/dev/null; then
-  echo "skipped: the folder stays writable after chattr +i"
+if ! chattr -R +i "$dir" 2>/dev/null || touch "$dir/probe" 2>/dev/null ||
+  (: >>"$dir/Quorel.INI") 2>/dev/null; then
+  echo "skipped: the folder cannot be made unwritable (chattr +i needs root and a file system with the immutable flag)"
   exit 77
 fi
 QUOREL_UNWRITABLE_DIR=$dir "$run" "$test"

@@ -1,8 +1,7 @@
-// End to end in a folder that the program cannot write, as under Program
-// Files or on a read-only share. This program runs only through
-// tests/unwritable_folder.sh, which prepares the folder on the Linux side
-// (Quorel.exe and a Quorel.INI holding "MoveP=7", then the folder made
-// immutable) and names it in QUOREL_UNWRITABLE_DIR.
+// End to end in a folder the program cannot write, as under Program Files.
+// Runs only through tests/unwritable_folder.sh, which puts Quorel.exe and a
+// Quorel.INI holding "MoveP=7" there, makes the folder immutable and names it
+// in QUOREL_UNWRITABLE_DIR.
 #include "ui/options_dialog.h"
 
 #include "base/names.h"
@@ -20,9 +19,8 @@ namespace {
 
 constexpr UINT kOptionsCommand = 101; // the options item of the program's menu
 
-// Starts the program, reads MoveP and SizeP in the options dialog, sets SizeP
-// when asked, closes the dialog with the button and ends the program: no
-// error box on the way.
+// Starts the program, checks MoveP and SizeP in the options dialog, sets SizeP,
+// closes the dialog with the button and ends the program: no error box.
 void RunOnce(const std::wstring& exe, int moveP, int sizeP, int newSizeP, int button) {
     QuorelProcess q(exe);
     ASSERT_TRUE(q.Start());
@@ -30,16 +28,12 @@ void RunOnce(const std::wstring& exe, int moveP, int sizeP, int newSizeP, int bu
     HWND dlg = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         auto w = q.VisibleWindows(names::kOptionsDialogClass);
-        dlg = w.empty() ? nullptr : w.front();
-        return dlg != nullptr;
+        return !w.empty() && (dlg = w.front()) != nullptr;
     }));
-    auto pos = [&](int id) {
-        return static_cast<short>(
-            LOWORD(SendMessageW(OptionsDialogControl(dlg, id), UDM_GETPOS, 0, 0)));
-    };
-    EXPECT_EQ(pos(idMoveP_UpDown), moveP);
-    EXPECT_EQ(sizeP ? pos(idSizeP_UpDown) : 0, sizeP); // 0: not looked at
-    SendMessageW(OptionsDialogControl(dlg, idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(newSizeP, 0));
+    auto upDown = [&](int id) { return OptionsDialogControl(dlg, id); };
+    EXPECT_EQ(static_cast<short>(SendMessageW(upDown(idMoveP_UpDown), UDM_GETPOS, 0, 0)), moveP);
+    EXPECT_EQ(static_cast<short>(SendMessageW(upDown(idSizeP_UpDown), UDM_GETPOS, 0, 0)), sizeP);
+    SendMessageW(upDown(idSizeP_UpDown), UDM_SETPOS, 0, MAKELPARAM(newSizeP, 0));
     PostMessageW(OptionsDialogControl(dlg, button), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     MessageBoxCloser closer(q.ProcessId());
@@ -60,9 +54,9 @@ struct PerUserFolder {
 
 } // namespace
 
-// Start, change a value with the dialog's OK, exit: no error box, the value
-// is in %APPDATA%\Quorel\Quorel.INI (seeded at the first start from the file
-// beside the exe), and the next start reads it from there.
+// A value changed with the dialog's OK goes, with no error box, to
+// %APPDATA%\Quorel\Quorel.INI (seeded from the file beside the exe), and the
+// next start reads it from there.
 TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
     wchar_t unixPath[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"QUOREL_UNWRITABLE_DIR", unixPath, MAX_PATH))
@@ -74,7 +68,7 @@ TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
     const PerUserFolder perUser(PerUserSettingsPath(folder + L"\\Quorel.INI"));
     ASSERT_FALSE(perUser.file.empty());
 
-    RunOnce(exe, 7, 0, 9, IDOK); // MoveP from the file beside the exe
+    RunOnce(exe, 7, 5, 9, IDOK); // MoveP from the file beside the exe, SizeP default
     const std::string written = ReadFileBytes(perUser.file);
     for (const char* line : {"\nSizeP=9\r\n", "\nMoveP=7\r\n", "\nMaxRestoreKey=Alt+F12\r\n"})
         EXPECT_NE(written.find(line), std::string::npos) << line << written;
