@@ -178,6 +178,29 @@ std::vector<HWND> ReportedOrder(std::vector<HWND> windows) {
     return f.found;
 }
 
+int identityReads = 0;
+WindowIdentity CountedIdentity(HWND wnd) {
+    ++identityReads;
+    return ReadWindowIdentity(wnd);
+}
+
+HRESULT g_cloakAnswer = S_OK;
+DWORD g_cloakValue = 0;
+
+// Answers only the question for DWMWA_CLOAKED (14) into a DWORD.
+HRESULT WINAPI FakeCloakQuery(HWND, DWORD attribute, void* value, DWORD size) {
+    *static_cast<DWORD*>(value) = g_cloakValue;
+    return attribute == 14 && size == sizeof(DWORD) ? g_cloakAnswer : E_INVALIDARG;
+}
+
+template <class Fn> long long MillisecondsTaken(Fn&& command) {
+    auto start = std::chrono::steady_clock::now();
+    command();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
 } // namespace
 
 // For the assertions and their messages.
@@ -287,38 +310,30 @@ TEST(WindowCommandsGeometry, CenterSplitsTheSparePixelsAndStartsALongerWindowAtT
             << c.x << "," << c.y;
 }
 
-TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
-    auto pt = [](int pos, int off) {
-        auto p = CornerPoint(pos, off, 1280, 800);
-        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
+// The corner table with its offset, on the screen's size and kept on a
+// monitor: offset 0 there is the last column and row, not the next monitor.
+TEST(WindowCommandsGeometry, CornerTableWithOffsetAndTheCursorCornerStaysOnItsMonitor) {
+    const RECT primary{0, 0, 1280, 800}, left{-1920, -200, 0, 880};
+    const struct {
+        int pos, off;
+        const RECT* monitor; // null: CornerPoint on the primary's size
+        long x, y;
+    } cases[] = {
+        {0, 0, nullptr, 0, 0},       {1, 0, nullptr, 1280, 0},    {2, 0, nullptr, 0, 800},
+        {3, 0, nullptr, 1280, 800},  {0, 10, nullptr, 10, 10},    {1, 10, nullptr, 1270, 10},
+        {2, 10, nullptr, 10, 790},   {3, 10, nullptr, 1270, 790}, {3, 2000, nullptr, -720, -1200},
+        {1, 0, &primary, 1279, 0},   {2, 0, &primary, 0, 799},    {3, 10, &primary, 1270, 790},
+        {3, 2000, &primary, 0, 0},   {0, -5, &primary, 0, 0},     {3, 0, &left, -1, 879},
+        {0, 10, &left, -1910, -190},
     };
-    EXPECT_EQ(pt(0, 0), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(1, 0), std::make_pair(1280L, 0L));
-    EXPECT_EQ(pt(2, 0), std::make_pair(0L, 800L));
-    EXPECT_EQ(pt(3, 0), std::make_pair(1280L, 800L));
-    EXPECT_EQ(pt(0, 10), std::make_pair(10L, 10L));
-    EXPECT_EQ(pt(1, 10), std::make_pair(1270L, 10L));
-    EXPECT_EQ(pt(2, 10), std::make_pair(10L, 790L));
-    EXPECT_EQ(pt(3, 10), std::make_pair(1270L, 790L));
-    EXPECT_EQ(pt(3, 2000), std::make_pair(-720L, -1200L));
+    for (const auto& c : cases) {
+        auto p = c.monitor ? CornerPointOnMonitor(c.pos, c.off, *c.monitor)
+                           : CornerPoint(c.pos, c.off, 1280, 800);
+        ASSERT_TRUE(p) << c.pos;
+        EXPECT_EQ(std::make_pair(p->x, p->y), std::make_pair(c.x, c.y)) << c.pos << "," << c.off;
+    }
     EXPECT_FALSE(CornerPoint(4, 0, 1280, 800));
     EXPECT_FALSE(CornerPoint(-1, 0, 1280, 800));
-}
-
-TEST(WindowCommandsGeometry, TheCursorCornerStaysOnItsMonitor) {
-    auto pt = [](int pos, int off, const RECT& monitor) {
-        auto p = CornerPointOnMonitor(pos, off, monitor);
-        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
-    };
-    const RECT primary{0, 0, 1280, 800}, left{-1920, -200, 0, 880};
-    // Offset 0: the last column and row, not the next monitor.
-    EXPECT_EQ(pt(1, 0, primary), std::make_pair(1279L, 0L));
-    EXPECT_EQ(pt(2, 0, primary), std::make_pair(0L, 799L));
-    EXPECT_EQ(pt(3, 10, primary), std::make_pair(1270L, 790L));
-    EXPECT_EQ(pt(3, 2000, primary), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(0, -5, primary), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(3, 0, left), std::make_pair(-1L, 879L));
-    EXPECT_EQ(pt(0, 10, left), std::make_pair(-1910L, -190L));
     EXPECT_FALSE(CornerPointOnMonitor(4, 0, primary));
 }
 
@@ -529,14 +544,6 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
     EXPECT_EQ(WindowRect(desk), Offset(before, 0, 9, 0, 9));
 }
 
-namespace {
-int identityReads = 0;
-WindowIdentity CountedIdentity(HWND wnd) {
-    ++identityReads;
-    return ReadWindowIdentity(wnd);
-}
-} // namespace
-
 TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
     WindowClass progman(L"Progman"), host(L"WorkerW");
     ASSERT_TRUE(progman && host);
@@ -687,19 +694,6 @@ TEST(WindowCommandsDesktop, CursorGoesToTheChosenCornerAtTheOffset) {
     EXPECT_EQ(cursorAfter(-1, 10), std::make_pair(123L, 45L));
 }
 
-namespace {
-
-HRESULT g_cloakAnswer = S_OK;
-DWORD g_cloakValue = 0;
-
-// Answers only the question for DWMWA_CLOAKED (14) into a DWORD.
-HRESULT WINAPI FakeCloakQuery(HWND, DWORD attribute, void* value, DWORD size) {
-    *static_cast<DWORD*>(value) = g_cloakValue;
-    return attribute == 14 && size == sizeof(DWORD) ? g_cloakAnswer : E_INVALIDARG;
-}
-
-} // namespace
-
 TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
     g_cloakValue = 2; // DWM_CLOAKED_SHELL: on another virtual desktop
     EXPECT_TRUE(IsCloakedBy(FakeCloakQuery, nullptr));
@@ -710,18 +704,6 @@ TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
     EXPECT_FALSE(IsCloakedBy(FakeCloakQuery, nullptr));
     EXPECT_FALSE(IsCloakedBy(nullptr, nullptr));
 }
-
-namespace {
-
-template <class Fn> long long MillisecondsTaken(Fn&& command) {
-    auto start = std::chrono::steady_clock::now();
-    command();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-}
-
-} // namespace
 
 TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnceAndInOrder) {
     Settings.MoveP = 5;
