@@ -570,9 +570,7 @@ TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
                   ReadWindowIdentity(elsewhere.Handle()).thread);
     }
     EXPECT_EQ(identityReads, 2);
-    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    DestroyWindow(gone);
+    HWND gone = TestWindow(WS_POPUP, 0, SW_HIDE);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
     EXPECT_EQ(identityReads, 4);
