@@ -451,19 +451,17 @@ TEST(WindowCommandsMove, EachDirectionMovesTheWindowOrOneEdgeByTheStepInForce) {
         }
     }
     // A changed step takes effect at the next press; nothing is clamped.
-    Settings.MoveP = 5000;
-    RECT before = WindowRect(tool);
-    Now(MoveCommand(ForegroundTarget(), Left));
-    EXPECT_EQ(WindowRect(tool), Offset(before, -5000, 0, -5000, 0));
-    Settings.MoveP = -20;
-    before = WindowRect(tool);
-    Now(MoveCommand(ForegroundTarget(), Down));
-    EXPECT_EQ(WindowRect(tool), Offset(before, 0, -20, 0, -20));
+    for (int step : {5000, -20}) {
+        Settings.MoveP = step;
+        const RECT before = WindowRect(tool);
+        Now(MoveCommand(ForegroundTarget(), Left));
+        EXPECT_EQ(WindowRect(tool), Offset(before, -step, 0, -step, 0));
+    }
     // A step beyond the height: the computed negative height goes to the
     // window manager unchanged; whatever it makes of it, the top left stays.
     Settings.SizeP = 1000;
     ASSERT_TRUE(MakeForeground(sized));
-    before = WindowRect(sized);
+    const RECT before = WindowRect(sized);
     sized.Clear();
     Now(SizeBottomRightCommand(ForegroundTarget(), Up));
     ASSERT_FALSE(sized.Changing().empty());
