@@ -132,6 +132,16 @@ bool MakeForeground(HWND wnd) {
     return testutil::WaitUntil([&] { return GetForegroundWindow() == wnd; });
 }
 
+// Brings the window to the foreground and carries out the command chosen
+// for it there, as a press of its hotkey does.
+bool Press(HWND wnd, std::optional<WindowCommand> (*choose)(const Target&)) {
+    if (!MakeForeground(wnd))
+        return false;
+    Now(choose(ForegroundTarget()));
+    testutil::PumpMessages();
+    return true;
+}
+
 RECT WindowRect(HWND wnd) {
     RECT r{};
     GetWindowRect(wnd, &r);
@@ -168,6 +178,29 @@ std::vector<HWND> ReportedOrder(std::vector<HWND> windows) {
     return f.found;
 }
 
+int identityReads = 0;
+WindowIdentity CountedIdentity(HWND wnd) {
+    ++identityReads;
+    return ReadWindowIdentity(wnd);
+}
+
+HRESULT g_cloakAnswer = S_OK;
+DWORD g_cloakValue = 0;
+
+// Answers only the question for DWMWA_CLOAKED (14) into a DWORD.
+HRESULT WINAPI FakeCloakQuery(HWND, DWORD attribute, void* value, DWORD size) {
+    *static_cast<DWORD*>(value) = g_cloakValue;
+    return attribute == 14 && size == sizeof(DWORD) ? g_cloakAnswer : E_INVALIDARG;
+}
+
+template <class Fn> long long MillisecondsTaken(Fn&& command) {
+    auto start = std::chrono::steady_clock::now();
+    command();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
 } // namespace
 
 // For the assertions and their messages.
@@ -182,49 +215,12 @@ static void PrintTo(const WindowPosRequest& p, std::ostream* os) {
         << "}";
 }
 
-TEST(WindowCommandsGeometry, MoveShiftsTheTopLeftCornerAndKeepsTheSize) {
-    EXPECT_EQ(*MoveGeometry(kRect, Up, 7), (WindowPosRequest{100, 193, 0, 0, SWP_NOSIZE}));
-    EXPECT_EQ(*MoveGeometry(kRect, Down, 7), (WindowPosRequest{100, 207, 0, 0, SWP_NOSIZE}));
-    EXPECT_EQ(*MoveGeometry(kRect, Left, 7), (WindowPosRequest{93, 200, 0, 0, SWP_NOSIZE}));
-    EXPECT_EQ(*MoveGeometry(kRect, Right, 7), (WindowPosRequest{107, 200, 0, 0, SWP_NOSIZE}));
-    // Zero and negative steps are used as they stand.
-    EXPECT_EQ(*MoveGeometry(kRect, Up, 0), (WindowPosRequest{100, 200, 0, 0, SWP_NOSIZE}));
-    EXPECT_EQ(*MoveGeometry(kRect, Right, -10), (WindowPosRequest{90, 200, 0, 0, SWP_NOSIZE}));
-    // Nothing is clamped to the screen.
-    EXPECT_EQ(MoveGeometry(kRect, Left, 5000)->X, -4900);
-    EXPECT_FALSE(MoveGeometry(kRect, static_cast<Direction>(4), 7));
-}
-
-TEST(WindowCommandsGeometry, SizeBottomRightMovesTheBottomOrRightEdge) {
-    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Up, 5),
-              (WindowPosRequest{100, 200, 300, 145, SWP_NOMOVE}));
-    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Down, 5),
-              (WindowPosRequest{100, 200, 300, 155, SWP_NOMOVE}));
-    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Left, 5),
-              (WindowPosRequest{100, 200, 295, 150, SWP_NOMOVE}));
-    EXPECT_EQ(*SizeBottomRightGeometry(kRect, Right, 5),
-              (WindowPosRequest{100, 200, 305, 150, SWP_NOMOVE}));
-    // A step beyond the height gives a negative height, passed as computed.
-    EXPECT_EQ(SizeBottomRightGeometry(kRect, Up, 200)->Height, -50);
-    EXPECT_EQ(SizeBottomRightGeometry(kRect, Left, 400)->Width, -100);
-    EXPECT_FALSE(SizeBottomRightGeometry(kRect, static_cast<Direction>(-1), 5));
-}
-
-TEST(WindowCommandsGeometry, SizeTopLeftMovesTheTopOrLeftEdgeAndKeepsTheOpposite) {
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, 5), (WindowPosRequest{100, 195, 300, 155, 0}));
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Down, 5), (WindowPosRequest{100, 205, 300, 145, 0}));
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Left, 5), (WindowPosRequest{95, 200, 305, 150, 0}));
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Right, 5), (WindowPosRequest{105, 200, 295, 150, 0}));
-    // A top below the old bottom edge together with a negative height.
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Down, 200), (WindowPosRequest{100, 400, 300, -50, 0}));
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Right, 400), (WindowPosRequest{500, 200, -100, 150, 0}));
-    EXPECT_EQ(*SizeTopLeftGeometry(kRect, Up, -5), (WindowPosRequest{100, 205, 300, 145, 0}));
-}
-
-// A huge step from a hand-edited settings file: a growing window never
-// shrinks, the edge that stays put stays put, a moved window keeps its size,
-// and no edge leaves the int range.
-TEST(WindowCommandsGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
+// Each direction moves the window or one edge by the step, used as it
+// stands (zero, negative, beyond the size: nothing is clamped). A huge step
+// from a hand-edited settings file: a growing window never shrinks, the edge
+// that stays put stays put, a moved window keeps its size, and no edge
+// leaves the int range.
+TEST(WindowCommandsGeometry, EachDirectionMovesItsEdgesAndHugeStepsStopAtTheIntRange) {
     using Geometry = std::optional<WindowPosRequest> (*)(const RECT&, Direction, int);
     const Geometry M = MoveGeometry, BR = SizeBottomRightGeometry, TL = SizeTopLeftGeometry;
     const RECT notepad{100, 50, 710, 550}; // 610 x 500
@@ -237,6 +233,27 @@ TEST(WindowCommandsGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
         int step;
         WindowPosRequest want;
     } cases[] = {
+        {M, kRect, Up, 7, {100, 193, 0, 0, kNoSize}},
+        {M, kRect, Down, 7, {100, 207, 0, 0, kNoSize}},
+        {M, kRect, Left, 7, {93, 200, 0, 0, kNoSize}},
+        {M, kRect, Right, 7, {107, 200, 0, 0, kNoSize}},
+        {M, kRect, Up, 0, {100, 200, 0, 0, kNoSize}},
+        {M, kRect, Right, -10, {90, 200, 0, 0, kNoSize}},
+        {M, kRect, Left, 5000, {-4900, 200, 0, 0, kNoSize}},
+        {BR, kRect, Up, 5, {100, 200, 300, 145, kNoMove}},
+        {BR, kRect, Down, 5, {100, 200, 300, 155, kNoMove}},
+        {BR, kRect, Left, 5, {100, 200, 295, 150, kNoMove}},
+        {BR, kRect, Right, 5, {100, 200, 305, 150, kNoMove}},
+        {BR, kRect, Up, 200, {100, 200, 300, -50, kNoMove}},
+        {BR, kRect, Left, 400, {100, 200, -100, 150, kNoMove}},
+        {TL, kRect, Up, 5, {100, 195, 300, 155, 0}},
+        {TL, kRect, Down, 5, {100, 205, 300, 145, 0}},
+        {TL, kRect, Left, 5, {95, 200, 305, 150, 0}},
+        {TL, kRect, Right, 5, {105, 200, 295, 150, 0}},
+        // A top below the old bottom edge together with a negative height.
+        {TL, kRect, Down, 200, {100, 400, 300, -50, 0}},
+        {TL, kRect, Right, 400, {500, 200, -100, 150, 0}},
+        {TL, kRect, Up, -5, {100, 205, 300, 145, 0}},
         {M, notepad, Up, INT_MIN, {100, kMax - 500, 0, 0, kNoSize}},
         {M, notepad, Right, kMax, {kMax - 610, 50, 0, 0, kNoSize}},
         {M, notepad, Left, kMax, {100 - kMax, 50, 0, 0, kNoSize}},
@@ -258,6 +275,8 @@ TEST(WindowCommandsGeometry, HugeStepsGrowAndMoveAsFarAsTheIntRangeGoes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(*c.geometry(c.r, c.d, c.step), c.want) << c.d << " by " << c.step;
+    EXPECT_FALSE(MoveGeometry(kRect, static_cast<Direction>(4), 7));
+    EXPECT_FALSE(SizeBottomRightGeometry(kRect, static_cast<Direction>(-1), 5));
     // Moves keep both edges within the range, whichever way.
     for (Direction d : {Up, Down, Left, Right})
         for (int step : {INT_MAX, INT_MIN}) {
@@ -291,158 +310,182 @@ TEST(WindowCommandsGeometry, CenterSplitsTheSparePixelsAndStartsALongerWindowAtT
             << c.x << "," << c.y;
 }
 
-TEST(WindowCommandsGeometry, CornerTableWithOffsetAndNothingOutsideIt) {
-    auto pt = [](int pos, int off) {
-        auto p = CornerPoint(pos, off, 1280, 800);
-        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
+// The corner table with its offset, on the screen's size and kept on a
+// monitor: offset 0 there is the last column and row, not the next monitor.
+TEST(WindowCommandsGeometry, CornerTableWithOffsetAndTheCursorCornerStaysOnItsMonitor) {
+    const RECT primary{0, 0, 1280, 800}, left{-1920, -200, 0, 880};
+    const struct {
+        int pos, off;
+        const RECT* monitor; // null: CornerPoint on the primary's size
+        long x, y;
+    } cases[] = {
+        {0, 0, nullptr, 0, 0},       {1, 0, nullptr, 1280, 0},    {2, 0, nullptr, 0, 800},
+        {3, 0, nullptr, 1280, 800},  {0, 10, nullptr, 10, 10},    {1, 10, nullptr, 1270, 10},
+        {2, 10, nullptr, 10, 790},   {3, 10, nullptr, 1270, 790}, {3, 2000, nullptr, -720, -1200},
+        {1, 0, &primary, 1279, 0},   {2, 0, &primary, 0, 799},    {3, 10, &primary, 1270, 790},
+        {3, 2000, &primary, 0, 0},   {0, -5, &primary, 0, 0},     {3, 0, &left, -1, 879},
+        {0, 10, &left, -1910, -190},
     };
-    EXPECT_EQ(pt(0, 0), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(1, 0), std::make_pair(1280L, 0L));
-    EXPECT_EQ(pt(2, 0), std::make_pair(0L, 800L));
-    EXPECT_EQ(pt(3, 0), std::make_pair(1280L, 800L));
-    EXPECT_EQ(pt(0, 10), std::make_pair(10L, 10L));
-    EXPECT_EQ(pt(1, 10), std::make_pair(1270L, 10L));
-    EXPECT_EQ(pt(2, 10), std::make_pair(10L, 790L));
-    EXPECT_EQ(pt(3, 10), std::make_pair(1270L, 790L));
-    EXPECT_EQ(pt(3, 2000), std::make_pair(-720L, -1200L));
+    for (const auto& c : cases) {
+        auto p = c.monitor ? CornerPointOnMonitor(c.pos, c.off, *c.monitor)
+                           : CornerPoint(c.pos, c.off, 1280, 800);
+        ASSERT_TRUE(p) << c.pos;
+        EXPECT_EQ(std::make_pair(p->x, p->y), std::make_pair(c.x, c.y)) << c.pos << "," << c.off;
+    }
     EXPECT_FALSE(CornerPoint(4, 0, 1280, 800));
     EXPECT_FALSE(CornerPoint(-1, 0, 1280, 800));
-}
-
-TEST(WindowCommandsGeometry, TheCursorCornerStaysOnItsMonitor) {
-    auto pt = [](int pos, int off, const RECT& monitor) {
-        auto p = CornerPointOnMonitor(pos, off, monitor);
-        return p ? std::make_pair(p->x, p->y) : std::make_pair(-999L, -999L);
-    };
-    const RECT primary{0, 0, 1280, 800}, left{-1920, -200, 0, 880};
-    // Offset 0: the last column and row, not the next monitor.
-    EXPECT_EQ(pt(1, 0, primary), std::make_pair(1279L, 0L));
-    EXPECT_EQ(pt(2, 0, primary), std::make_pair(0L, 799L));
-    EXPECT_EQ(pt(3, 10, primary), std::make_pair(1270L, 790L));
-    EXPECT_EQ(pt(3, 2000, primary), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(0, -5, primary), std::make_pair(0L, 0L));
-    EXPECT_EQ(pt(3, 0, left), std::make_pair(-1L, 879L));
-    EXPECT_EQ(pt(0, 10, left), std::make_pair(-1910L, -190L));
     EXPECT_FALSE(CornerPointOnMonitor(4, 0, primary));
 }
 
 TEST(WindowCommandsCaps, EachFlagIsItsStyleBit) {
-    TestWindow plain(WS_OVERLAPPED | WS_CAPTION);
-    TestWindow full(WS_OVERLAPPEDWINDOW);
-    TestWindow tool(WS_CAPTION | WS_MINIMIZEBOX, WS_EX_TOOLWINDOW);
-    TestWindow maxOnly(WS_CAPTION | WS_MAXIMIZEBOX);
-    WindowCaps c = GetWindowCaps(plain);
-    EXPECT_FALSE(c.HasMinimizeBox || c.HasMaximizeBox || c.HasSysMenu || c.IsToolWindow);
-    c = GetWindowCaps(full);
-    EXPECT_TRUE(c.HasMinimizeBox && c.HasMaximizeBox && c.HasSysMenu);
-    EXPECT_FALSE(c.IsToolWindow);
-    c = GetWindowCaps(tool);
-    EXPECT_TRUE(c.HasMinimizeBox && c.IsToolWindow);
-    EXPECT_FALSE(c.HasMaximizeBox || c.HasSysMenu);
-    c = GetWindowCaps(maxOnly);
-    EXPECT_TRUE(c.HasMaximizeBox);
-    EXPECT_FALSE(c.HasMinimizeBox || c.HasSysMenu || c.IsToolWindow);
-
-    HWND gone;
-    {
-        TestWindow w(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
-        gone = w;
-    }
-    c = GetWindowCaps(gone);
-    EXPECT_FALSE(c.HasMinimizeBox || c.HasMaximizeBox || c.HasSysMenu || c.IsToolWindow);
+    auto caps = [](HWND w) {
+        const WindowCaps c = GetWindowCaps(w);
+        return std::vector<bool>{c.HasMinimizeBox, c.HasMaximizeBox, c.HasSysMenu, c.IsToolWindow};
+    };
+    const struct {
+        DWORD style, exStyle;
+        std::vector<bool> want; // minimize, maximize, system menu, tool window
+    } cases[] = {
+        {WS_OVERLAPPED | WS_CAPTION, 0, {false, false, false, false}},
+        {WS_OVERLAPPEDWINDOW, 0, {true, true, true, false}},
+        {WS_CAPTION | WS_MINIMIZEBOX, WS_EX_TOOLWINDOW, {true, false, false, true}},
+        {WS_CAPTION | WS_MAXIMIZEBOX, 0, {false, true, false, false}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(caps(TestWindow(c.style, c.exStyle)), c.want) << c.style;
+    HWND gone = TestWindow(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
+    EXPECT_EQ(caps(gone), std::vector<bool>(4, false));
 }
 
 TEST(WindowCommandsForeground, ToggleMaximizeOnlyWithAMaximizeBox) {
     TestWindow w(WS_OVERLAPPEDWINDOW);
-    ASSERT_TRUE(MakeForeground(w));
-    Now(ToggleMaximizeCommand(ForegroundTarget()));
+    ASSERT_TRUE(Press(w, ToggleMaximizeCommand));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(w) != 0; }));
-    Now(ToggleMaximizeCommand(ForegroundTarget()));
+    ASSERT_TRUE(Press(w, ToggleMaximizeCommand));
     EXPECT_TRUE(testutil::WaitUntil([&] { return !IsZoomed(w) && !IsIconic(w); }));
 
     // Maximized without a maximize box: left as it is.
     TestWindow noMax(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(IsZoomed(noMax));
-    ASSERT_TRUE(MakeForeground(noMax));
-    Now(ToggleMaximizeCommand(ForegroundTarget()));
-    testutil::PumpMessages();
+    ASSERT_TRUE(Press(noMax, ToggleMaximizeCommand));
     EXPECT_TRUE(IsZoomed(noMax));
 
     // Minimized with a maximize box: not zoomed, so it is maximized.
     TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(IsIconic(mini));
-    ASSERT_TRUE(MakeForeground(mini));
-    Now(ToggleMaximizeCommand(ForegroundTarget()));
+    ASSERT_TRUE(Press(mini, ToggleMaximizeCommand));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsZoomed(mini) && !IsIconic(mini); }));
 }
 
 TEST(WindowCommandsForeground, MinimizeAndCloseSendSystemCommandsOnlyWhenOffered) {
     // A tool window is treated like any other.
     TestWindow w(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW);
-    ASSERT_TRUE(MakeForeground(w));
-    Now(MinimizeCommand(ForegroundTarget()));
+    ASSERT_TRUE(Press(w, MinimizeCommand));
     EXPECT_TRUE(testutil::WaitUntil([&] { return IsIconic(w) != 0; }));
     EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
 
     // A dialog-like window: system menu, no minimize box.
     TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME);
-    ASSERT_TRUE(MakeForeground(dlg));
-    Now(MinimizeCommand(ForegroundTarget()));
-    testutil::PumpMessages();
+    ASSERT_TRUE(Press(dlg, MinimizeCommand));
     EXPECT_FALSE(IsIconic(dlg));
     EXPECT_TRUE(dlg.SysCommands().empty());
-    Now(CloseCommand(ForegroundTarget()));
+    ASSERT_TRUE(Press(dlg, CloseCommand));
     EXPECT_TRUE(testutil::WaitUntil([&] { return !IsWindow(dlg); }));
     EXPECT_EQ(dlg.SysCommands(), std::vector<WPARAM>{SC_CLOSE});
 
     // No system menu: never closed.
     TestWindow bare(WS_OVERLAPPED | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
-    ASSERT_TRUE(MakeForeground(bare));
-    Now(CloseCommand(ForegroundTarget()));
-    testutil::PumpMessages();
+    ASSERT_TRUE(Press(bare, CloseCommand));
     EXPECT_TRUE(IsWindow(bare));
     EXPECT_TRUE(bare.SysCommands().empty());
 }
 
-TEST(WindowCommandsMove, MovesByMovePAndPassesOnlySwpNoSize) {
+// Each direction moves the window, or one edge, by the step in force at the
+// press, in one call with only the SWP_ flag of what stays. Moved: a tool
+// dialog; resized: a window with a maximize box but no sizing frame.
+TEST(WindowCommandsMove, EachDirectionMovesTheWindowOrOneEdgeByTheStepInForce) {
     Settings.MoveP = 7;
-    TestWindow w(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW); // a tool dialog
-    ASSERT_TRUE(MakeForeground(w));
+    Settings.SizeP = 6;
+    TestWindow tool(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW);
+    TestWindow sized(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX);
+    using Choose = std::optional<WindowCommand> (*)(const Target&, Direction);
+    const Choose M = MoveCommand, BR = SizeBottomRightCommand, TL = SizeTopLeftCommand;
     const struct {
+        Choose choose;
+        TestWindow* w;
         Direction d;
-        int dx, dy;
-    } cases[] = {{Up, 0, -7}, {Down, 0, 7}, {Left, -7, 0}, {Right, 7, 0}};
+        int dx, dy, dr, db;
+        UINT flags;
+    } cases[] = {
+        {BR, &sized, Up, 0, 0, 0, -6, SWP_NOMOVE},
+        {BR, &sized, Down, 0, 0, 0, 6, SWP_NOMOVE},
+        {BR, &sized, Left, 0, 0, -6, 0, SWP_NOMOVE},
+        {BR, &sized, Right, 0, 0, 6, 0, SWP_NOMOVE},
+        {TL, &sized, Up, 0, -6, 0, 0, 0},
+        {TL, &sized, Down, 0, 6, 0, 0, 0},
+        {TL, &sized, Left, -6, 0, 0, 0, 0},
+        {TL, &sized, Right, 6, 0, 0, 0, 0},
+        {M, &tool, Up, 0, -7, 0, -7, SWP_NOSIZE},
+        {M, &tool, Down, 0, 7, 0, 7, SWP_NOSIZE},
+        {M, &tool, Left, -7, 0, -7, 0, SWP_NOSIZE},
+        {M, &tool, Right, 7, 0, 7, 0, SWP_NOSIZE},
+    };
     for (const auto& c : cases) {
-        RECT before = WindowRect(w);
+        TestWindow& w = *c.w;
+        ASSERT_TRUE(MakeForeground(w));
+        const RECT before = WindowRect(w);
         w.Clear();
-        Now(MoveCommand(ForegroundTarget(), c.d));
-        EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, c.dx, c.dy)) << c.d;
+        Now(c.choose(ForegroundTarget(), c.d));
+        EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, c.dr, c.db)) << c.d;
         ASSERT_FALSE(w.Changing().empty());
         const WINDOWPOS& p = w.Changing().front();
-        EXPECT_EQ(p.x, before.left + c.dx);
-        EXPECT_EQ(p.y, before.top + c.dy);
-        EXPECT_EQ(CallerFlags(p), UINT{SWP_NOSIZE});
+        EXPECT_EQ(CallerFlags(p), c.flags);
         EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
+        if (!(c.flags & SWP_NOMOVE)) {
+            EXPECT_EQ(p.x, before.left + c.dx);
+            EXPECT_EQ(p.y, before.top + c.dy);
+        }
+        if (!(c.flags & SWP_NOSIZE)) {
+            EXPECT_EQ(p.cx, before.right - before.left + c.dr - c.dx);
+            EXPECT_EQ(p.cy, before.bottom - before.top + c.db - c.dy);
+        }
     }
-    // A changed step takes effect at the next command; nothing is clamped.
-    Settings.MoveP = 5000;
-    RECT before = WindowRect(w);
-    Now(MoveCommand(ForegroundTarget(), Left));
-    EXPECT_EQ(WindowRect(w), Offset(before, -5000, 0, -5000, 0));
-    Settings.MoveP = -20;
-    before = WindowRect(w);
-    Now(MoveCommand(ForegroundTarget(), Down));
-    EXPECT_EQ(WindowRect(w), Offset(before, 0, -20, 0, -20));
+    // A changed step takes effect at the next press; nothing is clamped.
+    for (int step : {5000, -20}) {
+        Settings.MoveP = step;
+        const RECT before = WindowRect(tool);
+        Now(MoveCommand(ForegroundTarget(), Left));
+        EXPECT_EQ(WindowRect(tool), Offset(before, -step, 0, -step, 0));
+    }
+    // A step beyond the height: the computed negative height goes to the
+    // window manager unchanged; whatever it makes of it, the top left stays.
+    Settings.SizeP = 1000;
+    ASSERT_TRUE(MakeForeground(sized));
+    const RECT before = WindowRect(sized);
+    sized.Clear();
+    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
+    ASSERT_FALSE(sized.Changing().empty());
+    EXPECT_EQ(WindowRect(sized).left, before.left);
+    EXPECT_EQ(WindowRect(sized).top, before.top);
 }
 
-// Centring too leaves maximized and minimized windows and the desktop alone.
-TEST(WindowCommandsMove, MoveAndCentreLeaveMaximizedWindowsAndTheDesktopClassAlone) {
+// Resizing needs a maximize box; moving, centring and resizing leave
+// maximized windows (centring minimized ones too) and the desktop alone.
+TEST(WindowCommandsMove, SizeNeedsAMaximizeBoxAndNoneLeavesMaximizedWindowsOrTheDesktop) {
     Settings.MoveP = 9;
+    Settings.SizeP = 10;
+    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX);
+    ASSERT_TRUE(MakeForeground(dlg));
+    Now(SizeBottomRightCommand(ForegroundTarget(), Down));
+    Now(SizeTopLeftCommand(ForegroundTarget(), Up));
+    EXPECT_TRUE(dlg.Changing().empty());
     TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
     ASSERT_TRUE(MakeForeground(maxed));
     RECT before = WindowRect(maxed);
     Now(MoveCommand(ForegroundTarget(), Down));
     Now(CenterCommand(ForegroundTarget()));
+    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
+    Now(SizeTopLeftCommand(ForegroundTarget(), Down));
     EXPECT_EQ(WindowRect(maxed), before);
     EXPECT_TRUE(maxed.Changing().empty());
     TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
@@ -499,14 +542,6 @@ TEST(WindowCommandsMove, LeavesTheShellsWindowHoldingTheDesktopIconsAlone) {
     EXPECT_EQ(WindowRect(desk), Offset(before, 0, 9, 0, 9));
 }
 
-namespace {
-int identityReads = 0;
-WindowIdentity CountedIdentity(HWND wnd) {
-    ++identityReads;
-    return ReadWindowIdentity(wnd);
-}
-} // namespace
-
 TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
     WindowClass progman(L"Progman"), host(L"WorkerW");
     ASSERT_TRUE(progman && host);
@@ -533,9 +568,7 @@ TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
                   ReadWindowIdentity(elsewhere.Handle()).thread);
     }
     EXPECT_EQ(identityReads, 2);
-    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    DestroyWindow(gone);
+    HWND gone = TestWindow(WS_POPUP, 0, SW_HIDE);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
     EXPECT_EQ(identityReads, 4);
@@ -571,82 +604,6 @@ TEST(WindowCommandsTopmost, ChosenForOtherProgramsWindowsAndFlipsTheTopmostState
         EXPECT_EQ(p.flags & kInPlace, kInPlace);
 }
 
-TEST(WindowCommandsSize, BottomRightMovesOneEdgeBySizeP) {
-    Settings.SizeP = 6;
-    // A maximize box but no sizing frame: resized all the same.
-    TestWindow w(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX);
-    ASSERT_TRUE(MakeForeground(w));
-    const struct {
-        Direction d;
-        int dr, db;
-    } cases[] = {{Up, 0, -6}, {Down, 0, 6}, {Left, -6, 0}, {Right, 6, 0}};
-    for (const auto& c : cases) {
-        RECT before = WindowRect(w);
-        w.Clear();
-        Now(SizeBottomRightCommand(ForegroundTarget(), c.d));
-        EXPECT_EQ(WindowRect(w), Offset(before, 0, 0, c.dr, c.db)) << c.d;
-        ASSERT_FALSE(w.Changing().empty());
-        const WINDOWPOS& p = w.Changing().front();
-        EXPECT_EQ(p.cx, before.right - before.left + c.dr);
-        EXPECT_EQ(p.cy, before.bottom - before.top + c.db);
-        EXPECT_EQ(CallerFlags(p), UINT{SWP_NOMOVE});
-        EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
-    }
-    // A step beyond the height: the computed negative height goes to the
-    // window manager unchanged; whatever it makes of it, the top left stays.
-    Settings.SizeP = 1000;
-    RECT before = WindowRect(w);
-    w.Clear();
-    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
-    ASSERT_FALSE(w.Changing().empty());
-    RECT after = WindowRect(w);
-    EXPECT_EQ(after.left, before.left);
-    EXPECT_EQ(after.top, before.top);
-}
-
-TEST(WindowCommandsSize, TopLeftMovesOneEdgeAndKeepsTheOpposite) {
-    Settings.SizeP = 8;
-    TestWindow w(WS_OVERLAPPEDWINDOW);
-    ASSERT_TRUE(MakeForeground(w));
-    const struct {
-        Direction d;
-        int dx, dy;
-    } cases[] = {{Up, 0, -8}, {Down, 0, 8}, {Left, -8, 0}, {Right, 8, 0}};
-    for (const auto& c : cases) {
-        RECT before = WindowRect(w);
-        w.Clear();
-        Now(SizeTopLeftCommand(ForegroundTarget(), c.d));
-        EXPECT_EQ(WindowRect(w), Offset(before, c.dx, c.dy, 0, 0)) << c.d;
-        ASSERT_FALSE(w.Changing().empty());
-        const WINDOWPOS& p = w.Changing().front();
-        EXPECT_EQ(p.x, before.left + c.dx);
-        EXPECT_EQ(p.y, before.top + c.dy);
-        EXPECT_EQ(p.cx, before.right - before.left - c.dx);
-        EXPECT_EQ(p.cy, before.bottom - before.top - c.dy);
-        EXPECT_EQ(CallerFlags(p), 0u);
-        EXPECT_EQ(p.hwndInsertAfter, HWND_TOP);
-    }
-}
-
-TEST(WindowCommandsSize, OnlyWindowsWithAMaximizeBoxThatAreNotMaximized) {
-    Settings.SizeP = 10;
-    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX);
-    ASSERT_TRUE(MakeForeground(dlg));
-    RECT before = WindowRect(dlg);
-    Now(SizeBottomRightCommand(ForegroundTarget(), Down));
-    Now(SizeTopLeftCommand(ForegroundTarget(), Up));
-    EXPECT_EQ(WindowRect(dlg), before);
-    EXPECT_TRUE(dlg.Changing().empty());
-
-    TestWindow maxed(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMAXIMIZED);
-    ASSERT_TRUE(MakeForeground(maxed));
-    before = WindowRect(maxed);
-    Now(SizeBottomRightCommand(ForegroundTarget(), Up));
-    Now(SizeTopLeftCommand(ForegroundTarget(), Down));
-    EXPECT_EQ(WindowRect(maxed), before);
-    EXPECT_TRUE(maxed.Changing().empty());
-}
-
 TEST(WindowCommandsDesktop, RestoreAllRestoresQualifyingWindowsLastReportedFirst) {
     TestWindow a(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
     TestWindow b(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
@@ -678,42 +635,35 @@ TEST(WindowCommandsDesktop, RestoreAllRestoresQualifyingWindowsLastReportedFirst
     EXPECT_TRUE(normal.SysCommands().empty());
 }
 
+// Skipped too: the application window class, matched case-sensitively.
 TEST(WindowCommandsDesktop, MinimizeAllMinimizesEachQualifyingWindowOnce) {
-    TestWindow plain(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
-    TestWindow tool(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, SW_SHOWNOACTIVATE);
-    TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, SW_SHOWNOACTIVATE);
-    TestWindow already(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
-    TestWindow hidden(WS_OVERLAPPEDWINDOW, 0, SW_HIDE);
-    TestWindow disabled(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
-    EnableWindow(disabled, FALSE);
-    ASSERT_TRUE(IsIconic(already));
-
-    InOrderNow(MinimizeAllCommands());
-    for (const TestWindow* w : {&plain, &tool}) {
-        EXPECT_TRUE(IsIconic(*w));
-        EXPECT_EQ(w->SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
-    }
-    for (const TestWindow* w : {&dlg, &already, &hidden, &disabled})
-        EXPECT_TRUE(w->SysCommands().empty());
-    EXPECT_FALSE(IsIconic(dlg));
-    EXPECT_FALSE(IsIconic(hidden));
-    EXPECT_FALSE(IsIconic(disabled));
-}
-
-TEST(WindowCommandsDesktop, MinimizeAllSkipsTheApplicationWindowClassCaseSensitively) {
     {
         WindowClass app(L"TApplication");
         ASSERT_TRUE(app);
-        TestWindow w(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE, app.Name());
+        TestWindow plain(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+        TestWindow tool(WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, SW_SHOWNOACTIVATE);
+        TestWindow dlg(WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, SW_SHOWNOACTIVATE);
+        TestWindow already(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+        TestWindow hidden(WS_OVERLAPPEDWINDOW, 0, SW_HIDE);
+        TestWindow disabled(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE);
+        TestWindow appWindow(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE, app.Name());
+        EnableWindow(disabled, FALSE);
+        ASSERT_TRUE(IsIconic(already));
+
         InOrderNow(MinimizeAllCommands());
-        EXPECT_FALSE(IsIconic(w));
-        EXPECT_TRUE(w.SysCommands().empty());
+        for (const TestWindow* w : {&plain, &tool}) {
+            EXPECT_TRUE(IsIconic(*w));
+            EXPECT_EQ(w->SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
+        }
+        for (const TestWindow* w : {&dlg, &already, &hidden, &disabled, &appWindow})
+            EXPECT_TRUE(w->SysCommands().empty());
+        for (HWND w : std::initializer_list<HWND>{dlg, hidden, disabled, appWindow})
+            EXPECT_FALSE(IsIconic(w));
     }
     WindowClass lower(L"tapplication");
     ASSERT_TRUE(lower);
     TestWindow w(WS_OVERLAPPEDWINDOW, 0, SW_SHOWNOACTIVATE, lower.Name());
     InOrderNow(MinimizeAllCommands());
-    EXPECT_TRUE(IsIconic(w));
     EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_MINIMIZE});
 }
 
@@ -740,19 +690,6 @@ TEST(WindowCommandsDesktop, CursorGoesToTheChosenCornerAtTheOffset) {
     EXPECT_EQ(cursorAfter(-1, 10), std::make_pair(123L, 45L));
 }
 
-namespace {
-
-HRESULT g_cloakAnswer = S_OK;
-DWORD g_cloakValue = 0;
-
-// Answers only the question for DWMWA_CLOAKED (14) into a DWORD.
-HRESULT WINAPI FakeCloakQuery(HWND, DWORD attribute, void* value, DWORD size) {
-    *static_cast<DWORD*>(value) = g_cloakValue;
-    return attribute == 14 && size == sizeof(DWORD) ? g_cloakAnswer : E_INVALIDARG;
-}
-
-} // namespace
-
 TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
     g_cloakValue = 2; // DWM_CLOAKED_SHELL: on another virtual desktop
     EXPECT_TRUE(IsCloakedBy(FakeCloakQuery, nullptr));
@@ -763,18 +700,6 @@ TEST(WindowCommandsDesktop, WindowsReportedCloakedArePassedOver) {
     EXPECT_FALSE(IsCloakedBy(FakeCloakQuery, nullptr));
     EXPECT_FALSE(IsCloakedBy(nullptr, nullptr));
 }
-
-namespace {
-
-template <class Fn> long long MillisecondsTaken(Fn&& command) {
-    auto start = std::chrono::steady_clock::now();
-    command();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-}
-
-} // namespace
 
 TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnceAndInOrder) {
     Settings.MoveP = 5;
