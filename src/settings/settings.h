@@ -41,6 +41,9 @@ struct AppSettings {
     bool NoTrayIcon = false;
     std::string TopMostKey;
     std::string CenterKey;
+    // "ja" or "en"; anything else (empty when the file has no such key):
+    // the user's Windows display language decides (settings/ui_language.h).
+    std::string Language;
 };
 
 extern AppSettings Settings;
@@ -128,6 +131,10 @@ struct HotkeyEntry {
     const wchar_t* Label;       // the dialog's label before the key field
     const wchar_t* Name;        // the command's name in the help
     const wchar_t* Description; // what it does, for the help's page topic
+    // The same three texts in English (settings/ui_language.h picks).
+    const wchar_t* LabelEn = nullptr;
+    const wchar_t* NameEn = nullptr;
+    const wchar_t* DescriptionEn = nullptr;
 };
 
 inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
