@@ -12,6 +12,10 @@ cmake --preset x86_64 >/dev/null
 cmake --build --preset x86_64 --target Quorel
 . scripts/winenv.sh
 trap quorel_wine_down EXIT
+# Wine's program does not end on Ctrl+C itself: the script waits for it and
+# ends on the signal, and the teardown ends the program with its prefix.
+trap 'exit 130' INT TERM
 quorel_wine_up
 echo "Quorel is running on DISPLAY=$DISPLAY (Ctrl+C to stop)."
-"$WINE" build/x86_64/Quorel.exe
+"$WINE" build/x86_64/Quorel.exe &
+wait $!

@@ -304,7 +304,7 @@ TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
         SendMessageW(Text(h), EM_SETSEL, 0, 0);
         SetFocus(GetDlgItem(h, id));
         PressKey(MOD_CONTROL, 'A');
-        EXPECT_TRUE(WaitUntil(allSelected, std::chrono::milliseconds(3000), h)) << id;
+        EXPECT_TRUE(WaitUntil(allSelected, kGenerousWait, h)) << id;
     }
     // Ctrl+C there copies it.
     if (OpenClipboard(nullptr)) {
@@ -324,11 +324,10 @@ TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
         }
         return text;
     };
-    EXPECT_TRUE(WaitUntil([&] { return clipboard() == ControlText(Text(h)); },
-                          std::chrono::milliseconds(3000), h));
+    EXPECT_TRUE(WaitUntil([&] { return clipboard() == ControlText(Text(h)); }, kGenerousWait, h));
     EXPECT_EQ(Selected(h), 0);
     PressKey(0, VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, std::chrono::milliseconds(3000), h));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, kGenerousWait, h));
     EXPECT_EQ(help_->Handle(), nullptr);
     EXPECT_EQ(events_, (std::vector<std::wstring>{L"modeless", L"closed"}));
     help_.reset(); // no second notice

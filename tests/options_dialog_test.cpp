@@ -30,7 +30,7 @@ using namespace testutil;
 namespace {
 
 bool WaitDialog(HWND dialog, const std::function<bool()>& pred) {
-    return WaitUntil(pred, std::chrono::milliseconds(5000), dialog);
+    return WaitUntil(pred, kGenerousWait, dialog);
 }
 
 RECT ClientRectIn(HWND h, HWND parent) {

@@ -154,7 +154,7 @@ class Options {
     // Clicks OK or Cancel and waits until the dialog has gone: by then the
     // program has applied the tray switch and registered its hotkeys again
     // (the release is posted after that).
-    bool CloseWith(int id, milliseconds timeout = milliseconds(5000)) {
+    bool CloseWith(int id, milliseconds timeout = kGenerousWait) {
         Click(id);
         return WaitUntil([&] { return !IsWindow(dlg_); }, timeout);
     }

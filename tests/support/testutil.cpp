@@ -1,5 +1,6 @@
 #include "support/testutil.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <atomic>
@@ -63,6 +64,18 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
     }
 }
 
+double SlowestRunMs(int runs, const std::function<void()>& reference) {
+    double slowest = 0;
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        reference();
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(
+                                        std::chrono::steady_clock::now() - t0)
+                                        .count());
+    }
+    return slowest;
+}
+
 namespace {
 
 void RemoveTree(const std::wstring& dir) {
@@ -111,7 +124,7 @@ ThreadWindow::ThreadWindow(DWORD workMs, DWORD style) : workMs_(workMs), style_(
     for (HANDLE* e : {&ready_, &stop_, &stopped_, &resume_, &quit_})
         *e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
-    WaitForSingleObject(ready_, 10000);
+    WaitForSingleObject(ready_, kGenerousWaitMs);
 }
 
 ThreadWindow::~ThreadWindow() {
@@ -536,10 +549,8 @@ bool QuorelProcess::Start(const std::wstring& currentDirectory) {
     if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
                         &si, &pi_))
         return false;
-    WaitForInputIdle(pi_.hProcess, 10000);
-    return WaitUntil([&] { return MainForm() != nullptr || !Running(); },
-                     std::chrono::milliseconds(10000)) &&
-           Running();
+    WaitForInputIdle(pi_.hProcess, kGenerousWaitMs);
+    return WaitUntil([&] { return MainForm() != nullptr || !Running(); }) && Running();
 }
 
 int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
