@@ -270,7 +270,8 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     // answers comes from its own loop.
     ASSERT_TRUE(WaitUntil([&] { return ProcessWindows(q.ProcessId(), L"#32770", false).empty(); }));
     DWORD_PTR answer = 0;
-    ASSERT_NE(SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
+    ASSERT_NE(
+        SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &answer), 0);
 
     TargetWindow w;
     ASSERT_TRUE(w.MakeForeground());

@@ -474,12 +474,13 @@ std::wstring ClassName(HWND hwnd) {
 
 std::wstring ControlText(HWND control) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kGenerousWaitMs,
+                             &length))
         return {};
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_NORMAL, 5000, &copied);
+                        SMTO_NORMAL, kGenerousWaitMs, &copied);
     text.resize(copied);
     return text;
 }
@@ -550,7 +551,14 @@ bool QuorelProcess::Start(const std::wstring& currentDirectory) {
                         &si, &pi_))
         return false;
     WaitForInputIdle(pi_.hProcess, kGenerousWaitMs);
-    return WaitUntil([&] { return MainForm() != nullptr || !Running(); }) && Running();
+    if (!WaitUntil([&] { return MainForm() != nullptr || !Running(); }) || !Running())
+        return false;
+    // The form has made its components (the tray icon's window among
+    // them) once its thread reads messages; on a busy machine that can be
+    // well after the form's window exists.
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &answer) !=
+           0;
 }
 
 int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
@@ -582,7 +590,7 @@ bool QuorelProcess::Running() const {
 
 void QuorelProcess::CancelMenu() const {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(MainForm(), WM_CANCELMODE, 0, 0, SMTO_NORMAL, 5000, &result);
+    SendMessageTimeoutW(MainForm(), WM_CANCELMODE, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &result);
 }
 
 void QuorelProcess::WaitIdle(DWORD timeoutMs) const {
