@@ -8,6 +8,8 @@
 //                [--presses N] [--commands N] [--cycles N] [--starts N] [--verbose]
 //                [--samples <file.csv>]   (every timed press and start, in order)
 //                [--dialogs options|about|both]   (what a dialog cycle opens)
+//                [--all-rounds N]   (minimize-all and restore-all rounds per size)
+//                [--only-all-windows]   (that row alone)
 //
 // Figures: hotkey latency (SendInput of a move hotkey until the foreground
 // window's rectangle has changed), start-up (CreateProcess until every
@@ -16,10 +18,15 @@
 // after the window commands and after the first and the last open/close
 // cycle of the options dialog and the About box, and the size of the
 // 32-bit exe. A method check times the baseline against itself, to show
-// the noise of the run. Exit code 0: every target met; 1: a target
-// missed; 2: the benchmark could not run.
+// the noise of the run. Minimize-all then restore-all over 10, 100 and
+// 400 answering windows of another process (this program started again as
+// their host), each timed from SendInput until the last window has
+// changed, beside the baseline making the same calls in a plain loop.
+// Exit code 0: every target met; 1: a target missed; 2: the benchmark
+// could not run.
 #include "driver.h"
 #include "resources.h"
+#include "window_host.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,12 +59,17 @@ constexpr long long kMaxExeBytes = 256 * 1024;
 constexpr DWORD kEffectTimeoutMs = 3000;
 constexpr int kMovesBeforeHome = 40;
 constexpr int kWarmUpPresses = 20;
+constexpr int kWindowCounts[] = {10, 100, 400};
+constexpr double kAllWindowsRatio = 1.2;
+constexpr double kAllWindowsGrowth = 1.2; // time per window, from one size to the next
+constexpr DWORD kAllWindowsTimeoutMs = 120000;
 
 struct Options {
     std::wstring quorel, baseline, sizeQuorel, sizeBaseline, imports, out, samples, revision;
     int importsOk = -1;
-    int presses = 2000, commands = 2000, cycles = 50, starts = 20;
+    int presses = 2000, commands = 2000, cycles = 50, starts = 20, allRounds = 5;
     bool verbose = false;
+    bool onlyAllWindows = false;
     bool optionsDialog = true, aboutBox = true; // which dialogs a cycle opens
 };
 
@@ -417,6 +429,97 @@ void DialogCycle(const Process& p, const Subject& s, int n, const Options& opt) 
     PumpMessages();
 }
 
+// ---- minimize-all and restore-all over many windows ---------------------
+
+// The times of one size: minimize-all and restore-all, each program.
+struct AllWindowsTimes {
+    int windows = 0;
+    std::vector<double> minQ, minB, restoreQ, restoreB;
+};
+
+// Lets the program finish what it still does (a window of another
+// program the command reached after the host's last one).
+void Pause(const Process& p, const Subject& s) {
+    p.Settle(p.Window(s.mainClass.c_str()));
+    WaitFor([] { return false; }, 100);
+}
+
+// One minimize-all, then one restore-all, each timed until the host's last
+// window has changed; nothing when one of them had no effect in time.
+bool TimedAllWindows(const Process& p, const Subject& s, const Hotkey& minKey,
+                     const Hotkey& restoreKey, const WindowHost& host, double& minMs,
+                     double& restoreMs) {
+    double t0 = NowMs();
+    Press(minKey);
+    if (!host.WaitAllMinimized(kAllWindowsTimeoutMs))
+        return false;
+    minMs = NowMs() - t0;
+    Pause(p, s);
+    t0 = NowMs();
+    Press(restoreKey);
+    if (!host.WaitAllRestored(kAllWindowsTimeoutMs))
+        return false;
+    restoreMs = NowMs() - t0;
+    Pause(p, s);
+    return true;
+}
+
+// Quorel with minimize-all and restore-all on keys of their own (the
+// settings file beside its copy), the baseline in its desktop-wide mode on
+// two others; for each size a host process of that many windows, and
+// rounds of the two commands, the programs taking turns who goes first.
+std::vector<AllWindowsTimes> AllWindowsPhase(Context& c, const std::wstring& benchExe,
+                                             const std::wstring& quorelIni) {
+    constexpr UINT CA = MOD_CONTROL | MOD_ALT, SCA = MOD_SHIFT | MOD_CONTROL | MOD_ALT;
+    const Hotkey qMin{CA, VK_F8}, qRestore{CA, VK_F7}, bMin{SCA, VK_F8}, bRestore{SCA, VK_F7};
+    testutil::WriteFileBytes(quorelIni,
+                             "[Option]\r\nAllMinKey=Ctrl+Alt+F8\r\nAllRestoreKey=Ctrl+Alt+F7\r\n");
+    Subject q = c.quorel;
+    q.keys.push_back(qMin);
+    q.keys.push_back(qRestore);
+    Subject b = c.baseline;
+    auto pair = [](const Hotkey& k) {
+        return std::to_wstring(k.mods) + L" " + std::to_wstring(k.vk);
+    };
+    b.args = L"all " + pair(bMin) + L" " + pair(bRestore);
+    b.keys = {bMin, bRestore};
+    auto qp = StartRunning(q);
+    auto bp = StartRunning(b);
+    // The benchmark's own window stays out of the commands' way.
+    ShowWindow(c.target.Handle(), SW_HIDE);
+    std::vector<AllWindowsTimes> all;
+    for (int n : kWindowCounts) {
+        Log(L"minimize-all and restore-all: %d windows, %d rounds\n", n, c.opt.allRounds);
+        WindowHost host(benchExe, n);
+        AllWindowsTimes t;
+        t.windows = n;
+        for (int round = -1; round < c.opt.allRounds; ++round) {
+            for (int k = 0; k < 2; ++k) {
+                const bool quorelNow = (k == 0) == (round % 2 == 0);
+                double minMs = 0, restoreMs = 0;
+                const bool done =
+                    quorelNow ? TimedAllWindows(*qp, q, qMin, qRestore, host, minMs, restoreMs)
+                              : TimedAllWindows(*bp, b, bMin, bRestore, host, minMs, restoreMs);
+                if (!done)
+                    Fail((quorelNow ? q.name : b.name) + L": minimize-all or restore-all of " +
+                         std::to_wstring(n) + L" windows had not finished within " +
+                         std::to_wstring(kAllWindowsTimeoutMs / 1000) + L" s");
+                if (round < 0)
+                    continue;
+                (quorelNow ? t.minQ : t.minB).push_back(minMs);
+                (quorelNow ? t.restoreQ : t.restoreB).push_back(restoreMs);
+            }
+        }
+        Log(L"  minimize %.1f / %.1f ms, restore %.1f / %.1f ms\n", Median(t.minQ), Median(t.minB),
+            Median(t.restoreQ), Median(t.restoreB));
+        all.push_back(t);
+    }
+    ShowWindow(c.target.Handle(), SW_SHOW);
+    qp->Close();
+    bp->Close();
+    return all;
+}
+
 struct Point {
     Usage usage;
     ObjectList objects;
@@ -520,12 +623,56 @@ struct Results {
     int settleCycle = 0;
     std::wstring perCycle; // changes between successive cycles (verbose)
     bool quorelEnded = true;
+    std::vector<AllWindowsTimes> allWindows;
 };
+
+// The rows of minimize-all and restore-all: each size against the
+// baseline, and the time per window from size to size.
+void AllWindowsRows(Table& t, const Results& r) {
+    if (r.allWindows.empty())
+        return;
+    const std::wstring rounds = std::to_wstring(r.allWindows.front().minQ.size());
+    std::wstring perQ, perB;
+    bool linear = true;
+    double previous = 0;
+    for (const AllWindowsTimes& a : r.allWindows) {
+        const std::wstring n = std::to_wstring(a.windows);
+        const double mq = Median(a.minQ), mb = Median(a.minB);
+        const double rq = Median(a.restoreQ), rb = Median(a.restoreB);
+        t.Row(L"Minimize all, " + n + L" windows of another process, median of " + rounds +
+                  L" (ms)",
+              Fixed(mq, 1), Fixed(mb, 1), Ratio(mq, mb),
+              L"≤ " + Fixed(kAllWindowsRatio, 1) + L"× baseline",
+              mb > 0 && mq <= kAllWindowsRatio * mb);
+        t.Row(L"Restore all, " + n + L" windows of another process, median of " + rounds + L" (ms)",
+              Fixed(rq, 1), Fixed(rb, 1), Ratio(rq, rb),
+              L"≤ " + Fixed(kAllWindowsRatio, 1) + L"× baseline",
+              rb > 0 && rq <= kAllWindowsRatio * rb);
+        const double per = (mq + rq) / a.windows;
+        if (previous > 0 && per > kAllWindowsGrowth * previous)
+            linear = false;
+        previous = per;
+        perQ += (perQ.empty() ? L"" : L" / ") + Fixed(per, 3);
+        perB += (perB.empty() ? L"" : L" / ") + Fixed((mb + rb) / a.windows, 3);
+    }
+    std::wstring sizes;
+    for (const AllWindowsTimes& a : r.allWindows)
+        sizes += (sizes.empty() ? L"" : L" / ") + std::to_wstring(a.windows);
+    t.Row(L"Minimize all and restore all, per window at " + sizes + L" windows (ms)", perQ, perB,
+          L"",
+          L"grows no faster than the window count (≤ " + Fixed(kAllWindowsGrowth, 1) +
+              L"× from size to size)",
+          linear);
+}
 
 Table BuildTable(const Options& opt, const Results& r) {
     Table t;
     t.text += L"| Figure | Quorel | Baseline | Ratio | Target | Result |\n";
     t.text += L"|---|---:|---:|---:|---|---|\n";
+    if (opt.onlyAllWindows) {
+        AllWindowsRows(t, r);
+        return t;
+    }
 
     double mq = Median(r.latency.q), mb = Median(r.latency.b);
     double pq = Percentile(r.latency.q, 99), pb = Percentile(r.latency.b, 99);
@@ -634,6 +781,7 @@ Table BuildTable(const Options& opt, const Results& r) {
     if (opt.importsOk >= 0)
         t.Row(L"DLL imports of the i686 exe", opt.imports.empty() ? L"—" : opt.imports, L"", L"",
               L"Known DLLs only (scripts/check-exe.sh)", opt.importsOk == 1);
+    AllWindowsRows(t, r);
     return t;
 }
 
@@ -648,6 +796,17 @@ std::wstring Document(const Options& opt, const Results& r, const Table& t) {
     d += L"\n";
     d += t.missed.empty() ? L"All targets met.\n"
                           : L"Targets missed: " + std::to_wstring(t.missed.size()) + L".\n";
+    if (!r.allWindows.empty())
+        d += L"\nMinimize all and restore all: a second copy of the benchmark shows that many "
+             L"visible windows with caption buttons on one thread that answers at once; "
+             L"Quorel (Ctrl+Alt+F8 and Ctrl+Alt+F7 in its settings file) and the baseline "
+             L"(Shift+Ctrl+Alt+F8 and F7: the same enumeration and tests, then one "
+             L"`WM_SYSCOMMAND` sent to each window in turn, in a plain loop on its own thread) "
+             L"take turns; each command is timed from `SendInput` until the host has seen the "
+             L"last of its windows minimized or restored (`WM_SIZE`), after one warm-up round "
+             L"each.\n";
+    if (opt.onlyAllWindows)
+        return d;
     d += L"\nHow it is measured. Quorel (the 64-bit build, default settings) and the baseline "
          L"(one hotkey, one `SetWindowPos` per press) run side by side. Latency: `SendInput` of "
          L"Shift+Alt+Right (Quorel) or Shift+Alt+End (the baseline, which cannot share "
@@ -733,13 +892,17 @@ Options ParseOptions(int argc, wchar_t** argv) {
                 Fail(L"--dialogs takes options, about or both");
         } else if (a == L"--verbose")
             o.verbose = true;
+        else if (a == L"--all-rounds")
+            o.allRounds = std::stoi(next());
+        else if (a == L"--only-all-windows")
+            o.onlyAllWindows = true;
 
         else
             Fail(L"unknown argument " + a);
     }
     if (o.quorel.empty() || o.baseline.empty())
         Fail(L"--quorel and --baseline are needed");
-    if (o.presses < 1 || o.commands < 1 || o.cycles < 3 || o.starts < 1)
+    if (o.presses < 1 || o.commands < 1 || o.cycles < 3 || o.starts < 1 || o.allRounds < 1)
         Fail(L"counts must be positive, and --cycles at least 3");
     return o;
 }
@@ -803,6 +966,16 @@ int Run(int argc, wchar_t** argv) {
     Results r;
     if (!c.target.MakeForeground())
         Fail(L"the target window cannot be made the foreground window");
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (opt.onlyAllWindows) {
+        r.allWindows = AllWindowsPhase(c, self, dir.File(L"Quorel.INI"));
+        Table t = BuildTable(opt, r);
+        if (!opt.out.empty())
+            WriteText(opt.out, Utf8(Document(opt, r, t)));
+        Log(L"%ls\n", t.missed.empty() ? L"all targets met" : L"targets missed");
+        return t.missed.empty() ? 0 : 1;
+    }
 
     StartUpPhase(c, r.startQ, r.startB);
     r.method = MethodCheck(c, bExe);
@@ -862,6 +1035,7 @@ int Run(int argc, wchar_t** argv) {
 
     r.quorelEnded = qp->Close();
     bp->Close();
+    r.allWindows = AllWindowsPhase(c, self, dir.File(L"Quorel.INI"));
 
     Table t = BuildTable(opt, r);
     if (!opt.out.empty())
@@ -887,6 +1061,11 @@ int Run(int argc, wchar_t** argv) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Started again as the host of the windows for minimize-all and
+    // restore-all.
+    if (argc == 5 && std::wstring(argv[1]) == L"--host-windows" &&
+        std::wstring(argv[3]) == L"--host-name")
+        return RunWindowHost(std::stoi(argv[2]), argv[4]);
     try {
         return Run(argc, argv);
     } catch (const std::exception& e) {

@@ -2,7 +2,9 @@
 # Measures Quorel beside a minimal baseline program under Wine and writes the
 # table to bench/results/latest.md (and prints it): hotkey latency, start-up,
 # memory, handles and GDI/USER objects over window commands and dialog
-# cycles, and the size of the 32-bit exe, each against its target.
+# cycles, the size of the 32-bit exe, and minimize-all then restore-all over
+# 10, 100 and 400 windows of another process, each against its target.
+# --only-all-windows measures that last row alone.
 #
 # Installs what is missing, builds both presets and the benchmark
 # (build/bench, 64-bit: the checker and the baseline; build/bench-i686: the

@@ -98,7 +98,7 @@ TEST(ElevatedRestart, ABalloonClickHandsTheProgramToANewCopyThatHoldsTheHotkeys)
             return WaitUntil([&] { return target.Rect().left != before.left; },
                              std::chrono::milliseconds(200));
         },
-        std::chrono::milliseconds(10000)));
+        kGenerousWait));
     EXPECT_EQ((target.Rect().left - before.left) % 5, 0);
     EXPECT_EQ(target.Rect().top, before.top);
     EXPECT_TRUE(ProcessWindows(pid, L"#32770").empty()); // no "登録に失敗" box

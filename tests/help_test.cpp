@@ -143,7 +143,7 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     EXPECT_FALSE(Has(general, L"上へ移動"));
 }
 
-TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndAllTwentySixKeys) {
+TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndEveryKey) {
     AppSettings s = Defaults();
     std::wstring t = Topic(HelpTopic::SettingsFile, s, HelpFacts{L"D:\\Apps\\Quorel.INI"});
     EXPECT_TRUE(Has(t, L"\r\nD:\\Apps\\Quorel.INI\r\n"));
@@ -304,7 +304,7 @@ TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
         SendMessageW(Text(h), EM_SETSEL, 0, 0);
         SetFocus(GetDlgItem(h, id));
         PressKey(MOD_CONTROL, 'A');
-        EXPECT_TRUE(WaitUntil(allSelected, std::chrono::milliseconds(3000), h)) << id;
+        EXPECT_TRUE(WaitUntil(allSelected, kGenerousWait, h)) << id;
     }
     // Ctrl+C there copies it.
     if (OpenClipboard(nullptr)) {
@@ -324,11 +324,10 @@ TEST_F(HelpWindowTest, CtrlASelectsAllTheTextAndEscClosesTheWindow) {
         }
         return text;
     };
-    EXPECT_TRUE(WaitUntil([&] { return clipboard() == ControlText(Text(h)); },
-                          std::chrono::milliseconds(3000), h));
+    EXPECT_TRUE(WaitUntil([&] { return clipboard() == ControlText(Text(h)); }, kGenerousWait, h));
     EXPECT_EQ(Selected(h), 0);
     PressKey(0, VK_ESCAPE);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, std::chrono::milliseconds(3000), h));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(h); }, kGenerousWait, h));
     EXPECT_EQ(help_->Handle(), nullptr);
     EXPECT_EQ(events_, (std::vector<std::wstring>{L"modeless", L"closed"}));
     help_.reset(); // no second notice

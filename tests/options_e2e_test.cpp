@@ -70,7 +70,7 @@ HWND NotifyWindow(const QuorelProcess& q) {
 // (a sent message is handled only when the thread looks for messages again).
 bool Sync(const QuorelProcess& q) {
     DWORD_PTR r = 0;
-    return SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r) != 0;
+    return SendMessageTimeoutW(q.MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &r) != 0;
 }
 
 // Whether the shell holds the program's tray icon: a modification that
@@ -154,7 +154,7 @@ class Options {
     // Clicks OK or Cancel and waits until the dialog has gone: by then the
     // program has applied the tray switch and registered its hotkeys again
     // (the release is posted after that).
-    bool CloseWith(int id, milliseconds timeout = milliseconds(5000)) {
+    bool CloseWith(int id, milliseconds timeout = kGenerousWait) {
         Click(id);
         return WaitUntil([&] { return !IsWindow(dlg_); }, timeout);
     }

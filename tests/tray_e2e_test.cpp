@@ -255,7 +255,7 @@ TEST(QuorelTray, ClickingTheRealIconOpensTheMenu) {
                 tray = FindWindowW(nullptr, L"Wine System Tray");
                 return tray && IsWindowVisible(tray);
             },
-            milliseconds(3000)))
+            kGenerousWait))
         GTEST_SKIP() << "no stand-alone tray window on this system";
     // The icons shown; the program's is among them (a program that ended
     // a moment ago may still have its icon there).
@@ -275,7 +275,7 @@ TEST(QuorelTray, ClickingTheRealIconOpensTheMenu) {
         GetWindowRect(icon, &ir);
         at = {(ir.left + ir.right) / 2, (ir.top + ir.bottom) / 2};
         MouseClickAt(at.x, at.y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-        if ((opened = WaitUntil([&] { return !Menus(q).empty(); }, milliseconds(2000))))
+        if ((opened = WaitUntil([&] { return !Menus(q).empty(); }, kGenerousWait)))
             break;
     }
     ASSERT_TRUE(opened);

@@ -52,9 +52,9 @@ std::vector<std::string> Sent() {
 using Strings = std::vector<std::string>;
 
 HICON LoadIconFile(const char* name, int size) {
-    std::string here = __FILE__;
-    const std::wstring path = testutil::WindowsPath(
-        Utf8ToWide(here.substr(0, here.find_last_of("/\\") + 1) + "../src/res/" + name));
+    // From the source tree's path, not from __FILE__: a compiler cache may
+    // make that relative to the build folder.
+    const std::wstring path = testutil::SourcePath(std::string("src/res/") + name);
     return static_cast<HICON>(
         LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
 }

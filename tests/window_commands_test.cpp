@@ -708,6 +708,13 @@ TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnce
     const HWND wnd = stuck.Handle();
     ASSERT_TRUE(wnd);
     ASSERT_TRUE(MakeForeground(wnd));
+    // What load adds now to handing a command over, while the window answers.
+    double reference = 0;
+    {
+        CommandRunner warm;
+        reference =
+            testutil::SlowestRunMs(3, [&] { warm.Run(MoveCommand(ForegroundTarget(), Right)); });
+    }
     ASSERT_TRUE(stuck.Stop());
 
     CommandRunner runner;
@@ -723,7 +730,9 @@ TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnce
         ASSERT_EQ(GetForegroundWindow(), wnd) << name;
         // Chosen, its window's identity read, and handed over at once:
         // nothing here waits for the window.
-        EXPECT_LT(MillisecondsTaken([&] { runner.Run(command(ForegroundTarget())); }), 100) << name;
+        EXPECT_LT(MillisecondsTaken([&] { runner.Run(command(ForegroundTarget())); }),
+                  testutil::BoundUnderLoad(100, reference))
+            << name << ", reference " << reference;
     }
     EXPECT_TRUE(stuck.SysCommands().empty());
 
@@ -738,7 +747,9 @@ TEST(WindowCommandsRunner, AWindowThatHasJustStoppedAnsweringGetsEachCommandOnce
 
 TEST(WindowCommandsRunner, ASlowButLiveWindowIsMinimizedInItsTurn) {
     testutil::ThreadWindow quick;
-    testutil::ThreadWindow slow(TurnWaitMs / 3); // above the quick one: reported first
+    // Slow, yet well within its turn also on a busy machine; above the quick
+    // one: reported first.
+    testutil::ThreadWindow slow(TurnWaitMs / 10);
     ASSERT_EQ(ReportedOrder({quick.Handle(), slow.Handle()}).front(), slow.Handle());
     CommandRunner runner;
     runner.RunInTurn(MinimizeAllCommands());
@@ -751,5 +762,8 @@ TEST(WindowCommandsRunner, ASlowButLiveWindowIsMinimizedInItsTurn) {
 }
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
-    EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }), 2000);
+    // Without a screen saver, nothing waits: it returns, also on a busy
+    // machine.
+    EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }),
+              testutil::kGenerousWait.count());
 }

@@ -1,5 +1,6 @@
 #include "support/testutil.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <atomic>
@@ -63,6 +64,18 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
     }
 }
 
+double SlowestRunMs(int runs, const std::function<void()>& reference) {
+    double slowest = 0;
+    for (int i = 0; i < runs; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        reference();
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(
+                                        std::chrono::steady_clock::now() - t0)
+                                        .count());
+    }
+    return slowest;
+}
+
 namespace {
 
 void RemoveTree(const std::wstring& dir) {
@@ -111,7 +124,7 @@ ThreadWindow::ThreadWindow(DWORD workMs, DWORD style) : workMs_(workMs), style_(
     for (HANDLE* e : {&ready_, &stop_, &stopped_, &resume_, &quit_})
         *e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, &ThreadWindow::Run, this, 0, nullptr);
-    WaitForSingleObject(ready_, 10000);
+    WaitForSingleObject(ready_, kGenerousWaitMs);
 }
 
 ThreadWindow::~ThreadWindow() {
@@ -380,6 +393,11 @@ std::wstring QuorelExePath() {
     return WindowsPath(std::wstring(p.begin(), p.end()));
 }
 
+std::wstring SourcePath(const std::string& relative) {
+    const std::string p = std::string(QUOREL_SOURCE_DIR) + "/" + relative;
+    return WindowsPath(std::wstring(p.begin(), p.end()));
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t buf[1024] = {};
     GetWindowTextW(hwnd, buf, 1024);
@@ -456,12 +474,13 @@ std::wstring ClassName(HWND hwnd) {
 
 std::wstring ControlText(HWND control) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length))
+    if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kGenerousWaitMs,
+                             &length))
         return {};
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_NORMAL, 5000, &copied);
+                        SMTO_NORMAL, kGenerousWaitMs, &copied);
     text.resize(copied);
     return text;
 }
@@ -531,10 +550,15 @@ bool QuorelProcess::Start(const std::wstring& currentDirectory) {
     if (!CreateProcessW(exe_.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
                         &si, &pi_))
         return false;
-    WaitForInputIdle(pi_.hProcess, 10000);
-    return WaitUntil([&] { return MainForm() != nullptr || !Running(); },
-                     std::chrono::milliseconds(10000)) &&
-           Running();
+    WaitForInputIdle(pi_.hProcess, kGenerousWaitMs);
+    if (!WaitUntil([&] { return MainForm() != nullptr || !Running(); }) || !Running())
+        return false;
+    // The form has made its components (the tray icon's window among
+    // them) once its thread reads messages; on a busy machine that can be
+    // well after the form's window exists.
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &answer) !=
+           0;
 }
 
 int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
@@ -566,7 +590,7 @@ bool QuorelProcess::Running() const {
 
 void QuorelProcess::CancelMenu() const {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(MainForm(), WM_CANCELMODE, 0, 0, SMTO_NORMAL, 5000, &result);
+    SendMessageTimeoutW(MainForm(), WM_CANCELMODE, 0, 0, SMTO_NORMAL, kGenerousWaitMs, &result);
 }
 
 void QuorelProcess::WaitIdle(DWORD timeoutMs) const {

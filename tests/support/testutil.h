@@ -23,11 +23,26 @@ extern const char kDefaultIniText[];
 // loop gives it to the modeless options dialog.
 void PumpMessages(HWND dialog = nullptr);
 
+// How long a test waits for something that should happen: long enough for
+// a machine busy with other work, and it costs nothing when it happens.
+inline constexpr std::chrono::milliseconds kGenerousWait{20000};
+inline constexpr DWORD kGenerousWaitMs = static_cast<DWORD>(kGenerousWait.count());
+
 // Pumps messages (as above) and polls pred until it holds or timeout
 // passes. Returns whether it held. Use this instead of sleeping.
-bool WaitUntil(const std::function<bool()>& pred,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = kGenerousWait,
                HWND dialog = nullptr);
+
+// Time bounds on what must not wait. Load stretches every operation, so a
+// bound that a fault must break holds only against what load adds now:
+// the slowest of a few runs of a reference operation (the same kind of
+// call where nothing can wait), in milliseconds.
+double SlowestRunMs(int runs, const std::function<void()>& reference);
+// The bound for an operation that a quiet machine finishes within quietMs:
+// quietMs and twice what load adds to its reference now.
+inline double BoundUnderLoad(double quietMs, double referenceMs) {
+    return quietMs + 2 * referenceMs;
+}
 
 // A fresh, empty folder under the temp path, removed with its contents when
 // the object goes.
@@ -65,6 +80,9 @@ std::wstring WindowsPath(const std::wstring& path);
 
 // Path of the Quorel.exe built with these tests, as a Windows path.
 std::wstring QuorelExePath();
+// A file of the source tree (relative, with forward slashes), as a Windows
+// path.
+std::wstring SourcePath(const std::string& relative);
 
 // The version record of an exe (its VERSIONINFO resource), read through the
 // system's version functions.
@@ -105,15 +123,15 @@ class QuorelProcess {
     bool Start(const std::wstring& currentDirectory = {});
     // Starts another process of the same exe (a second copy); returns its
     // exit code, or -1 when it did not end in time.
-    int StartSecondCopy(DWORD timeoutMs = 10000);
+    int StartSecondCopy(DWORD timeoutMs = kGenerousWaitMs);
     // Ends it by WM_CLOSE to the application window; true when it ended.
-    bool Close(DWORD timeoutMs = 10000);
+    bool Close(DWORD timeoutMs = kGenerousWaitMs);
     bool Running() const;
     // Closes an open menu of the program: WM_CANCELMODE to its main form,
     // the menu's owner (keyboard input to a menu depends on which window
     // the window system gives the focus).
     void CancelMenu() const;
-    void WaitIdle(DWORD timeoutMs = 5000) const;
+    void WaitIdle(DWORD timeoutMs = kGenerousWaitMs) const;
 
     DWORD ProcessId() const { return pi_.dwProcessId; }
     HANDLE ProcessHandle() const { return pi_.hProcess; }
@@ -193,7 +211,7 @@ class ThreadWindow {
     unsigned MovesBegun() const { return movesBegun_; }
     void Resume();
     // Waits until the thread has handled everything sent to it before.
-    bool Drain(DWORD timeoutMs = 5000) const;
+    bool Drain(DWORD timeoutMs = kGenerousWaitMs) const;
     // The system commands handled so far (low four bits masked), and the
     // WM_SIZE kinds (SIZE_MAXIMIZED, ...).
     std::vector<WPARAM> SysCommands() const;
