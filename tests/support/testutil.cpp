@@ -1,5 +1,7 @@
 #include "support/testutil.h"
 
+#include <tlhelp32.h>
+
 #include <fstream>
 #include <sstream>
 #include <atomic>
@@ -211,6 +213,14 @@ LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         if (DWORD work = self->moveWorkMs_)
             Sleep(work);
     }
+    if (m == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE && self->promptOnClose_) {
+        EnterCriticalSection(&self->lock_);
+        self->sysCommands_.push_back(SC_CLOSE);
+        LeaveCriticalSection(&self->lock_);
+        if (MessageBoxW(h, L"Save the changes?", L"thread window", MB_YESNOCANCEL) == IDCANCEL)
+            return 0;
+        return DefWindowProcW(h, m, w, l);
+    }
     if (m == WM_SYSCOMMAND) {
         self->began_ = ++counter;
         EnterCriticalSection(&self->lock_);
@@ -226,6 +236,26 @@ LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_NCDESTROY)
         SetWindowLongPtrW(h, GWLP_USERDATA, 0);
     return DefWindowProcW(h, m, w, l);
+}
+
+HWND ThreadWindow::Prompt() const {
+    for (HWND box : ProcessWindows(GetCurrentProcessId(), L"#32770"))
+        if (GetWindow(box, GW_OWNER) == hwnd_)
+            return box;
+    return nullptr;
+}
+
+size_t ProcessThreadCount(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    size_t n = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        n += entry.th32OwnerProcessID == pid;
+    CloseHandle(snapshot);
+    return n;
 }
 
 std::string IniWith(const std::string& lines) {
