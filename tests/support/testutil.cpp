@@ -141,7 +141,13 @@ bool ThreadWindow::Stop() {
 }
 
 void ThreadWindow::Resume() {
+    if (WaitForSingleObject(stopped_, 0) != WAIT_OBJECT_0)
+        return;
     SetEvent(resume_);
+    // Until it reads messages again, so that a Stop that follows stops it
+    // anew.
+    for (int i = 0; i < 10000 && WaitForSingleObject(stopped_, 0) == WAIT_OBJECT_0; ++i)
+        Sleep(1);
 }
 
 bool ThreadWindow::Drain(DWORD timeoutMs) const {
@@ -178,15 +184,24 @@ DWORD WINAPI ThreadWindow::Run(void* param) {
     ShowWindow(self->hwnd_, SW_SHOWNOACTIVATE);
     PumpMessages();
     SetEvent(self->ready_);
-    while (MsgWaitForMultipleObjectsEx(1, &self->stop_, INFINITE, QS_ALLINPUT,
-                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
+    // Reading messages until the object goes, except while stopped; it
+    // may be stopped again after each Resume.
+    const HANDLE events[] = {self->quit_, self->stop_};
+    for (;;) {
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0)
+            break;
+        if (woke == WAIT_OBJECT_0 + 1) {
+            ResetEvent(self->stop_);
+            SetEvent(self->stopped_);
+            WaitForSingleObject(self->resume_, kStopLimitMs);
+            ResetEvent(self->resume_);
+            ResetEvent(self->stopped_);
+            continue;
+        }
         PumpMessages();
-    SetEvent(self->stopped_);
-    WaitForSingleObject(self->resume_, kStopLimitMs);
-    // Reading messages again until the object goes.
-    while (MsgWaitForMultipleObjectsEx(1, &self->quit_, INFINITE, QS_ALLINPUT,
-                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
-        PumpMessages();
+    }
     PumpMessages();
     if (IsWindow(self->hwnd_))
         DestroyWindow(self->hwnd_);

@@ -171,9 +171,9 @@ bool WaitForRect(const TargetWindow& w, const RECT& expected);
 // window is, that records what it handles. Its thread can stop reading
 // messages, as a program does that is busy loading or stuck: it reads them
 // again on Resume(), or by itself after kStopLimitMs, so that nothing waits
-// for it forever. With workMs, the window takes that long over each
-// WM_SYSCOMMAND before it handles it, as a slow program does; with
-// SetMoveWork, over each WM_WINDOWPOSCHANGING.
+// for it forever; then it can be stopped again. With workMs, the window
+// takes that long over each WM_SYSCOMMAND before it handles it, as a slow
+// program does; with SetMoveWork, over each WM_WINDOWPOSCHANGING.
 class ThreadWindow {
   public:
     explicit ThreadWindow(DWORD workMs = 0, DWORD style = WS_OVERLAPPEDWINDOW);
