@@ -123,11 +123,9 @@ DWORD WINAPI WorkerMain(void* param) {
         const auto due = s->queues.NextDueIn(now);
         const bool extra = s->workers > StandingCommandWorkers;
         const ULONGLONG endAt = idleSince + IdleWorkerEndMs;
-        DWORD wait = INFINITE;
-        if (extra)
+        DWORD wait = due ? static_cast<DWORD>(*due + 1) : INFINITE;
+        if (extra && !due)
             wait = static_cast<DWORD>(endAt > now ? endAt - now : 0);
-        if (due && *due + 1 < wait)
-            wait = static_cast<DWORD>(*due + 1);
         if (SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) || !extra)
             continue;
         // Decided on what holds now, not on what held before the wait: a
