@@ -846,6 +846,28 @@ TEST(WindowCommandsRunner, AtTheCeilingCommandsForStuckThreadsAreDroppedAndLiveW
         EXPECT_EQ(stuck[i]->Rect(), before[i]) << i;
 }
 
+// An extra worker whose idle wait ends just as a list is given stays to
+// watch its turns: the end is decided on the queues as they are after the
+// wait.
+TEST(WindowCommandsRunner, AnIdleExtraWorkerEndsOnlyWithNoTurnToWatch) {
+    const unsigned extra = StandingCommandWorkers + 1;
+    const unsigned long long idle = 1000, late = idle + IdleWorkerEndMs;
+    CommandQueues q;
+    EXPECT_TRUE(IdleWorkerEnds(q, extra, idle, late));
+    EXPECT_FALSE(IdleWorkerEnds(q, extra, idle, late - 1));
+    EXPECT_FALSE(IdleWorkerEnds(q, StandingCommandWorkers, idle, late));
+    // Thread 1 is busy: the list's first turn cannot start, the next
+    // opens by time.
+    WindowCommand move{WindowCommand::Action::Move, reinterpret_cast<HWND>(INT_PTR{0x10})};
+    q.Add(1, move, late - 10);
+    ASSERT_TRUE(q.Take(late - 10));
+    WindowCommand other = move;
+    other.window = reinterpret_cast<HWND>(INT_PTR{0x20});
+    q.AddInTurn({{1, move}, {2, other}}, late);
+    EXPECT_EQ(q.Ready(late), 0u);
+    EXPECT_FALSE(IdleWorkerEnds(q, extra, idle, late));
+}
+
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
     EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }), 2000);
 }

@@ -79,6 +79,17 @@ bool Answers(HWND window) {
                                &result) != 0;
 }
 
+} // namespace
+
+bool IdleWorkerEnds(CommandQueues& queues, unsigned workers, unsigned long long idleSince,
+                    unsigned long long now) {
+    // Decided on what holds now, not on what held before the wait.
+    return workers > StandingCommandWorkers && now >= idleSince + IdleWorkerEndMs &&
+           !queues.NextDueIn(now) && queues.Ready(now) == 0;
+}
+
+namespace {
+
 DWORD WINAPI WorkerMain(void* param) {
     // Nothing in this loop throws: the queues' Take, Finish, Probed, Ready
     // and NextDueIn do not allocate.
@@ -128,11 +139,7 @@ DWORD WINAPI WorkerMain(void* param) {
             wait = static_cast<DWORD>(endAt > now ? endAt - now : 0);
         if (SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) || !extra)
             continue;
-        // Decided on what holds now, not on what held before the wait: a
-        // list given meanwhile may have a turn to watch.
-        now = GetTickCount64();
-        if (s->workers > StandingCommandWorkers && now >= endAt && !s->queues.NextDueIn(now) &&
-            s->queues.Ready(now) == 0)
+        if (IdleWorkerEnds(s->queues, s->workers, idleSince, GetTickCount64()))
             break;
     }
     --s->idle;

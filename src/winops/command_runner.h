@@ -42,6 +42,15 @@ constexpr unsigned long IdleWorkerEndMs = 10000;
 constexpr unsigned ProbeWaitMs = 100;
 
 struct CommandRunnerState;
+class CommandQueues;
+
+// Whether an idle worker ends at now, after a wait: it is one beyond the
+// standing ones (workers counts it), it has had nothing to do since
+// idleSince for IdleWorkerEndMs, and nothing is ready or falls due by time
+// in the queues as they are now, so that a list given during its wait,
+// whose turn it may be the only one to watch, keeps it.
+bool IdleWorkerEnds(CommandQueues& queues, unsigned workers, unsigned long long idleSince,
+                    unsigned long long now);
 
 class CommandRunner {
   public:
