@@ -18,8 +18,13 @@ WindowCommand MoveOf(int window, Direction d = Down) {
 }
 
 // The window of the command a worker takes next, or 0 when none may start.
+// A question about a busy thread goes unanswered.
 int Next(CommandQueues& q, unsigned long long now, CommandQueues::Id* id = nullptr) {
     auto job = q.Take(now);
+    while (job && job->kind == CommandQueues::Job::Kind::Probe) {
+        q.Probed(job->id, false, now);
+        job = q.Take(now);
+    }
     if (!job)
         return 0;
     if (id)
@@ -44,19 +49,19 @@ TEST(CommandQueues, AWindowsCommandsRunInOrderOneAtATimePerThreadWhileOtherThrea
     EXPECT_EQ(job->command.direction, Down);
     // Thread 1 is busy (its program may not answer): thread 2 goes on.
     EXPECT_EQ(Next(q, 0), 2);
-    EXPECT_EQ(Next(q, 5000), 0);
-    EXPECT_EQ(q.Ready(5000), 0u);
+    EXPECT_EQ(Next(q, 3000), 0);
+    EXPECT_EQ(q.Ready(3000), 0u);
 
     // Once the first has returned, the earliest added of thread 1 is next.
-    q.Finish(first, 6000);
+    q.Finish(first, 4000);
     CommandQueues::Id id = 0;
-    job = q.Take(6000);
+    job = q.Take(4000);
     ASSERT_TRUE(job);
     EXPECT_EQ(job->command.direction, Right);
-    q.Finish(job->id, 6000);
-    EXPECT_EQ(Next(q, 6000, &id), 3);
-    q.Finish(id, 6000);
-    EXPECT_EQ(Next(q, 6000), 0);
+    q.Finish(job->id, 4000);
+    EXPECT_EQ(Next(q, 4000, &id), 3);
+    q.Finish(id, 4000);
+    EXPECT_EQ(Next(q, 4000), 0);
     EXPECT_FALSE(q.Empty()); // window 2's command still runs
 }
 
@@ -92,10 +97,10 @@ TEST(CommandQueues, AThreadThatLetsItsTurnPassIsNotWaitedForAgainAndGetsItsComma
     EXPECT_EQ(Next(q, 320), 0);
     // The stuck thread answers at last: its other window gets its command,
     // once.
-    q.Finish(stuck, 8000);
-    EXPECT_EQ(Next(q, 8000, &id), 4);
-    q.Finish(id, 8001);
-    EXPECT_EQ(Next(q, 8001), 0);
+    q.Finish(stuck, 3000);
+    EXPECT_EQ(Next(q, 3000, &id), 4);
+    q.Finish(id, 3001);
+    EXPECT_EQ(Next(q, 3001), 0);
     EXPECT_TRUE(q.Empty());
 }
 
@@ -120,4 +125,108 @@ TEST(CommandQueues, ALaterPressWaitsOnlyForItsOwnWindowsTurn) {
     EXPECT_EQ(job->command.direction, Up);
     q.Finish(job->id, 1301);
     EXPECT_EQ(Next(q, 1301), 5);
+}
+
+TEST(CommandQueues, AThreadInAModalLoopGetsItsNextCommandsInOrderOneThatDoesNotAnswerHoldsThem) {
+    CommandQueues q;
+    using Kind = CommandQueues::Job::Kind;
+    // A close on window 1 opens a prompt (window 2, same thread) inside
+    // its call; the move for the prompt waits behind it.
+    const auto close = q.Add(1, MoveOf(1), 0);
+    ASSERT_EQ(Next(q, 0), 1);
+    q.Add(1, MoveOf(2), 20);
+    EXPECT_FALSE(q.Take(20)); // too early to ask
+    EXPECT_EQ(q.NextDueIn(20), ProbeAfterMs - 20);
+    EXPECT_EQ(q.Ready(ProbeAfterMs), 1u);
+    auto probe = q.Take(ProbeAfterMs);
+    ASSERT_TRUE(probe);
+    EXPECT_EQ(probe->kind, Kind::Probe);
+    EXPECT_EQ(probe->id, close);
+    EXPECT_EQ(probe->command.window, Wnd(1));
+    EXPECT_FALSE(q.Take(ProbeAfterMs)); // one question per thread
+    // It answers: the close is parked, the prompt's move runs beside it,
+    // and the next one after that move, in the order pressed.
+    q.Probed(close, true, 60);
+    q.Add(1, MoveOf(2, Up), 61);
+    CommandQueues::Id id = 0;
+    auto job = q.Take(61);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->kind, Kind::Run);
+    EXPECT_EQ(job->command.window, Wnd(2));
+    EXPECT_EQ(job->command.direction, Down);
+    EXPECT_FALSE(q.Take(62));
+    q.Finish(job->id, 62);
+    job = q.Take(62);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->command.direction, Up);
+    q.Finish(job->id, 63);
+    q.Finish(close, 70);
+    EXPECT_TRUE(q.Empty());
+
+    // A thread that does not answer holds its later commands, and is asked
+    // again after a while.
+    const auto stuck = q.Add(3, MoveOf(3), 1000);
+    ASSERT_EQ(Next(q, 1000), 3);
+    q.Add(3, MoveOf(4), 1010);
+    probe = q.Take(1100);
+    ASSERT_TRUE(probe);
+    q.Probed(stuck, false, 1200);
+    EXPECT_FALSE(q.Take(1300));
+    EXPECT_EQ(q.NextDueIn(1300), ProbeAgainMs - 100);
+    probe = q.Take(1200 + ProbeAgainMs);
+    ASSERT_TRUE(probe);
+    EXPECT_EQ(probe->kind, Kind::Probe);
+    q.Probed(stuck, false, 1600);
+    q.Finish(stuck, 2000);
+    EXPECT_EQ(Next(q, 2000, &id), 4);
+    q.Finish(id, 2001);
+    // Short of workers, a command is carried out only if its thread
+    // answers.
+    q.Add(5, MoveOf(5), 3000);
+    job = q.Take(3000, true);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->kind, Kind::Confirm);
+}
+
+TEST(CommandQueues, ACommandNotStartedWithinFiveSecondsOfItsPressIsDropped) {
+    CommandQueues q;
+    // Ten presses on a thread that answers again after a second: ten steps.
+    CommandQueues::Id first = 0, id = 0;
+    for (int i = 0; i < 10; ++i)
+        q.Add(1, MoveOf(1), 10 * i);
+    ASSERT_EQ(Next(q, 0, &first), 1);
+    q.Finish(first, 1000);
+    int steps = 1;
+    for (unsigned long long now = 1000; Next(q, now, &id) == 1; ++now, ++steps)
+        q.Finish(id, now);
+    EXPECT_EQ(steps, 10);
+    EXPECT_TRUE(q.Empty());
+
+    // A backlog older than five seconds is dropped, the call in progress
+    // is not; a press after it runs.
+    q.Add(2, MoveOf(2), 0);
+    ASSERT_EQ(Next(q, 0, &first), 2);
+    q.Add(2, MoveOf(2), 100);
+    q.Add(2, MoveOf(2), 200);
+    q.Finish(first, 100 + MaxCommandAgeMs + 1);
+    auto job = q.Take(100 + MaxCommandAgeMs + 1);
+    ASSERT_TRUE(job);
+    q.Finish(job->id, 200 + MaxCommandAgeMs + 1);
+    EXPECT_FALSE(q.Take(200 + MaxCommandAgeMs + 1));
+    EXPECT_TRUE(q.Empty());
+
+    // Given in turn, a command's age counts from its turn; a dropped one
+    // has had its turn.
+    q.Add(3, MoveOf(3), 0);
+    ASSERT_EQ(Next(q, 0, &first), 3); // thread 3 stuck
+    q.AddInTurn({{4, MoveOf(4)}, {3, MoveOf(5)}, {6, MoveOf(6)}}, 6000);
+    EXPECT_EQ(Next(q, 6000, &id), 4);
+    q.Finish(id, 6001);
+    // Window 5's thread is held: its turn is not waited for.
+    EXPECT_EQ(Next(q, 6001, &id), 6);
+    q.Finish(id, 6002);
+    EXPECT_EQ(Next(q, 6000 + MaxCommandAgeMs), 0);
+    q.Finish(first, 6002 + MaxCommandAgeMs);
+    EXPECT_EQ(Next(q, 6002 + MaxCommandAgeMs), 0);
+    EXPECT_TRUE(q.Empty());
 }

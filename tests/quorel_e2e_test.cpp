@@ -4,10 +4,13 @@
 #include "base/names.h"
 #include "res/version.h"
 #include "support/testutil.h"
+#include "winops/command_queues.h"
+#include "winops/command_runner.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -40,6 +43,33 @@ double MoveKeyReferenceMs(const TargetWindow& w) {
         PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
         EXPECT_TRUE(WaitForRect(w, r));
     });
+}
+
+bool HasRect(HWND wnd, const RECT& want) {
+    RECT now{};
+    return GetWindowRect(wnd, &now) && EqualRect(&now, &want);
+}
+
+// The slowest of three move presses on a live window of another thread, in
+// this run: what the machine's load adds to any press just now. A bound of
+// kOtherHotkeyBoundMs plus twice this keeps its meaning on a busy machine
+// (where every press is slow) and still tells a command that waited behind
+// a stuck or modal call (held for seconds, or dropped) from one that did
+// not.
+double SlowestMove(ThreadWindow& w) {
+    double slowest = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (!MakeForeground(w.Handle()))
+            return 1000;
+        RECT r = w.Rect();
+        OffsetRect(&r, 5, 0);
+        const auto t0 = std::chrono::steady_clock::now();
+        PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+        if (!WaitUntil([&] { return HasRect(w.Handle(), r); }))
+            return 1000;
+        slowest = std::max(slowest, MillisecondsSince(t0));
+    }
+    return slowest;
 }
 
 } // namespace
@@ -398,12 +428,28 @@ TEST(QuorelProgram, SlowAndStuckWindowsHoldUpNoOtherKeyNorTheExit) {
         RECT now = stuck.Rect();
         return EqualRect(&now, &want) != FALSE;
     };
-    EXPECT_TRUE(at(r)); // not yet moved
+    // Not moved while it does not answer (a second, as a program that is
+    // busy for a moment).
+    EXPECT_FALSE(WaitUntil([&] { return !at(r); }, milliseconds(1000)));
 
     // Once it answers, every press counts, each from where the one before
     // left the window.
     stuck.Resume();
     OffsetRect(&r, 0, 5 * kPresses);
+    EXPECT_TRUE(WaitUntil([&] { return at(r); }));
+    EXPECT_TRUE(stuck.Drain());
+    q.WaitIdle();
+    EXPECT_TRUE(stuck.Drain());
+    EXPECT_TRUE(at(r));
+
+    // A backlog older than five seconds is dropped: the press already in
+    // its call when the window stopped answering counts, the rest not.
+    ASSERT_TRUE(stuck.Stop());
+    for (int i = 0; i < 3; ++i)
+        PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    EXPECT_FALSE(WaitUntil([&] { return !at(r); }, milliseconds(MaxCommandAgeMs + 500)));
+    stuck.Resume();
+    OffsetRect(&r, 0, 5);
     EXPECT_TRUE(WaitUntil([&] { return at(r); }));
     EXPECT_TRUE(stuck.Drain());
     q.WaitIdle();
@@ -422,4 +468,78 @@ TEST(QuorelProgram, SlowAndStuckWindowsHoldUpNoOtherKeyNorTheExit) {
         << "an exit with nothing to wait for took " << exitReference;
     EXPECT_EQ(q.IniText(), kDefaultIniText);
     stuck.Resume();
+}
+
+TEST(QuorelProgram, APromptThatTheCloseKeyOpensMovesAndClosesByKey) {
+    std::string ini = IniWith("CloseKey=Ctrl+Alt+F9\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    ThreadWindow w;
+    const double bound = kOtherHotkeyBoundMs + 2 * SlowestMove(w);
+    // The close key: the window asks whether to save, inside the close's
+    // call, which does not return while the prompt is up.
+    w.SetPromptOnClose(true);
+    ASSERT_TRUE(MakeForeground(w.Handle()));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F9);
+    HWND prompt = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (prompt = w.Prompt()) != nullptr; }));
+    ASSERT_TRUE(MakeForeground(prompt));
+    RECT r{};
+    ASSERT_TRUE(GetWindowRect(prompt, &r));
+    // The move key moves the prompt.
+    OffsetRect(&r, 5, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+    EXPECT_TRUE(WaitUntil([&] { return HasRect(prompt, r); }, milliseconds(3000)));
+    EXPECT_LT(MillisecondsSince(t0), bound);
+    // The close key closes it (its Cancel: the window stays), and the
+    // close that opened it returns.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F9);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(prompt); }));
+    if (IsWindow(prompt))
+        PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(w.Drain());
+    EXPECT_TRUE(IsWindow(w.Handle()));
+    EXPECT_EQ(w.SysCommands(), std::vector<WPARAM>{SC_CLOSE});
+    EXPECT_TRUE(q.Running());
+}
+
+TEST(QuorelProgram, TwentyStuckProgramsHoldOneWorkerEachAndALiveWindowStillMoves) {
+    QuorelProcess q;
+    ASSERT_TRUE(q.Start());
+    ThreadWindow live;
+    const double bound = kOtherHotkeyBoundMs + 2 * SlowestMove(live);
+    q.WaitIdle();
+    // The program's threads, its standing workers among them.
+    const size_t threadsBefore = ProcessThreadCount(q.ProcessId());
+    constexpr size_t kStuck = 20;
+    std::vector<std::unique_ptr<ThreadWindow>> stuck;
+    std::vector<RECT> before;
+    for (size_t i = 0; i < kStuck; ++i) {
+        stuck.push_back(std::make_unique<ThreadWindow>());
+        ThreadWindow& w = *stuck.back();
+        ASSERT_TRUE(MakeForeground(w.Handle())) << i;
+        before.push_back(w.Rect());
+        ASSERT_TRUE(w.Stop());
+        PressKey(MOD_SHIFT | MOD_ALT, VK_DOWN);
+    }
+    // Each press is in its call.
+    EXPECT_TRUE(WaitUntil([&] {
+        return ProcessThreadCount(q.ProcessId()) >= threadsBefore + kStuck - StandingCommandWorkers;
+    }));
+    ASSERT_TRUE(MakeForeground(live.Handle()));
+    RECT r = live.Rect();
+    OffsetRect(&r, 5, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+    EXPECT_TRUE(WaitUntil([&] { return HasRect(live.Handle(), r); }));
+    EXPECT_LT(MillisecondsSince(t0), bound);
+    // One worker per stuck thread, and the standing ones.
+    EXPECT_LE(ProcessThreadCount(q.ProcessId()), threadsBefore + kStuck);
+    for (auto& w : stuck)
+        w->Resume();
+    for (size_t i = 0; i < kStuck; ++i) {
+        OffsetRect(&before[i], 0, 5);
+        EXPECT_TRUE(WaitUntil([&] { return HasRect(stuck[i]->Handle(), before[i]); })) << i;
+    }
 }

@@ -571,7 +571,7 @@ TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
     HWND gone = TestWindow(WS_POPUP, 0, SW_HIDE);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
     EXPECT_EQ(kept.Of(gone).thread, 0u);
-    EXPECT_EQ(identityReads, 4);
+    EXPECT_EQ(identityReads, 2);
     // The oldest entry makes room when more windows come than are kept.
     std::vector<std::unique_ptr<TestWindow>> more;
     for (int i = 0; i < 8; ++i) {
@@ -581,6 +581,62 @@ TEST(WindowIdentities, AreTheOwnersAndClassReadOncePerWindowWhileKept) {
     identityReads = 0;
     kept.Of(desk);
     EXPECT_EQ(identityReads, 1);
+}
+
+namespace {
+// Windows by handle, as the fake owners' call and the fake read see them.
+struct FakeWindow {
+    DWORD thread, process;
+    WindowClassKind kind;
+};
+std::vector<std::pair<HWND, FakeWindow>> g_fakeWindows;
+
+const FakeWindow* FindFake(HWND wnd) {
+    for (const auto& [h, w] : g_fakeWindows)
+        if (h == wnd)
+            return &w;
+    return nullptr;
+}
+
+DWORD WINAPI FakeOwners(HWND wnd, LPDWORD process) {
+    const FakeWindow* w = FindFake(wnd);
+    *process = w ? w->process : 0;
+    return w ? w->thread : 0;
+}
+
+WindowIdentity FakeRead(HWND wnd) {
+    ++identityReads;
+    const FakeWindow* w = FindFake(wnd);
+    return w ? WindowIdentity{w->thread, w->process, w->kind} : WindowIdentity{};
+}
+} // namespace
+
+TEST(WindowIdentities, AKeptEntryIsConfirmedAtEachUseAndReadAfreshWhenItsHandleNamesAnotherWindow) {
+    const HWND handle = reinterpret_cast<HWND>(INT_PTR{0x2468});
+    g_fakeWindows = {{handle, {10, 20, WindowClassKind::ShellDesktop}}};
+    identityReads = 0;
+    WindowIdentities kept(&FakeRead, &FakeOwners);
+    EXPECT_EQ(kept.Of(handle).kind, WindowClassKind::ShellDesktop);
+    EXPECT_EQ(kept.Of(handle).kind, WindowClassKind::ShellDesktop);
+    EXPECT_EQ(identityReads, 1);
+    // The desktop has gone; its handle now names an ordinary window of
+    // another program.
+    g_fakeWindows.clear();
+    EXPECT_EQ(kept.Of(handle).thread, 0u);
+    g_fakeWindows = {{handle, {11, 21, WindowClassKind::Ordinary}}};
+    WindowIdentity id = kept.Of(handle);
+    EXPECT_EQ(id.kind, WindowClassKind::Ordinary);
+    EXPECT_EQ(id.thread, 11u);
+    EXPECT_EQ(id.process, 21u);
+    EXPECT_EQ(identityReads, 2);
+    // Changed hands between two uses, never seen gone: read afresh too.
+    g_fakeWindows = {{handle, {12, 22, WindowClassKind::ShellDesktopHost}}};
+    id = kept.Of(handle);
+    EXPECT_EQ(id.kind, WindowClassKind::ShellDesktopHost);
+    EXPECT_EQ(id.thread, 12u);
+    EXPECT_EQ(kept.Of(handle).process, 22u);
+    EXPECT_EQ(identityReads, 3);
+    g_fakeWindows.clear();
 }
 
 // The toggle is chosen for other programs' windows only (see the end-to-end
@@ -759,6 +815,68 @@ TEST(WindowCommandsRunner, ASlowButLiveWindowIsMinimizedInItsTurn) {
     // window was sent its command.
     ASSERT_NE(slow.SysCommandEnded(), 0u);
     EXPECT_LT(slow.SysCommandEnded(), quick.SysCommandBegan());
+}
+
+// Past the ceiling less the spare workers, a command waits for its
+// thread's answer: one for a thread that does not answer is dropped, one
+// for a live window runs, and the workers stay within the ceiling.
+TEST(WindowCommandsRunner, AtTheCeilingCommandsForStuckThreadsAreDroppedAndLiveWindowsStillMove) {
+    Settings.MoveP = 5;
+    constexpr unsigned kCeiling = SpareCommandWorkers + 4;
+    std::vector<std::unique_ptr<testutil::ThreadWindow>> stuck;
+    std::vector<RECT> before;
+    for (unsigned i = 0; i < kCeiling; ++i) {
+        stuck.push_back(std::make_unique<testutil::ThreadWindow>());
+        before.push_back(stuck.back()->Rect());
+        ASSERT_TRUE(stuck.back()->Stop());
+    }
+    testutil::ThreadWindow live;
+    const RECT liveBefore = live.Rect();
+    {
+        CommandRunner runner(kCeiling);
+        for (auto& w : stuck)
+            runner.Run(MoveCommand(Target{w->Handle(), ReadWindowIdentity(w->Handle())}, Down));
+        runner.Run(MoveCommand(Target{live.Handle(), ReadWindowIdentity(live.Handle())}, Right));
+        EXPECT_TRUE(
+            testutil::WaitUntil([&] { return live.Rect() == Offset(liveBefore, 5, 0, 5, 0); }));
+        EXPECT_LE(runner.Workers(), kCeiling);
+        for (auto& w : stuck)
+            w->Resume();
+        // The first ones were in their calls: they move once their
+        // threads answer; the ones past the ceiling less the spare
+        // workers were dropped.
+        for (unsigned i = 0; i < kCeiling; ++i) {
+            const RECT want =
+                i < kCeiling - SpareCommandWorkers ? Offset(before[i], 0, 5, 0, 5) : before[i];
+            EXPECT_TRUE(testutil::WaitUntil([&] { return stuck[i]->Rect() == want; })) << i;
+            EXPECT_TRUE(stuck[i]->Drain());
+        }
+        EXPECT_TRUE(testutil::WaitUntil([&] { return runner.Workers() <= kCeiling; }));
+    }
+    for (unsigned i = kCeiling - SpareCommandWorkers; i < kCeiling; ++i)
+        EXPECT_EQ(stuck[i]->Rect(), before[i]) << i;
+}
+
+// An extra worker whose idle wait ends just as a list is given stays to
+// watch its turns: the end is decided on the queues as they are after the
+// wait.
+TEST(WindowCommandsRunner, AnIdleExtraWorkerEndsOnlyWithNoTurnToWatch) {
+    const unsigned extra = StandingCommandWorkers + 1;
+    const unsigned long long idle = 1000, late = idle + IdleWorkerEndMs;
+    CommandQueues q;
+    EXPECT_TRUE(IdleWorkerEnds(q, extra, idle, late));
+    EXPECT_FALSE(IdleWorkerEnds(q, extra, idle, late - 1));
+    EXPECT_FALSE(IdleWorkerEnds(q, StandingCommandWorkers, idle, late));
+    // Thread 1 is busy: the list's first turn cannot start, the next
+    // opens by time.
+    WindowCommand move{WindowCommand::Action::Move, reinterpret_cast<HWND>(INT_PTR{0x10})};
+    q.Add(1, move, late - 10);
+    ASSERT_TRUE(q.Take(late - 10));
+    WindowCommand other = move;
+    other.window = reinterpret_cast<HWND>(INT_PTR{0x20});
+    q.AddInTurn({{1, move}, {2, other}}, late);
+    EXPECT_EQ(q.Ready(late), 0u);
+    EXPECT_FALSE(IdleWorkerEnds(q, extra, idle, late));
 }
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {

@@ -2,6 +2,13 @@
 
 #include <algorithm>
 
+namespace {
+// When a question about the thread of a running command falls due.
+template <class E> unsigned long long ProbeDue(const E& e) {
+    return std::max(e.startedAt + ProbeAfterMs, e.probedAt ? e.probedAt + ProbeAgainMs : 0);
+}
+} // namespace
+
 CommandQueues::Entry* CommandQueues::FindEntry(Id id) {
     for (Queue& q : queues_)
         for (Entry& e : q.entries)
@@ -10,32 +17,42 @@ CommandQueues::Entry* CommandQueues::FindEntry(Id id) {
     return nullptr;
 }
 
-bool CommandQueues::Running(Thread thread) const {
-    return std::any_of(queues_.begin(), queues_.end(),
-                       [&](const Queue& q) { return q.running && q.thread == thread; });
+bool CommandQueues::Busy(Thread thread) const {
+    return std::any_of(queues_.begin(), queues_.end(), [&](const Queue& q) {
+        return q.thread == thread && std::any_of(q.entries.begin(), q.entries.end(),
+                                                 [](auto& e) { return e.running && !e.parked; });
+    });
+}
+
+const CommandQueues::Entry* CommandQueues::Waiting(const Queue& q) {
+    for (const Entry& e : q.entries)
+        if (!e.running)
+            return e.mayStart ? &e : nullptr;
+    return nullptr;
 }
 
 bool CommandQueues::Startable(const Queue& q) const {
-    return !q.running && !q.entries.empty() && q.entries.front().mayStart && !Running(q.thread);
+    return Waiting(q) && !Busy(q.thread);
 }
 
-CommandQueues::Id CommandQueues::Enqueue(Thread thread, const WindowCommand& command,
-                                         bool mayStart) {
+CommandQueues::Id CommandQueues::Enqueue(Thread thread, const WindowCommand& command, bool mayStart,
+                                         unsigned long long now) {
     const Id id = next_;
     auto q = std::find_if(queues_.begin(), queues_.end(),
                           [&](const Queue& q) { return q.window == command.window; });
     if (q != queues_.end()) {
-        q->entries.push_back(Entry{id, command, mayStart});
+        q->entries.push_back(Entry{id, command, mayStart, now});
     } else {
-        Queue fresh{command.window, thread, {Entry{id, command, mayStart}}};
+        Queue fresh{command.window, thread, {Entry{id, command, mayStart, now}}};
         queues_.push_back(std::move(fresh));
     }
     ++next_;
     return id;
 }
 
-CommandQueues::Id CommandQueues::Add(Thread thread, const WindowCommand& command) {
-    return Enqueue(thread, command, true);
+CommandQueues::Id CommandQueues::Add(Thread thread, const WindowCommand& command,
+                                     unsigned long long now) {
+    return Enqueue(thread, command, true, now);
 }
 
 void CommandQueues::AddInTurn(const std::vector<std::pair<Thread, WindowCommand>>& list,
@@ -47,7 +64,7 @@ void CommandQueues::AddInTurn(const std::vector<std::pair<Thread, WindowCommand>
     turns_.reserve(turns_.size() + 1);
     try {
         for (const auto& [thread, command] : list)
-            turns.items.push_back(TurnItem{Enqueue(thread, command, false), thread});
+            turns.items.push_back(TurnItem{Enqueue(thread, command, false, now), thread});
     } catch (...) {
         // What was queued may start: nothing may wait for a turn that never
         // comes.
@@ -67,8 +84,10 @@ void CommandQueues::Open(TurnList& list, std::size_t i, unsigned long long now) 
     if (i >= list.items.size())
         return;
     const TurnItem& item = list.items[i];
-    if (Entry* e = FindEntry(item.id))
+    if (Entry* e = FindEntry(item.id)) {
         e->mayStart = true;
+        e->since = now;
+    }
     // Not waited for: the last of the list, as nothing comes after it; a
     // thread that has let its turn pass before in this list; one held up
     // by an earlier command for longer than a turn.
@@ -77,16 +96,31 @@ void CommandQueues::Open(TurnList& list, std::size_t i, unsigned long long now) 
         std::any_of(list.items.begin(), list.items.begin() + static_cast<std::ptrdiff_t>(i),
                     [&](const TurnItem& t) { return t.passed && t.thread == item.thread; });
     const bool heldUp = std::any_of(queues_.begin(), queues_.end(), [&](const Queue& q) {
-        return q.running && q.thread == item.thread && q.entries.front().id != item.id &&
-               now - q.runningSince >= turnWait_;
+        return q.thread == item.thread &&
+               std::any_of(q.entries.begin(), q.entries.end(), [&](const Entry& e) {
+                   return e.running && !e.parked && e.id != item.id &&
+                          now - e.startedAt >= turnWait_;
+               });
     });
     list.wait = last || passedBefore || heldUp ? 0 : turnWait_;
 }
 
 void CommandQueues::Advance(unsigned long long now) {
+    // Too old to start: dropped. (Erasing does not allocate.)
+    for (Queue& q : queues_)
+        q.entries.erase(std::remove_if(q.entries.begin(), q.entries.end(),
+                                       [&](const Entry& e) {
+                                           return !e.running && e.mayStart &&
+                                                  now > e.since + MaxCommandAgeMs;
+                                       }),
+                        q.entries.end());
+    queues_.erase(std::remove_if(queues_.begin(), queues_.end(),
+                                 [](const Queue& q) { return q.entries.empty(); }),
+                  queues_.end());
     for (TurnList& list : turns_) {
         while (list.current < list.items.size()) {
-            if (!list.currentFinished) {
+            // A command dropped has had its turn.
+            if (!list.currentFinished && FindEntry(list.items[list.current].id)) {
                 if (now < list.openedAt + list.wait)
                     break;
                 list.items[list.current].passed = true;
@@ -99,26 +133,72 @@ void CommandQueues::Advance(unsigned long long now) {
                  turns_.end());
 }
 
-std::optional<CommandQueues::Job> CommandQueues::Take(unsigned long long now) {
+CommandQueues::Candidate CommandQueues::ProbeCandidate(unsigned long long now, std::size_t* count,
+                                                       std::optional<unsigned long long>* in) {
+    Candidate best;
+    Id bestWaiting = 0;
+    if (count)
+        *count = 0;
+    for (Queue& q : queues_) {
+        for (Entry& e : q.entries) {
+            if (!e.running || e.parked || e.probing)
+                continue;
+            // The thread's earliest command that waits for this one.
+            Id waiting = 0;
+            for (const Queue& other : queues_)
+                if (other.thread == q.thread)
+                    if (const Entry* w = Waiting(other); w && (!waiting || w->id < waiting))
+                        waiting = w->id;
+            if (!waiting)
+                continue;
+            const unsigned long long due = ProbeDue(e);
+            if (due > now) {
+                if (in && (!*in || due - now < **in))
+                    *in = due - now;
+                continue;
+            }
+            if (count)
+                ++*count;
+            if (!best.entry || waiting < bestWaiting) {
+                best = {&q, &e};
+                bestWaiting = waiting;
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<CommandQueues::Job> CommandQueues::Take(unsigned long long now, bool confirmFirst) {
     Advance(now);
     Queue* best = nullptr;
     for (Queue& q : queues_)
-        if (Startable(q) && (!best || q.entries.front().id < best->entries.front().id))
+        if (Startable(q) && (!best || Waiting(q)->id < Waiting(*best)->id))
             best = &q;
-    if (!best)
+    if (best) {
+        Entry& e = *std::find_if(best->entries.begin(), best->entries.end(),
+                                 [](const Entry& e) { return !e.running; });
+        e.running = true;
+        e.startedAt = now;
+        return Job{confirmFirst ? Job::Kind::Confirm : Job::Kind::Run, e.id, best->thread,
+                   e.command};
+    }
+    if (probes_ >= MaxProbes)
         return std::nullopt;
-    best->running = true;
-    best->runningSince = now;
-    const Entry& e = best->entries.front();
-    return Job{e.id, best->thread, e.command};
+    const Candidate c = ProbeCandidate(now);
+    if (!c.entry)
+        return std::nullopt;
+    c.entry->probing = true;
+    ++probes_;
+    return Job{Job::Kind::Probe, c.entry->id, c.queue->thread, c.entry->command};
 }
 
 void CommandQueues::Finish(Id id, unsigned long long now) {
     for (auto q = queues_.begin(); q != queues_.end(); ++q) {
-        if (!q->running || q->entries.front().id != id)
+        auto e = std::find_if(q->entries.begin(), q->entries.end(),
+                              [&](const Entry& e) { return e.running && e.id == id; });
+        if (e == q->entries.end())
             continue;
-        q->entries.erase(q->entries.begin());
-        q->running = false;
+        q->entries.erase(e);
         if (q->entries.empty())
             queues_.erase(q);
         break;
@@ -126,6 +206,19 @@ void CommandQueues::Finish(Id id, unsigned long long now) {
     for (TurnList& list : turns_)
         if (list.current < list.items.size() && list.items[list.current].id == id)
             list.currentFinished = true;
+    Advance(now);
+}
+
+void CommandQueues::Probed(Id id, bool answered, unsigned long long now) {
+    if (probes_ > 0)
+        --probes_;
+    if (Entry* e = FindEntry(id)) {
+        e->probing = false;
+        if (answered)
+            e->parked = true;
+        else
+            e->probedAt = now;
+    }
     Advance(now);
 }
 
@@ -141,7 +234,9 @@ std::size_t CommandQueues::Ready(unsigned long long now) {
                          [&](const Queue& p) { return p.thread == t && Startable(p); }))
             ++n;
     }
-    return n;
+    std::size_t due = 0;
+    ProbeCandidate(now, &due);
+    return n + std::min<std::size_t>(due, MaxProbes - probes_);
 }
 
 std::optional<unsigned long long> CommandQueues::NextTurnIn(unsigned long long now) const {
@@ -154,5 +249,14 @@ std::optional<unsigned long long> CommandQueues::NextTurnIn(unsigned long long n
         if (!next || in < *next)
             next = in;
     }
+    return next;
+}
+
+std::optional<unsigned long long> CommandQueues::NextDueIn(unsigned long long now) {
+    std::optional<unsigned long long> next = NextTurnIn(now), probe;
+    if (probes_ < MaxProbes)
+        ProbeCandidate(now, nullptr, &probe);
+    if (probe && (!next || *probe < *next))
+        next = probe;
     return next;
 }

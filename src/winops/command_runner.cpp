@@ -13,6 +13,7 @@ struct CommandRunnerState {
     CONDITION_VARIABLE work = CONDITION_VARIABLE_INIT;  // a command may be ready, or stop
     CONDITION_VARIABLE ended = CONDITION_VARIABLE_INIT; // a worker has ended
     CommandQueues queues;
+    unsigned maxWorkers = MaxCommandWorkers;
     unsigned workers = 0; // started and not ended
     unsigned idle = 0;    // of those, the ones not carrying out a command
     bool stopping = false;
@@ -57,20 +58,41 @@ void StartWorker(const StatePtr& s) {
     ++s->idle;
 }
 
-// With the lock held: another worker when more commands are ready than
-// workers are idle, or when none is idle to notice a turn that opens by
-// time.
+// With the lock held: another worker when more jobs are ready than
+// workers are idle, or when none is idle to notice a turn that opens or a
+// question that falls due by time.
 void StartWorkersFor(const StatePtr& s, ULONGLONG now) {
-    if (s->stopping || s->workers >= MaxCommandWorkers)
+    if (s->stopping || s->workers >= s->maxWorkers)
         return;
-    std::size_t wanted = s->queues.Ready(now) + (s->queues.NextTurnIn(now) ? 1 : 0);
+    std::size_t wanted = s->queues.Ready(now) + (s->queues.NextDueIn(now) ? 1 : 0);
     if (wanted > s->idle)
         StartWorker(s);
 }
 
+// Whether the window's thread reads its messages: a WM_NULL, which no
+// window acts on, answered within ProbeWaitMs. Unanswered, it is taken
+// back (Windows and Wine remove a sent message that timed out before its
+// thread took it), so nothing reaches the window later.
+bool Answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, ProbeWaitMs,
+                               &result) != 0;
+}
+
+} // namespace
+
+bool IdleWorkerEnds(CommandQueues& queues, unsigned workers, unsigned long long idleSince,
+                    unsigned long long now) {
+    // Decided on what holds now, not on what held before the wait.
+    return workers > StandingCommandWorkers && now >= idleSince + IdleWorkerEndMs &&
+           !queues.NextDueIn(now) && queues.Ready(now) == 0;
+}
+
+namespace {
+
 DWORD WINAPI WorkerMain(void* param) {
-    // Nothing in this loop throws: the queues' Take, Finish, Ready and
-    // NextTurnIn do not allocate.
+    // Nothing in this loop throws: the queues' Take, Finish, Probed, Ready
+    // and NextDueIn do not allocate.
     const StatePtr s = std::move(*static_cast<StatePtr*>(param));
     delete static_cast<StatePtr*>(param);
     // The thread's message queue, which a sent message needs for its
@@ -81,30 +103,43 @@ DWORD WINAPI WorkerMain(void* param) {
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_SENDMESSAGE);
     AcquireSRWLockExclusive(&s->lock);
+    ULONGLONG idleSince = GetTickCount64();
+    using Kind = CommandQueues::Job::Kind;
     while (!s->stopping) {
         ULONGLONG now = GetTickCount64();
-        if (auto job = s->queues.Take(now)) {
+        // The others in calls or questions; this one would be the next.
+        const bool confirmFirst = s->workers - s->idle + SpareCommandWorkers >= s->maxWorkers;
+        if (auto job = s->queues.Take(now, confirmFirst)) {
             --s->idle;
             StartWorkersFor(s, now);
             ReleaseSRWLockExclusive(&s->lock);
-            CarryOut(job->command);
+            const bool answered = job->kind == Kind::Run || Answers(job->command.window);
+            if (job->kind != Kind::Probe && answered)
+                CarryOut(job->command);
             AcquireSRWLockExclusive(&s->lock);
             ++s->idle;
-            now = GetTickCount64();
-            s->queues.Finish(job->id, now);
+            now = idleSince = GetTickCount64();
+            if (job->kind == Kind::Probe)
+                s->queues.Probed(job->id, answered, now);
+            else
+                s->queues.Finish(job->id, now);
             // This worker takes the next one itself.
             if (s->queues.Ready(now) > 1)
                 WakeAllConditionVariable(&s->work);
             continue;
         }
-        // Asleep until a command comes, or until a list's turn opens by
-        // time; a worker beyond the standing ones ends when it has had
-        // nothing to do for a while.
-        const auto turn = s->queues.NextTurnIn(now);
+        // Asleep until a command comes, or until a list's turn opens or a
+        // question falls due by time; a worker beyond the standing ones
+        // ends when it has had nothing to do for a while.
+        const auto due = s->queues.NextDueIn(now);
         const bool extra = s->workers > StandingCommandWorkers;
-        DWORD wait = turn ? static_cast<DWORD>(*turn) + 1 : extra ? IdleWorkerEndMs : INFINITE;
-        if (!SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) && !turn && extra &&
-            s->workers > StandingCommandWorkers && s->queues.Ready(GetTickCount64()) == 0)
+        const ULONGLONG endAt = idleSince + IdleWorkerEndMs;
+        DWORD wait = due ? static_cast<DWORD>(*due + 1) : INFINITE;
+        if (extra && !due)
+            wait = static_cast<DWORD>(endAt > now ? endAt - now : 0);
+        if (SleepConditionVariableSRW(&s->work, &s->lock, wait, 0) || !extra)
+            continue;
+        if (IdleWorkerEnds(s->queues, s->workers, idleSince, GetTickCount64()))
             break;
     }
     --s->idle;
@@ -116,7 +151,14 @@ DWORD WINAPI WorkerMain(void* param) {
 
 } // namespace
 
-CommandRunner::CommandRunner() : state_(std::make_shared<State>()) {}
+CommandRunner::CommandRunner(unsigned maxWorkers) : state_(std::make_shared<State>()) {
+    state_->maxWorkers = maxWorkers > SpareCommandWorkers ? maxWorkers : SpareCommandWorkers + 1;
+}
+
+unsigned CommandRunner::Workers() const {
+    Locked l(*state_);
+    return state_->workers;
+}
 
 CommandRunner::~CommandRunner() {
     bool stopped;
@@ -147,8 +189,9 @@ void CommandRunner::Run(const std::optional<WindowCommand>& command) {
         Locked l(*state_);
         if (state_->stopping)
             return;
-        state_->queues.Add(thread, *command);
-        StartWorkersFor(state_, GetTickCount64());
+        const ULONGLONG now = GetTickCount64();
+        state_->queues.Add(thread, *command, now);
+        StartWorkersFor(state_, now);
     }
     // Woken with the lock free, so that the worker does not wake only to
     // wait for it.

@@ -40,11 +40,22 @@ bool IsShellDesktop(const Target& target) {
 WindowIdentity WindowIdentities::Of(HWND window) {
     if (!window)
         return {};
-    for (const Entry& e : entries_)
-        if (e.window == window)
+    DWORD process = 0;
+    const DWORD thread = owners_(window, &process);
+    for (Entry& e : entries_) {
+        if (e.window != window)
+            continue;
+        if (thread && e.identity.thread == thread && e.identity.process == process)
             return e.identity;
+        // Gone, or the handle names another window now.
+        e = Entry{};
+        break;
+    }
+    // A window that has gone is neither read nor kept: its handle names
+    // nothing.
+    if (!thread)
+        return {};
     const WindowIdentity id = read_(window);
-    // A window that has gone is not kept: its handle names nothing.
     if (id.thread) {
         entries_[next_] = {window, id};
         next_ = (next_ + 1) % kKept;

@@ -42,13 +42,20 @@ bool IsShellDesktop(const Target& target);
 
 // The identities of the last windows the hotkeys acted on, for the
 // program's thread only. A window handle names one window while that
-// window lives; the system gives a handle's value to another window only
-// after many thousand windows have come and gone in its place, far beyond
-// the few kept here, so an entry stays right for as long as it is kept.
+// window lives, but the system gives a handle's value to another window
+// once enough windows have come and gone: so a kept identity is confirmed
+// at each use by the window's owners (one cheap call, where the class
+// would take two), and a window that has gone, or whose handle now names
+// a window of another thread or process, is read afresh.
 class WindowIdentities {
   public:
     using Reader = WindowIdentity (*)(HWND);
-    explicit WindowIdentities(Reader read = &ReadWindowIdentity) : read_(read) {}
+    // The owners' call, as GetWindowThreadProcessId: the thread, and the
+    // process through the pointer; 0 when there is no such window.
+    using OwnersReader = DWORD(WINAPI*)(HWND, LPDWORD);
+    explicit WindowIdentities(Reader read = &ReadWindowIdentity,
+                              OwnersReader owners = &GetWindowThreadProcessId)
+        : read_(read), owners_(owners) {}
 
     WindowIdentity Of(HWND window);
     // GetForegroundWindow, and its identity from here.
@@ -63,4 +70,5 @@ class WindowIdentities {
     std::array<Entry, kKept> entries_{};
     std::size_t next_ = 0; // the entry replaced next
     Reader read_;
+    OwnersReader owners_;
 };

@@ -1,5 +1,7 @@
 #include "support/testutil.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -152,7 +154,13 @@ bool ThreadWindow::Stop() {
 }
 
 void ThreadWindow::Resume() {
+    if (WaitForSingleObject(stopped_, 0) != WAIT_OBJECT_0)
+        return;
     SetEvent(resume_);
+    // Until it reads messages again, so that a Stop that follows stops it
+    // anew.
+    for (int i = 0; i < 10000 && WaitForSingleObject(stopped_, 0) == WAIT_OBJECT_0; ++i)
+        Sleep(1);
 }
 
 bool ThreadWindow::Drain(DWORD timeoutMs) const {
@@ -189,15 +197,24 @@ DWORD WINAPI ThreadWindow::Run(void* param) {
     ShowWindow(self->hwnd_, SW_SHOWNOACTIVATE);
     PumpMessages();
     SetEvent(self->ready_);
-    while (MsgWaitForMultipleObjectsEx(1, &self->stop_, INFINITE, QS_ALLINPUT,
-                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
+    // Reading messages until the object goes, except while stopped; it
+    // may be stopped again after each Resume.
+    const HANDLE events[] = {self->quit_, self->stop_};
+    for (;;) {
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(2, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0)
+            break;
+        if (woke == WAIT_OBJECT_0 + 1) {
+            ResetEvent(self->stop_);
+            SetEvent(self->stopped_);
+            WaitForSingleObject(self->resume_, kStopLimitMs);
+            ResetEvent(self->resume_);
+            ResetEvent(self->stopped_);
+            continue;
+        }
         PumpMessages();
-    SetEvent(self->stopped_);
-    WaitForSingleObject(self->resume_, kStopLimitMs);
-    // Reading messages again until the object goes.
-    while (MsgWaitForMultipleObjectsEx(1, &self->quit_, INFINITE, QS_ALLINPUT,
-                                       MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0)
-        PumpMessages();
+    }
     PumpMessages();
     if (IsWindow(self->hwnd_))
         DestroyWindow(self->hwnd_);
@@ -224,6 +241,14 @@ LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
         if (DWORD work = self->moveWorkMs_)
             Sleep(work);
     }
+    if (m == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE && self->promptOnClose_) {
+        EnterCriticalSection(&self->lock_);
+        self->sysCommands_.push_back(SC_CLOSE);
+        LeaveCriticalSection(&self->lock_);
+        if (MessageBoxW(h, L"Save the changes?", L"thread window", MB_YESNOCANCEL) == IDCANCEL)
+            return 0;
+        return DefWindowProcW(h, m, w, l);
+    }
     if (m == WM_SYSCOMMAND) {
         self->began_ = ++counter;
         EnterCriticalSection(&self->lock_);
@@ -239,6 +264,26 @@ LRESULT CALLBACK ThreadWindow::Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_NCDESTROY)
         SetWindowLongPtrW(h, GWLP_USERDATA, 0);
     return DefWindowProcW(h, m, w, l);
+}
+
+HWND ThreadWindow::Prompt() const {
+    for (HWND box : ProcessWindows(GetCurrentProcessId(), L"#32770"))
+        if (GetWindow(box, GW_OWNER) == hwnd_)
+            return box;
+    return nullptr;
+}
+
+size_t ProcessThreadCount(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    size_t n = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        n += entry.th32OwnerProcessID == pid;
+    CloseHandle(snapshot);
+    return n;
 }
 
 std::string IniWith(const std::string& lines) {

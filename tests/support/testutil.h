@@ -189,9 +189,9 @@ bool WaitForRect(const TargetWindow& w, const RECT& expected);
 // window is, that records what it handles. Its thread can stop reading
 // messages, as a program does that is busy loading or stuck: it reads them
 // again on Resume(), or by itself after kStopLimitMs, so that nothing waits
-// for it forever. With workMs, the window takes that long over each
-// WM_SYSCOMMAND before it handles it, as a slow program does; with
-// SetMoveWork, over each WM_WINDOWPOSCHANGING.
+// for it forever; then it can be stopped again. With workMs, the window
+// takes that long over each WM_SYSCOMMAND before it handles it, as a slow
+// program does; with SetMoveWork, over each WM_WINDOWPOSCHANGING.
 class ThreadWindow {
   public:
     explicit ThreadWindow(DWORD workMs = 0, DWORD style = WS_OVERLAPPEDWINDOW);
@@ -209,6 +209,12 @@ class ThreadWindow {
     void SetMoveWork(DWORD ms) { moveWorkMs_ = ms; }
     // How many WM_WINDOWPOSCHANGING it has begun to handle.
     unsigned MovesBegun() const { return movesBegun_; }
+    // From now on a WM_SYSCOMMAND SC_CLOSE opens a prompt (a message box
+    // owned by the window, Yes/No/Cancel) inside the message, as a program
+    // asks whether to save; Cancel keeps the window.
+    void SetPromptOnClose(bool on) { promptOnClose_ = on; }
+    // The prompt while it is open, else nullptr.
+    HWND Prompt() const;
     void Resume();
     // Waits until the thread has handled everything sent to it before.
     bool Drain(DWORD timeoutMs = kGenerousWaitMs) const;
@@ -235,6 +241,7 @@ class ThreadWindow {
     std::atomic<unsigned> began_{0}, ended_{0};
     std::atomic<DWORD> moveWorkMs_{0};
     std::atomic<unsigned> movesBegun_{0};
+    std::atomic<bool> promptOnClose_{false};
 };
 
 // A message box or dialog seen by MessageBoxCloser.
@@ -270,6 +277,8 @@ std::wstring MessageBoxText(HWND dialog);
 std::vector<HWND> ProcessWindows(DWORD pid, const wchar_t* className = nullptr,
                                  bool visibleOnly = true);
 std::wstring WindowText(HWND hwnd);
+// How many threads a process has now.
+size_t ProcessThreadCount(DWORD pid);
 std::wstring ClassName(HWND hwnd);
 // The whole text of a control, asked of the control itself (WM_GETTEXT),
 // so it works for a control of another process too; any length.
