@@ -163,8 +163,8 @@ std::wstring RestartFailedText(DWORD error) {
 
 const wchar_t* NotTakenOverText() {
     return InCurrentLanguage(
-        L"管理者として起動した Quorel が引き継げなかったため、Quorel はこのまま管理者ではなく"
-        L"動作を続けます (別のユーザーとして起動した場合など)。",
-        L"The copy of Quorel run as administrator could not take over (for example, it runs as "
-        L"another user), so Quorel goes on running without administrator rights.");
+        L"管理者として起動した Quorel に引き継げませんでした（別のユーザーとして起動したとき"
+        L"など）。Quorel は管理者ではないまま動作を続けます。",
+        L"The copy of Quorel run as administrator could not take over (for example, because it "
+        L"runs as another user). Quorel goes on running without administrator rights.");
 }
