@@ -46,59 +46,49 @@ TEST(ElevatedRestart, TheOldCopyEndsOnlyOnceTheNewOneHasTakenOverAndStaysWhenItE
         }
         return l;
     };
-    std::vector<std::string> events;
-    std::vector<std::wstring> failures;
+    using NewCopy = ElevatedRestart::NewCopy;
     ElevatedRestart restart;
-    restart.OnRelease = [&] { events.push_back("release"); };
-    restart.OnTakenOver = [&] { events.push_back("end"); };
-    restart.OnNotTakenOver = [&](bool released) {
-        events.push_back(released ? "take back" : "stay");
-    };
-    restart.OnFailed = [&](const std::wstring& m) { failures.push_back(m); };
-
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Declined);
-    EXPECT_EQ(restart.Request(nullptr), (answer = LaunchResult::Failed));
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0], RestartFailedText(ERROR_FILE_NOT_FOUND));
+    DWORD error = 0;
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Declined);
+    answer = LaunchResult::Failed;
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Failed);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    const std::wstring failed = RestartFailedText(error); // with the system's reason
     const std::wstring reason = SystemErrorReason(ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(reason.empty());
-    EXPECT_EQ(failures[0].find(L"\n\n" + reason), failures[0].size() - reason.size() - 2);
+    EXPECT_EQ(failed.find(L"\n\n" + reason), failed.size() - reason.size() - 2) << failed;
     EXPECT_FALSE(restart.Pending());
-    restart.HandOverAsked(); // nobody was started: ignored
-    restart.TakenOver();
-    EXPECT_TRUE(events.empty());
+    EXPECT_FALSE(restart.HandOverAsked()); // nobody was started: ignored
+    EXPECT_FALSE(restart.TakenOver());
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
 
-    // Started, then refused (another user's copy): it ends without asking.
+    // Started, then refused (another user's copy): it ends without asking,
+    // and this copy stays.
     answer = LaunchResult::Started;
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Started);
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Started);
     EXPECT_TRUE(restart.Pending());
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Started); // not started twice
-    restart.TakenOver();    // not before it asked for the program
-    restart.CheckStarted(); // still running
-    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Started); // not started twice
+    EXPECT_FALSE(restart.TakenOver()); // not before it asked for the program
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
     SetEvent(newCopy);
-    restart.CheckStarted();
-    EXPECT_EQ(events, std::vector<std::string>{"stay"});
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::EndedBeforeAsking);
     EXPECT_FALSE(restart.Pending());
     CloseHandle(newCopy);
 
     // Started, asked for the program, then tired of waiting: taken back.
-    events.clear();
-    restart.Request(nullptr);
-    restart.HandOverAsked();
-    restart.HandOverAsked(); // once
+    restart.Request(nullptr, error);
+    EXPECT_TRUE(restart.HandOverAsked());
+    EXPECT_FALSE(restart.HandOverAsked()); // once
     SetEvent(newCopy);
-    restart.CheckStarted();
-    EXPECT_EQ(events, (std::vector<std::string>{"release", "take back"}));
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::EndedAfterRelease);
+    EXPECT_FALSE(restart.Pending());
     CloseHandle(newCopy);
 
     // Started, asked, taken over: only now does this copy end.
-    events.clear();
-    restart.Request(nullptr);
-    restart.HandOverAsked();
-    restart.CheckStarted();
-    restart.TakenOver();
-    EXPECT_EQ(events, (std::vector<std::string>{"release", "end"}));
+    restart.Request(nullptr, error);
+    EXPECT_TRUE(restart.HandOverAsked());
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
+    EXPECT_TRUE(restart.TakenOver());
     EXPECT_FALSE(restart.Pending());
     CloseHandle(newCopy);
 
@@ -107,7 +97,7 @@ TEST(ElevatedRestart, TheOldCopyEndsOnlyOnceTheNewOneHasTakenOverAndStaysWhenItE
     EXPECT_EQ(launched, std::vector<std::wstring>(5, expected));
     EXPECT_EQ(TakeoverProcessId(expected.c_str()), GetCurrentProcessId());
     ElevatedRestart::Launch = nullptr;
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Failed);
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Failed);
 
     const std::wstring exe = L"\"C:\\Program Files\\Quorel\\Quorel.exe\" ";
     EXPECT_EQ(TakeoverProcessId((exe + L"/TAKEOVER:4294967295").c_str()), 4294967295u);

@@ -105,51 +105,46 @@ std::optional<DWORD> TakeoverProcessId(const wchar_t* commandLine) {
 std::function<Launched(const std::wstring&, const std::wstring&, HWND)> ElevatedRestart::Launch =
     LaunchWithShell;
 
-LaunchResult ElevatedRestart::Request(HWND owner) {
+LaunchResult ElevatedRestart::Request(HWND owner, DWORD& error) {
+    error = ERROR_PROC_NOT_FOUND;
     if (Pending())
         return LaunchResult::Started;
-    Launched launched;
-    if (Launch)
-        launched = Launch(ExecutablePath(), TakeoverArguments(GetCurrentProcessId()), owner);
-    else
-        launched.error = ERROR_PROC_NOT_FOUND;
+    if (!Launch)
+        return LaunchResult::Failed;
+    Launched launched = Launch(ExecutablePath(), TakeoverArguments(GetCurrentProcessId()), owner);
+    error = launched.error;
     if (launched.result == LaunchResult::Started) {
         // The shell gives the process of an exe it starts; were it ever
         // missing, only the new copy's messages would end the restart.
         pending_ = true;
         released_ = false;
         started_ = std::move(launched.process);
-    } else if (launched.result == LaunchResult::Failed && OnFailed) {
-        OnFailed(RestartFailedText(launched.error));
     }
     return launched.result;
 }
 
-void ElevatedRestart::HandOverAsked() {
+bool ElevatedRestart::HandOverAsked() {
     if (!Pending() || released_)
-        return;
+        return false;
     released_ = true;
-    if (OnRelease)
-        OnRelease();
+    return true;
 }
 
-void ElevatedRestart::TakenOver() {
+bool ElevatedRestart::TakenOver() {
     if (!Pending() || !released_)
-        return;
+        return false;
     started_.reset();
     pending_ = released_ = false;
-    if (OnTakenOver)
-        OnTakenOver();
+    return true;
 }
 
-void ElevatedRestart::CheckStarted() {
+ElevatedRestart::NewCopy ElevatedRestart::CheckStarted() {
     if (!Pending() || !started_ || WaitForSingleObject(started_.get(), 0) == WAIT_TIMEOUT)
-        return;
+        return NewCopy::OnItsWay;
     const bool released = released_;
     started_.reset();
     pending_ = released_ = false;
-    if (OnNotTakenOver)
-        OnNotTakenOver(released);
+    return released ? NewCopy::EndedAfterRelease : NewCopy::EndedBeforeAsking;
 }
 
 std::wstring RestartFailedText(DWORD error) {

@@ -55,28 +55,25 @@ class ElevatedRestart {
 
     // Starts this program again as administrator, told to take over from
     // this process; from then on the restart is Pending until the new copy
-    // has taken over or ended. Declined, nothing changes; failed, OnFailed
-    // gets the message for the user. Nothing is started while a restart is
-    // pending.
-    LaunchResult Request(HWND owner);
+    // has taken over or ended. Declined, nothing changes; failed, error
+    // holds the system's reason (RestartFailedText). Nothing is started
+    // while a restart is pending.
+    LaunchResult Request(HWND owner, DWORD& error);
     bool Pending() const { return pending_; }
 
     // The new copy's two messages. The first asks this copy to let go of the
-    // program (OnRelease); the second says the new copy holds it (OnTakenOver:
-    // this copy ends). Each counts only while a restart is pending, the
-    // second only after the first.
-    void HandOverAsked();
-    void TakenOver();
-    // Checks whether the new copy has ended without taking over; then
-    // OnNotTakenOver runs (released: OnRelease had run, so the program must
-    // be taken back) and the restart is over. Called on a timer while
-    // Pending.
-    void CheckStarted();
+    // program: true when it is to do so now. The second says the new copy
+    // holds it: true when this copy is to end now. Each counts only while a
+    // restart is pending, the second only after the first.
+    bool HandOverAsked();
+    bool TakenOver();
 
-    std::function<void()> OnRelease;
-    std::function<void()> OnTakenOver;
-    std::function<void(bool released)> OnNotTakenOver;
-    std::function<void(const std::wstring& message)> OnFailed;
+    // Whether the new copy is still on its way, or has ended without taking
+    // over: before it asked for the program, or after this copy let go of
+    // it (this copy then takes it back). An ended copy ends the restart.
+    // Asked on a timer while Pending.
+    enum class NewCopy { OnItsWay, EndedBeforeAsking, EndedAfterRelease };
+    NewCopy CheckStarted();
 
   private:
     bool pending_ = false;

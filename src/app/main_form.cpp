@@ -49,12 +49,6 @@ MainForm::MainForm(Application& app) : app_(app) {
     if (IsElevatedLevel(OwnIntegrityLevel()))
         tray_->SetTipText(L"Quorel (管理者)");
     tray_->OnBalloonClick = [this](TrayIcon&) { OnBalloonClick(); };
-    restart_.OnRelease = [this] { ReleaseProgram(); };
-    restart_.OnTakenOver = [this] { Exit(); };
-    restart_.OnNotTakenOver = [this](bool released) { NotTakenOver(released); };
-    restart_.OnFailed = [this](const std::wstring& message) {
-        MessageBoxW(Handle(), message.c_str(), L"Quorel", MB_ICONERROR | MB_OK);
-    };
     tray_->SetIconID(1);
     tray_->OnDblClick = [this](TrayIcon&, TMouseButton b) { OnTrayDoubleClick(b); };
     tray_->OnMouseDown = [this](TrayIcon&, TMouseButton b, TShiftState, int x, int y) {
@@ -363,8 +357,17 @@ void MainForm::OnBalloonClick() {
     // Started, the new copy asks this one to let go of the program and says
     // when it has taken over; this one ends only then. Declined, nothing
     // changes.
-    if (restart_.Request(Handle()) == LaunchResult::Started)
+    DWORD error = 0;
+    switch (restart_.Request(Handle(), error)) {
+    case LaunchResult::Started:
         SetTimer(Handle(), kRestartTimer, kRestartCheckMs, nullptr);
+        break;
+    case LaunchResult::Failed:
+        MessageBoxW(Handle(), RestartFailedText(error).c_str(), L"Quorel", MB_ICONERROR | MB_OK);
+        break;
+    case LaunchResult::Declined:
+        break;
+    }
 }
 
 void MainForm::ReleaseProgram() {
@@ -490,17 +493,22 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded([this] { FinishStart(); });
         return 0;
     case names::kHandOverMessage:
-        restart_.HandOverAsked();
+        if (restart_.HandOverAsked())
+            ReleaseProgram();
         return 0;
     case names::kTakenOverMessage:
-        restart_.TakenOver();
+        if (restart_.TakenOver())
+            Exit();
         return 0;
     case WM_TIMER:
         if (wp != kRestartTimer)
             break;
-        if (!restart_.Pending())
+        if (const auto state = restart_.CheckStarted();
+            state != ElevatedRestart::NewCopy::OnItsWay) {
             KillTimer(Handle(), kRestartTimer);
-        RunGuarded([this] { restart_.CheckStarted(); });
+            const bool released = state == ElevatedRestart::NewCopy::EndedAfterRelease;
+            RunGuarded([this, released] { NotTakenOver(released); });
+        }
         return 0;
     default:
         break;
