@@ -28,8 +28,10 @@ std::wstring FileNameOf(const std::wstring& path) {
 // Whether token is granted access to the file or folder at path by its
 // access control list.
 bool TokenMayOpen(HANDLE token, const std::wstring& path, DWORD access) {
-    constexpr SECURITY_INFORMATION parts =
-        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    // With the integrity label: a normal token may not write up to an
+    // object labelled above its own level.
+    constexpr SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                                           DACL_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION;
     DWORD size = 0;
     GetFileSecurityW(path.c_str(), parts, nullptr, 0, &size);
     if (size == 0)
