@@ -205,9 +205,11 @@ TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLe
     };
     int launches = 0;
     LaunchResult answer = LaunchResult::Declined;
-    HANDLE newCopy = nullptr; // stands for the new copy's process: set when it ends
-    ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND) {
+    HANDLE newCopy = nullptr;       // stands for the new copy's process: set when it ends
+    std::vector<bool> ownerInFront; // the system's question comes to the front
+    ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND owner) {
         ++launches;
+        ownerInFront.push_back(owner && GetForegroundWindow() == owner);
         Launched l;
         l.result = answer;
         if (answer == LaunchResult::Started) {
@@ -268,6 +270,7 @@ TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLe
         PostMessageW(form.Handle(), names::kTakenOverMessage, 0, 0);
         EXPECT_TRUE(PumpUntilQuit());
         EXPECT_EQ(launches, 3);
+        EXPECT_EQ(ownerInFront, std::vector<bool>(3, true));
         CloseHandle(newCopy);
     }
 }
