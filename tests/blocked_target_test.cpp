@@ -34,8 +34,13 @@ TEST(BlockedTargetNotice, TellsOncePerRunWhileTheIconIsShownAndNeverForReachable
     EXPECT_TRUE(asked.empty());
     EXPECT_FALSE(notice.ShouldTell(WindowIdentity{}, true));
 
-    // Blocked with the icon shown: told once, then nothing more is asked.
+    // Blocked with the icon shown: to be told until the notice was shown
+    // (a balloon the shell refused does not count), then nothing more is
+    // asked.
     EXPECT_TRUE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));
+    EXPECT_FALSE(notice.Told());
+    EXPECT_TRUE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));
+    notice.MarkTold();
     EXPECT_TRUE(notice.Told());
     EXPECT_FALSE(notice.CanTell(true));
     EXPECT_FALSE(notice.ShouldTell(ReadWindowIdentity(blockedWindow.Handle()), true));

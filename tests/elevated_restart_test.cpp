@@ -1,8 +1,12 @@
 // Restarting as administrator: the switch that tells a new copy which copy
-// it takes over from, the launch through a seam (declined and started),
-// and, against the real Quorel.exe, the handover a click on the balloon
-// starts (under Wine "runas" starts the program as any start does).
+// it takes over from; the old copy's side through the launch seam
+// (declined, failed, started and refused, started and taken over); the new
+// copy's wait on the mutex; and, against the real Quorel.exe, the hand-over
+// a click on the balloon starts (under Wine "runas" starts the program as
+// any start does).
 #include "app/elevated_restart.h"
+
+#include "app/main_form.h"
 
 #include "base/error_report.h"
 #include "base/names.h"
@@ -14,34 +18,86 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace testutil;
 
-// Only a started copy ends this one; the copy is told on its command line
-// which process it takes over from, and nothing else is read as that.
-TEST(ElevatedRestart, OnlyAStartedCopyEndsThisOneAndIsToldWhichProcessItTakesOverFrom) {
+// The old copy's side: a declined restart changes nothing, a failed one is
+// told to the user; a started copy is asked nothing again while it is on
+// its way. The old copy lets go of the program only when the new copy asks,
+// ends only when it says it has taken over, and stays (taking the program
+// back if it had let go) when the new copy ends without taking over.
+TEST(ElevatedRestart, TheOldCopyEndsOnlyOnceTheNewOneHasTakenOverAndStaysWhenItEndsFirst) {
     std::vector<std::wstring> launched;
     LaunchResult answer = LaunchResult::Declined;
+    HANDLE newCopy = nullptr; // stands for the new copy's process: set when it ends
     ElevatedRestart::Launch = [&](const std::wstring& exe, const std::wstring& args, HWND) {
         launched.push_back(L"\"" + exe + L"\" " + args);
-        return answer;
+        Launched l;
+        l.result = answer;
+        l.error = answer == LaunchResult::Failed ? ERROR_FILE_NOT_FOUND : ERROR_CANCELLED;
+        if (answer == LaunchResult::Started) {
+            newCopy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            HANDLE copy = nullptr;
+            DuplicateHandle(GetCurrentProcess(), newCopy, GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
+            l.process.reset(copy);
+        }
+        return l;
     };
-    int ended = 0;
+    using NewCopy = ElevatedRestart::NewCopy;
     ElevatedRestart restart;
-    restart.OnStarted = [&] { ++ended; };
-    for (LaunchResult result :
-         {LaunchResult::Declined, LaunchResult::Failed, LaunchResult::Started}) {
-        answer = result;
-        EXPECT_EQ(restart.Request(nullptr), result);
-        EXPECT_EQ(ended, result == LaunchResult::Started ? 1 : 0);
-    }
+    DWORD error = 0;
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Declined);
+    answer = LaunchResult::Failed;
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Failed);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    const std::wstring failed = RestartFailedText(error); // with the system's reason
+    const std::wstring reason = SystemErrorReason(ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(failed.find(L"\n\n" + reason), failed.size() - reason.size() - 2) << failed;
+    EXPECT_FALSE(restart.Pending());
+    EXPECT_FALSE(restart.HandOverAsked()); // nobody was started: ignored
+    EXPECT_FALSE(restart.TakenOver());
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
+
+    // Started, then refused (another user's copy): it ends without asking,
+    // and this copy stays.
+    answer = LaunchResult::Started;
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Started);
+    EXPECT_TRUE(restart.Pending());
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Started); // not started twice
+    EXPECT_FALSE(restart.TakenOver()); // not before it asked for the program
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
+    SetEvent(newCopy);
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::EndedBeforeAsking);
+    EXPECT_FALSE(restart.Pending());
+    CloseHandle(newCopy);
+
+    // Started, asked for the program, then tired of waiting: taken back.
+    restart.Request(nullptr, error);
+    EXPECT_TRUE(restart.HandOverAsked());
+    EXPECT_FALSE(restart.HandOverAsked()); // once
+    SetEvent(newCopy);
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::EndedAfterRelease);
+    EXPECT_FALSE(restart.Pending());
+    CloseHandle(newCopy);
+
+    // Started, asked, taken over: only now does this copy end.
+    restart.Request(nullptr, error);
+    EXPECT_TRUE(restart.HandOverAsked());
+    EXPECT_EQ(restart.CheckStarted(), NewCopy::OnItsWay);
+    EXPECT_TRUE(restart.TakenOver());
+    EXPECT_FALSE(restart.Pending());
+    CloseHandle(newCopy);
+
     const std::wstring expected =
         L"\"" + ExecutablePath() + L"\" " + TakeoverArguments(GetCurrentProcessId());
-    EXPECT_EQ(launched, std::vector<std::wstring>(3, expected));
+    EXPECT_EQ(launched, std::vector<std::wstring>(5, expected));
     EXPECT_EQ(TakeoverProcessId(expected.c_str()), GetCurrentProcessId());
     ElevatedRestart::Launch = nullptr;
-    EXPECT_EQ(restart.Request(nullptr), LaunchResult::Failed);
+    EXPECT_EQ(restart.Request(nullptr, error), LaunchResult::Failed);
 
     const std::wstring exe = L"\"C:\\Program Files\\Quorel\\Quorel.exe\" ";
     EXPECT_EQ(TakeoverProcessId((exe + L"/TAKEOVER:4294967295").c_str()), 4294967295u);
@@ -51,6 +107,73 @@ TEST(ElevatedRestart, OnlyAStartedCopyEndsThisOneAndIsToldWhichProcessItTakesOve
     // The program's own path is never taken for the switch.
     EXPECT_FALSE(TakeoverProcessId(L"/takeover:12"));
     EXPECT_FALSE(TakeoverProcessId(L""));
+}
+
+// The new copy's side: refused the mutex (another user's copy) it gives up
+// at once and asks the old copy for nothing; otherwise it asks the old copy
+// to let go and waits on the mutex itself, a bounded time.
+TEST(ElevatedRestart, TheNewCopyWaitsOnTheMutexItselfAndGivesUpWhenRefused) {
+    HWND previous =
+        CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(previous, nullptr);
+    const auto askedToLetGo = [previous] {
+        MSG msg;
+        bool asked = false;
+        while (PeekMessageW(&msg, previous, names::kHandOverMessage, names::kHandOverMessage,
+                            PM_REMOVE))
+            asked = msg.wParam == GetCurrentProcessId();
+        return asked;
+    };
+    // The old copy's mutex, held by a thread of its own until told to end
+    // (it then ends without letting go).
+    HANDLE held = CreateMutexW(nullptr, FALSE, nullptr);
+    HANDLE end = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        WaitForSingleObject(held, INFINITE);
+        WaitForSingleObject(end, INFINITE);
+    });
+    ASSERT_TRUE(WaitUntil([&] {
+        if (WaitForSingleObject(held, 0) != WAIT_TIMEOUT) {
+            ReleaseMutex(held);
+            return false;
+        }
+        return true;
+    }));
+    DWORD openError = ERROR_SUCCESS;
+    std::vector<DWORD> access;
+    InstanceMutexCalls calls{[&](DWORD a, const wchar_t*) -> HANDLE {
+                                 access.push_back(a);
+                                 HANDLE h = nullptr;
+                                 if (openError == ERROR_SUCCESS)
+                                     DuplicateHandle(GetCurrentProcess(), held, GetCurrentProcess(),
+                                                     &h, 0, FALSE, DUPLICATE_SAME_ACCESS);
+                                 SetLastError(openError);
+                                 return h;
+                             },
+                             [](const wchar_t*) -> HANDLE { return nullptr; }};
+    handles::UniqueHandle mutex;
+    openError = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(TakeOverInstance(previous, calls, mutex, 100), Takeover::Refused);
+    EXPECT_FALSE(askedToLetGo());
+    openError = ERROR_FILE_NOT_FOUND;
+    EXPECT_EQ(TakeOverInstance(previous, calls, mutex, 100), Takeover::NotRunning);
+    EXPECT_FALSE(mutex);
+
+    openError = ERROR_SUCCESS; // the old copy does not let go in time
+    EXPECT_EQ(TakeOverInstance(previous, calls, mutex, 300), Takeover::TimedOut);
+    EXPECT_FALSE(mutex);
+    EXPECT_TRUE(askedToLetGo());
+    SetEvent(end); // it ends, still holding the mutex
+    holder.join();
+    EXPECT_EQ(TakeOverInstance(nullptr, calls, mutex, 5000), Takeover::Taken);
+    ASSERT_TRUE(mutex);
+    EXPECT_TRUE(ReleaseMutex(mutex.get())); // this thread's now
+    EXPECT_EQ(access, std::vector<DWORD>(4, SYNCHRONIZE | MUTEX_MODIFY_STATE));
+    EXPECT_EQ(MainFormOf(GetCurrentProcessId()), nullptr);
+    mutex.reset();
+    CloseHandle(held);
+    CloseHandle(end);
+    DestroyWindow(previous);
 }
 
 // The program's main forms, whichever process owns them.

@@ -213,10 +213,24 @@ TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLe
     };
     int launches = 0;
     LaunchResult answer = LaunchResult::Declined;
-    ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND) {
+    HANDLE newCopy = nullptr;       // stands for the new copy's process: set when it ends
+    std::vector<bool> ownerInFront; // the system's question comes to the front
+    ElevatedRestart::Launch = [&](const std::wstring&, const std::wstring&, HWND owner) {
         ++launches;
-        return answer;
+        ownerInFront.push_back(owner && GetForegroundWindow() == owner);
+        Launched l;
+        l.result = answer;
+        if (answer == LaunchResult::Started) {
+            newCopy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            HANDLE copy = nullptr;
+            DuplicateHandle(GetCurrentProcess(), newCopy, GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS);
+            l.process.reset(copy);
+        }
+        return l;
     };
+    int registered = 0;
+    GlobalHotkeys::SystemRegister = [&](HWND, int, UINT, UINT) -> BOOL { return ++registered; };
     {
         Application app(L"Quorel");
         MainForm form(app);
@@ -233,8 +247,38 @@ TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLe
         };
         EXPECT_FALSE(click()); // declined: the program goes on
         EXPECT_EQ(launches, 1);
+
+        // Started, asked to let go, and the new copy ends without taking
+        // over: the hotkeys come back and the user is told.
         answer = LaunchResult::Started;
-        EXPECT_TRUE(click()); // started: this copy ends
+        EXPECT_FALSE(click());
         EXPECT_EQ(launches, 2);
+        const int hotkeys = registered;
+        PostMessageW(form.Handle(), names::kHandOverMessage, 0, 0);
+        DeleteFileW(IniFilePath().c_str());
+        EXPECT_FALSE(PumpUntilQuit());
+        // written for the new copy
+        EXPECT_NE(ReadFileBytes(IniFilePath()).find("MaxRestoreKey"), std::string::npos);
+        {
+            MessageBoxCloser closer;
+            SetEvent(newCopy);
+            EXPECT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
+            ASSERT_EQ(closer.Count(), 1u);
+            EXPECT_EQ(closer.Seen()[0].text, NotTakenOverText());
+        }
+        EXPECT_EQ(registered, 2 * hotkeys);
+        EXPECT_FALSE(PumpUntilQuit());
+        CloseHandle(newCopy);
+
+        // Started and taken over: only now does this copy end.
+        EXPECT_FALSE(click());
+        PostMessageW(form.Handle(), names::kTakenOverMessage, 0, 0); // not asked yet
+        EXPECT_FALSE(PumpUntilQuit());
+        PostMessageW(form.Handle(), names::kHandOverMessage, 0, 0);
+        PostMessageW(form.Handle(), names::kTakenOverMessage, 0, 0);
+        EXPECT_TRUE(PumpUntilQuit());
+        EXPECT_EQ(launches, 3);
+        EXPECT_EQ(ownerInFront, std::vector<bool>(3, true));
+        CloseHandle(newCopy);
     }
 }

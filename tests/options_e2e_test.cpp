@@ -547,7 +547,8 @@ TEST(OptionsE2E, NoTrayIconAndOkRemoveTheIconAtOnce) {
 
 // 「Windows の起動時に Quorel を起動する」: ticked and OK makes the Startup
 // folder's Quorel.lnk point at this exe; unticked and OK removes it. A
-// broken shortcut shows unticked and is replaced when the box is ticked.
+// broken shortcut shows unticked and is replaced when the box is ticked; one
+// that names the exe by its short path shows ticked.
 TEST(OptionsE2E, StartWithWindowsMakesAndRemovesTheStartupShortcut) {
     CleanStartupFolder startup;
     ASSERT_FALSE(startup.link.empty());
@@ -566,6 +567,20 @@ TEST(OptionsE2E, StartWithWindowsMakesAndRemovesTheStartupShortcut) {
             WriteFileBytes(startup.link, "left behind"); // for the last round
         }
     }
+    // A shortcut that names this exe by another spelling (its short path)
+    // shows ticked, and unticking removes it.
+    wchar_t shortExe[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(q.ExePath().c_str(), shortExe, MAX_PATH), 0u);
+    WriteShortcut(startup.link, shortExe);
+    {
+        Options dlg(q);
+        ASSERT_NE(dlg.Handle(), nullptr);
+        EXPECT_EQ(SendMessageW(dlg.C(idStartWithWindows), BM_GETCHECK, 0, 0), BST_CHECKED)
+            << ShortcutTarget(startup.link);
+        dlg.Check(idStartWithWindows, false);
+        ASSERT_TRUE(dlg.CloseWith(IDOK));
+    }
+    EXPECT_FALSE(startup.Exists());
     ASSERT_TRUE(q.Close());
     // The shortcut is the state: the INI file has no key for it.
     EXPECT_EQ(q.IniText(), kDefaultIniText);

@@ -387,6 +387,40 @@ TEST(SettingsLocation, BesideTheExeWhenItsFolderCanBeWrittenElseThePerUserFile) 
     EXPECT_EQ(own.substr(own.size() - 16), L"\\Quorel\\Tool.INI");
 }
 
+// A copy run as administrator uses the file a normal start of the same user
+// uses. Each place is what the user's normal token may write, and what an
+// administrator's token may write there (a read-only file is read-only to
+// both); a copy with User Account Control off has no normal token beside.
+TEST(SettingsLocation, AnElevatedStartChoosesTheFileANormalStartOfTheSameFolderChooses) {
+    struct Place {
+        const char* name;
+        Writability user, administrator;
+        bool beside;
+    };
+    const Place places[] = {
+        {"portable folder", {true, true}, {true, true}, true},
+        {"under Program Files", {false, false}, {true, true}, false},
+        {"Program Files, file granted to the user", {false, true}, {true, true}, false},
+        {"read-only Quorel.INI in a writable folder", {true, false}, {true, false}, false},
+        {"read-only share", {false, false}, {false, false}, false},
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.name);
+        const bool normal = SettingsBesideExe(p.user, std::nullopt);
+        EXPECT_EQ(normal, p.beside);
+        EXPECT_EQ(SettingsBesideExe(p.administrator, p.user), normal); // through the prompt
+        EXPECT_EQ(SettingsBesideExe(p.user, std::nullopt), normal);    // without a normal token
+    }
+    // This process asks its own token: under Wine a program runs as an
+    // administrator with a normal token beside, which may write a temp folder.
+    testutil::TempDir dir;
+    const auto asUser = WritabilityForNormalStart(dir.Path(), dir.File(L"Quorel.INI"));
+    if (asUser) {
+        EXPECT_TRUE(asUser->folder);
+        EXPECT_TRUE(asUser->file);
+    }
+}
+
 // The probe of the exe folder leaves nothing behind, and a copy there keeps
 // its settings beside it; a folder that is not there cannot be written. The
 // per-user folder is made when the file is first written, and only then.
@@ -400,6 +434,27 @@ TEST(SettingsLocation, TheProbeLeavesNothingAndThePerUserFolderIsMadeOnTheFirstW
     EXPECT_EQ(files.Read, dir.File(L"Quorel.INI"));
     EXPECT_EQ(files.Write, dir.File(L"Quorel.INI"));
     EXPECT_FALSE(files.MakeFolder);
+    // A read-only file beside the exe sends the settings to the user's
+    // folder, read from it at the first start; written and held open by
+    // another program, it is still the one.
+    const std::wstring ini = dir.File(L"Quorel.INI");
+    EXPECT_TRUE(CanWriteFile(ini)); // none yet
+    testutil::WriteFileBytes(ini, "[Option]\r\n");
+    EXPECT_TRUE(CanWriteFile(ini));
+    HANDLE holder = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(CanWriteFile(ini));
+    CloseHandle(holder);
+    ASSERT_TRUE(SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(CanWriteFile(ini));
+    files = FindSettingsFiles(dir.File(L"Quorel.exe"));
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(files.Read,
+              GetFileAttributesW(PerUserSettingsPath(ini).c_str()) == INVALID_FILE_ATTRIBUTES
+                  ? ini
+                  : PerUserSettingsPath(ini));
+    EXPECT_EQ(files.Write, PerUserSettingsPath(ini));
+    EXPECT_TRUE(files.MakeFolder);
+    DeleteFileW(ini.c_str());
 
     LoadSettings(dir.File(L"none.INI"));
     Settings.MoveP = 8;

@@ -81,3 +81,42 @@ TEST(StartupShortcut, PointsAtTheExeReplacesABrokenOneAndReportsAnUnusableFolder
     EXPECT_THROW(WriteShortcut(L"", exe), EQuorelError);
     CoUninitialize();
 }
+
+// The shortcut counts when it names the exe by another spelling (the short
+// 8.3 form of its path): the same file, compared by volume and file index.
+// Unticking removes a shortcut that starts the program at all (a copy
+// moved away, gone or not), never another program's of the same name.
+TEST(StartupShortcut, AnotherSpellingOfTheExeCountsAndOnlyTheProgramsShortcutIsItsOwn) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    TempDir dir;
+    const std::wstring folder = dir.File(L"Quorel long folder name");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring exe = folder + L"\\Quorel.exe", link = dir.File(L"Quorel.lnk");
+    WriteFileBytes(exe, "MZ");
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(exe.c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_FALSE(SamePath(shortPath, exe)) << shortPath;
+    EXPECT_TRUE(SameFile(shortPath, exe));
+    WriteShortcut(link, shortPath);
+    EXPECT_FALSE(SamePath(ShortcutTarget(link), exe)); // stored as given
+    EXPECT_TRUE(IsShortcutTo(link, exe)) << ShortcutTarget(link);
+    EXPECT_TRUE(IsShortcutToProgram(link, exe));
+
+    // A copy elsewhere (the exe moved here from there): not this exe, but
+    // the program's, before and after it has gone.
+    const std::wstring old = dir.File(L"Quorel.exe");
+    WriteFileBytes(old, "MZ");
+    EXPECT_FALSE(SameFile(old, exe));
+    WriteShortcut(link, old);
+    EXPECT_FALSE(IsShortcutTo(link, exe));
+    EXPECT_TRUE(IsShortcutToProgram(link, exe));
+    DeleteFileW(old.c_str());
+    EXPECT_FALSE(SameFile(old, exe));
+    EXPECT_TRUE(IsShortcutToProgram(link, exe));
+    // Another program's shortcut under the name.
+    const std::wstring other = dir.File(L"Other.exe");
+    WriteFileBytes(other, "MZ");
+    WriteShortcut(link, other);
+    EXPECT_FALSE(IsShortcutToProgram(link, exe));
+    CoUninitialize();
+}

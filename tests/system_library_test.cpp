@@ -83,6 +83,48 @@ TEST(SystemLibrary, DllsComeFromTheSystemFolderAndCommonControlsFromTheManifest)
     EXPECT_EQ(system_library::Function<FARPROC>(L"shcore.dll", "QuorelNoSuchFunction"), nullptr);
 }
 
+namespace {
+std::vector<std::wstring> searchCalls;
+BOOL WINAPI RecordSetDefault(DWORD flags) {
+    searchCalls.push_back(L"SetDefaultDllDirectories " + std::to_wstring(flags));
+    return TRUE;
+}
+BOOL WINAPI RecordSetDllDirectory(LPCWSTR folder) {
+    searchCalls.push_back(L"SetDllDirectoryW \"" + std::wstring(folder ? folder : L"null") + L"\"");
+    return TRUE;
+}
+} // namespace
+
+// Every Windows takes the current directory out of the search first; where
+// Windows has the search flags, the program's folder and PATH go too.
+// Without them (Windows 7 without KB2533623) a DLL comes by its full path
+// from the system folder, Common Controls still from the side-by-side store.
+TEST(SystemLibrary, WithoutTheSearchFlagsTheCurrentDirectoryGoesAndDllsComeByTheirSystemPath) {
+    using system_library::SearchCalls;
+    EXPECT_FALSE(
+        system_library::RestrictSearchToSystemFolder(SearchCalls{nullptr, RecordSetDllDirectory}));
+    EXPECT_EQ(searchCalls, std::vector<std::wstring>{L"SetDllDirectoryW \"\""});
+    searchCalls.clear();
+    EXPECT_TRUE(system_library::RestrictSearchToSystemFolder(
+        SearchCalls{RecordSetDefault, RecordSetDllDirectory}));
+    EXPECT_EQ(searchCalls, (std::vector<std::wstring>{L"SetDllDirectoryW \"\"",
+                                                      L"SetDefaultDllDirectories 2048"}));
+    EXPECT_NE(system_library::SystemSearchCalls().setDllDirectory, nullptr);
+
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    for (const wchar_t* name : {L"shcore.dll", L"uxtheme.dll", L"dwmapi.dll", L"shell32.dll"}) {
+        EXPECT_EQ(system_library::LoadByFullPath(name), system_library::Load(name)) << name;
+        EXPECT_EQ(ModulePathIn(GetCurrentProcessId(), name),
+                  std::wstring(CharLowerW(system)) + L"\\" + name);
+    }
+    HMODULE common = system_library::LoadByFullPath(L"comctl32.dll");
+    EXPECT_EQ(common, GetModuleHandleW(L"comctl32.dll"));
+    EXPECT_NE(ModulePathIn(GetCurrentProcessId(), L"comctl32.dll").find(L"\\winsxs\\"),
+              std::wstring::npos);
+    EXPECT_EQ(system_library::LoadByFullPath(L"quorel-no-such-library.dll"), nullptr);
+}
+
 // The build's stand-ins (each leaves "<its path>.loaded" when loaded) lie
 // beside the exe, then in its current directory. The program opens its
 // dialogs, restores a minimized window (asking the window manager whether it

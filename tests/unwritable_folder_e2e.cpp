@@ -1,7 +1,8 @@
-// End to end in a folder the program cannot write, as under Program Files.
-// Runs only through tests/unwritable_folder.sh, which puts Quorel.exe and a
-// Quorel.INI holding "MoveP=7" there, makes the folder immutable and names it
-// in QUOREL_UNWRITABLE_DIR.
+// End to end where the program cannot write its settings beside the exe: a
+// folder it cannot write, as under Program Files (runs only through
+// tests/unwritable_folder.sh, which puts Quorel.exe and a Quorel.INI holding
+// "MoveP=7" there, makes the folder immutable and names it in
+// QUOREL_UNWRITABLE_DIR), and a read-only Quorel.INI in a folder it can.
 #include "ui/options_dialog.h"
 
 #include "base/names.h"
@@ -52,19 +53,12 @@ struct PerUserFolder {
     const std::wstring file;
 };
 
-} // namespace
-
 // A value changed with the dialog's OK goes, with no error box, to
-// %APPDATA%\Quorel\Quorel.INI (seeded from the file beside the exe), and the
-// next start reads it from there.
-TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
-    wchar_t unixPath[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"QUOREL_UNWRITABLE_DIR", unixPath, MAX_PATH))
-        GTEST_SKIP() << "runs through tests/unwritable_folder.sh, which prepares the folder";
-    const std::wstring folder = WindowsPath(unixPath);
+// %APPDATA%\Quorel\Quorel.INI (seeded from the file beside the exe, which
+// holds "MoveP=7" and stays as it is), and the next start reads it from
+// there.
+void SettingsGoToThePerUserFile(const std::wstring& folder) {
     const std::wstring exe = folder + L"\\Quorel.exe";
-    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
-    ASSERT_FALSE(CanCreateFileIn(folder)) << "the folder can be written";
     const PerUserFolder perUser(PerUserSettingsPath(folder + L"\\Quorel.INI"));
     ASSERT_FALSE(perUser.file.empty());
 
@@ -78,4 +72,29 @@ TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
     WriteFileBytes(perUser.file, "[Option]\r\nMoveP=11\r\nSizeP=9\r\n");
     RunOnce(exe, 11, 9, 9, IDCANCEL);
     EXPECT_NE(ReadFileBytes(perUser.file).find("\nMoveP=11\r\n"), std::string::npos);
+}
+
+} // namespace
+
+TEST(UnwritableFolder, SettingsGoToThePerUserFileAndComeBackFromThere) {
+    wchar_t unixPath[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"QUOREL_UNWRITABLE_DIR", unixPath, MAX_PATH))
+        GTEST_SKIP() << "runs through tests/unwritable_folder.sh, which prepares the folder";
+    const std::wstring folder = WindowsPath(unixPath);
+    ASSERT_NE(GetFileAttributesW((folder + L"\\Quorel.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_FALSE(CanCreateFileIn(folder)) << "the folder can be written";
+    SettingsGoToThePerUserFile(folder);
+}
+
+// The same with a read-only Quorel.INI in a folder the program can write:
+// the file is found unwritable at start, not at the end.
+TEST(UnwritableFolder, AReadOnlySettingsFileSendsTheSettingsToThePerUserFile) {
+    TempDir dir;
+    ASSERT_TRUE(CopyFileW(QuorelExePath().c_str(), dir.File(L"Quorel.exe").c_str(), FALSE));
+    const std::wstring ini = dir.File(L"Quorel.INI");
+    WriteFileBytes(ini, "[Option]\r\nMoveP=7\r\n");
+    ASSERT_TRUE(SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CanCreateFileIn(dir.Path()));
+    SettingsGoToThePerUserFile(dir.Path());
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

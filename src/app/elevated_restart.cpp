@@ -5,6 +5,7 @@
 #include "base/error_report.h"
 #include "base/handles.h"
 #include "base/system_library.h"
+#include "settings/ui_language.h"
 
 #include <shellapi.h>
 
@@ -42,7 +43,7 @@ BOOL SystemShellExecute(SHELLEXECUTEINFOW* info) {
     return fn(info);
 }
 
-LaunchResult LaunchWithShell(const std::wstring& exe, const std::wstring& arguments, HWND owner) {
+Launched LaunchWithShell(const std::wstring& exe, const std::wstring& arguments, HWND owner) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -51,15 +52,18 @@ LaunchResult LaunchWithShell(const std::wstring& exe, const std::wstring& argume
     info.lpFile = exe.c_str();
     info.lpParameters = arguments.c_str();
     info.nShow = SW_SHOWNORMAL;
+    Launched launched;
     if (SystemShellExecute(&info)) {
-        handles::UniqueHandle started{info.hProcess};
-        return LaunchResult::Started;
+        launched.result = LaunchResult::Started;
+        launched.process.reset(info.hProcess);
+        return launched;
     }
-    const DWORD error = GetLastError();
-    if (error == ERROR_CANCELLED)
-        return LaunchResult::Declined;
-    ReportSystemError(L"ShellExecuteExW(runas)", exe, error);
-    return LaunchResult::Failed;
+    launched.error = GetLastError();
+    launched.result =
+        launched.error == ERROR_CANCELLED ? LaunchResult::Declined : LaunchResult::Failed;
+    if (launched.result == LaunchResult::Failed)
+        ReportSystemError(L"ShellExecuteExW(runas)", exe, launched.error);
+    return launched;
 }
 
 } // namespace
@@ -98,20 +102,64 @@ std::optional<DWORD> TakeoverProcessId(const wchar_t* commandLine) {
     return std::nullopt;
 }
 
-void WaitForProcessEnd(DWORD processId, DWORD timeoutMs) {
-    handles::UniqueHandle process{OpenProcess(SYNCHRONIZE, FALSE, processId)};
-    if (process)
-        WaitForSingleObject(process.get(), timeoutMs);
+std::function<Launched(const std::wstring&, const std::wstring&, HWND)> ElevatedRestart::Launch =
+    LaunchWithShell;
+
+LaunchResult ElevatedRestart::Request(HWND owner, DWORD& error) {
+    error = ERROR_PROC_NOT_FOUND;
+    if (Pending())
+        return LaunchResult::Started;
+    if (!Launch)
+        return LaunchResult::Failed;
+    Launched launched = Launch(ExecutablePath(), TakeoverArguments(GetCurrentProcessId()), owner);
+    error = launched.error;
+    if (launched.result == LaunchResult::Started) {
+        // The shell gives the process of an exe it starts; were it ever
+        // missing, only the new copy's messages would end the restart.
+        pending_ = true;
+        released_ = false;
+        started_ = std::move(launched.process);
+    }
+    return launched.result;
 }
 
-std::function<LaunchResult(const std::wstring&, const std::wstring&, HWND)>
-    ElevatedRestart::Launch = LaunchWithShell;
+bool ElevatedRestart::HandOverAsked() {
+    if (!Pending() || released_)
+        return false;
+    released_ = true;
+    return true;
+}
 
-LaunchResult ElevatedRestart::Request(HWND owner) {
-    const LaunchResult result =
-        Launch ? Launch(ExecutablePath(), TakeoverArguments(GetCurrentProcessId()), owner)
-               : LaunchResult::Failed;
-    if (result == LaunchResult::Started && OnStarted)
-        OnStarted();
-    return result;
+bool ElevatedRestart::TakenOver() {
+    if (!Pending() || !released_)
+        return false;
+    started_.reset();
+    pending_ = released_ = false;
+    return true;
+}
+
+ElevatedRestart::NewCopy ElevatedRestart::CheckStarted() {
+    if (!Pending() || !started_ || WaitForSingleObject(started_.get(), 0) == WAIT_TIMEOUT)
+        return NewCopy::OnItsWay;
+    const bool released = released_;
+    started_.reset();
+    pending_ = released_ = false;
+    return released ? NewCopy::EndedAfterRelease : NewCopy::EndedBeforeAsking;
+}
+
+std::wstring RestartFailedText(DWORD error) {
+    std::wstring text = InCurrentLanguage(L"Quorel を管理者として再起動できませんでした。",
+                                          L"Quorel could not be restarted as administrator.");
+    const std::wstring reason = SystemErrorReason(error);
+    if (!reason.empty())
+        text += L"\n\n" + reason;
+    return text;
+}
+
+const wchar_t* NotTakenOverText() {
+    return InCurrentLanguage(
+        L"管理者として起動した Quorel に引き継げませんでした（別のユーザーとして起動したとき"
+        L"など）。Quorel は管理者ではないまま動作を続けます。",
+        L"The copy of Quorel run as administrator could not take over (for example, because it "
+        L"runs as another user). Quorel goes on running without administrator rights.");
 }

@@ -20,6 +20,10 @@ namespace {
 constexpr UINT kReleaseDialogMessage = WM_APP + 1;
 // Posted to the form at start, for what waits until the message loop runs.
 constexpr UINT kFinishStartMessage = WM_APP + 2;
+// While a restart as administrator is pending: whether the new copy has
+// ended without taking over.
+constexpr UINT_PTR kRestartTimer = 1;
+constexpr UINT kRestartCheckMs = 250;
 } // namespace
 
 MainForm::MainForm(Application& app) : app_(app) {
@@ -45,7 +49,6 @@ MainForm::MainForm(Application& app) : app_(app) {
     if (IsElevatedLevel(OwnIntegrityLevel()))
         tray_->SetTipText(L"Quorel (管理者)");
     tray_->OnBalloonClick = [this](TrayIcon&) { OnBalloonClick(); };
-    restart_.OnStarted = [this] { Exit(); };
     tray_->SetIconID(1);
     tray_->OnDblClick = [this](TrayIcon&, TMouseButton b) { OnTrayDoubleClick(b); };
     tray_->OnMouseDown = [this](TrayIcon&, TMouseButton b, TShiftState, int x, int y) {
@@ -82,7 +85,8 @@ void MainForm::Shutdown() {
     if (shutDown_)
         return;
     shutDown_ = true;
-    RunGuarded([this] { SaveSettings(settingsFiles_); });
+    if (!handedOver_)
+        RunGuarded([this] { SaveSettings(settingsFiles_); });
     commands_.Stop(CommandRunner::StopWaitMs);
 }
 
@@ -282,8 +286,11 @@ void MainForm::OnHotkey(int index) {
 
 void MainForm::NoticeBlockedTarget(const Target& target) {
     const bool iconShown = tray_ && tray_->InTray();
-    if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(target.identity, iconShown))
-        tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice);
+    // Told only once the shell has taken the balloon: one it refused comes
+    // again at the next press.
+    if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(target.identity, iconShown) &&
+        tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice))
+        blocked_.MarkTold();
 }
 
 void MainForm::RestoreAll() {
@@ -378,9 +385,47 @@ void MainForm::OnBalloonClick() {
         app_.BringToFront();
         return;
     }
-    // Started, the new copy waits for this one to end; this one writes its
-    // settings on the way out. Declined, nothing changes.
-    restart_.Request(Handle());
+    if (restart_.Pending())
+        return;
+    // The system's question comes to the front only for an owner in the
+    // foreground, which the form takes as it does for its menu.
+    SetForegroundWindow(Handle());
+    if (!ProcessPendingMessages())
+        return;
+    // Started, the new copy asks this one to let go of the program and says
+    // when it has taken over; this one ends only then. Declined, nothing
+    // changes.
+    DWORD error = 0;
+    switch (restart_.Request(Handle(), error)) {
+    case LaunchResult::Started:
+        SetTimer(Handle(), kRestartTimer, kRestartCheckMs, nullptr);
+        break;
+    case LaunchResult::Failed:
+        MessageBoxW(Handle(), RestartFailedText(error).c_str(), L"Quorel", MB_ICONERROR | MB_OK);
+        break;
+    case LaunchResult::Declined:
+        break;
+    }
+}
+
+void MainForm::ReleaseProgram() {
+    // The new copy reads the settings once it holds the mutex.
+    RunGuarded([this] { SaveSettings(settingsFiles_); });
+    handedOver_ = true;
+    UnregisterAllHotkeys();
+    if (instanceMutex_)
+        ReleaseMutex(instanceMutex_);
+}
+
+void MainForm::NotTakenOver(bool released) {
+    if (released) {
+        // The new copy has ended: the mutex is free, or left by it.
+        if (instanceMutex_)
+            WaitForSingleObject(instanceMutex_, 0);
+        handedOver_ = false;
+        RegisterAllHotkeys();
+    }
+    MessageBoxW(Handle(), NotTakenOverText(), L"Quorel", MB_ICONWARNING | MB_OK | MB_SETFOREGROUND);
 }
 
 // --- menu commands -------------------------------------------------------------
@@ -485,6 +530,24 @@ LRESULT MainForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kFinishStartMessage:
         RunGuarded([this] { FinishStart(); });
         return 0;
+    case names::kHandOverMessage:
+        if (restart_.HandOverAsked())
+            ReleaseProgram();
+        return 0;
+    case names::kTakenOverMessage:
+        if (restart_.TakenOver())
+            Exit();
+        return 0;
+    case WM_TIMER:
+        if (wp != kRestartTimer)
+            break;
+        if (const auto state = restart_.CheckStarted();
+            state != ElevatedRestart::NewCopy::OnItsWay) {
+            KillTimer(Handle(), kRestartTimer);
+            const bool released = state == ElevatedRestart::NewCopy::EndedAfterRelease;
+            RunGuarded([this, released] { NotTakenOver(released); });
+        }
+        return 0;
     default:
         break;
     }
@@ -507,7 +570,33 @@ void NotifyRunningInstance() {
 
 InstanceMutexCalls SystemInstanceMutexCalls() {
     return {[](DWORD access, const wchar_t* name) { return OpenMutexW(access, FALSE, name); },
-            [](const wchar_t* name) { return CreateMutexW(nullptr, FALSE, name); }};
+            [](const wchar_t* name) { return CreateMutexW(nullptr, TRUE, name); }};
+}
+
+HWND MainFormOf(DWORD processId) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, names::kMainFormClass, nullptr));) {
+        DWORD process = 0;
+        if (GetWindowThreadProcessId(w, &process) && process == processId)
+            return w;
+    }
+    return nullptr;
+}
+
+Takeover TakeOverInstance(HWND previous, const InstanceMutexCalls& calls,
+                          handles::UniqueHandle& mutex, DWORD waitMs) {
+    mutex.reset(calls.Open(SYNCHRONIZE | MUTEX_MODIFY_STATE, names::kMutexName));
+    if (!mutex)
+        return GetLastError() == ERROR_ACCESS_DENIED ? Takeover::Refused : Takeover::NotRunning;
+    if (previous)
+        PostMessageW(previous, names::kHandOverMessage, GetCurrentProcessId(), 0);
+    switch (WaitForSingleObject(mutex.get(), waitMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED: // the old copy ended without letting go
+        return Takeover::Taken;
+    default:
+        mutex.reset();
+        return Takeover::TimedOut;
+    }
 }
 
 bool ClaimSingleInstance(const InstanceMutexCalls& calls, handles::UniqueHandle& mutex) {
@@ -534,11 +623,29 @@ bool ClaimSingleInstance(const InstanceMutexCalls& calls, handles::UniqueHandle&
 }
 
 int QuorelMain() {
-    // A copy started to take over from another lets that one end first.
-    if (auto previous = TakeoverProcessId(GetCommandLineW()))
-        WaitForProcessEnd(*previous, TakeoverWaitMs);
+    const InstanceMutexCalls calls = SystemInstanceMutexCalls();
     handles::UniqueHandle mutex;
-    if (!ClaimSingleInstance(SystemInstanceMutexCalls(), mutex)) {
+    bool claimed = false;
+    // A copy started to take over: the old copy stays unless this one gets
+    // the program from it.
+    HWND previous = nullptr;
+    if (auto previousId = TakeoverProcessId(GetCommandLineW())) {
+        previous = MainFormOf(*previousId);
+        switch (TakeOverInstance(previous, calls, mutex, TakeoverWaitMs)) {
+        case Takeover::Taken:
+            claimed = true;
+            break;
+        case Takeover::NotRunning:
+            claimed = ClaimSingleInstance(calls, mutex);
+            break;
+        case Takeover::Refused:
+        case Takeover::TimedOut:
+            return 0;
+        }
+    } else {
+        claimed = ClaimSingleInstance(calls, mutex);
+    }
+    if (!claimed) {
         NotifyRunningInstance();
         return 0;
     }
@@ -556,6 +663,10 @@ int QuorelMain() {
         ExitProcess(0);
     };
     form = std::make_unique<MainForm>(app);
+    form->SetInstanceMutex(mutex.get());
+    // The hotkeys are this copy's now: the old copy may end.
+    if (previous)
+        PostMessageW(previous, names::kTakenOverMessage, GetCurrentProcessId(), 0);
     int code = app.Run();
 
     // The settings are written before anything that could wait, and

@@ -98,6 +98,11 @@ class MainForm : public MessageWindow {
     void OpenHelp();
     void Exit();
 
+    // The single-instance mutex this copy holds (owned by the form's
+    // thread), let go of while it hands the program to a copy run as
+    // administrator.
+    void SetInstanceMutex(HANDLE mutex) { instanceMutex_ = mutex; }
+
     // Closes a help window the program opened.
     void CloseHelp();
     // The text of a help topic from the settings in effect (not from an
@@ -137,6 +142,14 @@ class MainForm : public MessageWindow {
     // The balloon was clicked: restart as administrator, unless a dialog
     // is open (it comes to the front instead, so that nothing is lost).
     void OnBalloonClick();
+    // The hand-over to a copy run as administrator: this copy writes its
+    // settings and lets go of the hotkeys and the mutex; and, should the new
+    // copy end without taking over, takes them back and tells the user.
+    void ReleaseProgram();
+    void NotTakenOver(bool released);
+    // A message for the user at the icon, or in a box when the icon is not
+    // shown.
+    void TellUser(const std::wstring& text);
     void OnMenuCommand(UINT id);
     void ReleaseClosedDialog();
 
@@ -147,6 +160,10 @@ class MainForm : public MessageWindow {
     // What never changes of the windows the hotkeys last acted on.
     WindowIdentities targets_;
     bool shutDown_ = false;
+    // The settings were written for a copy that takes over: this one does
+    // not write them again.
+    bool handedOver_ = false;
+    HANDLE instanceMutex_ = nullptr;
     std::unique_ptr<GlobalHotkeys> hotkeys_;
     std::unique_ptr<TrayIcon> tray_;
     MenuHandle menu_;
@@ -186,10 +203,25 @@ void NotifyRunningInstance();
 struct InstanceMutexCalls {
     // Opens the existing mutex with the given access (OpenMutexW).
     std::function<HANDLE(DWORD access, const wchar_t* name)> Open;
-    // Creates it, not owned, with default security (CreateMutexW).
+    // Creates it, owned by the calling thread when it is new, with default
+    // security (CreateMutexW).
     std::function<HANDLE(const wchar_t* name)> Create;
 };
 InstanceMutexCalls SystemInstanceMutexCalls();
+
+// A copy started to take over from the copy whose main form is previous
+// (nullptr when it has gone): opens the running copy's mutex, asks previous
+// to let go of the program, and waits at most waitMs until the mutex is
+// free. Taken: the mutex is this copy's now, owned by the calling thread.
+// NotRunning: no copy holds one (claim it as any start does). Refused: the
+// mutex belongs to a copy this one may not wait on (another user's);
+// TimedOut: the old copy did not let go. In both the old copy stays.
+enum class Takeover { Taken, NotRunning, Refused, TimedOut };
+Takeover TakeOverInstance(HWND previous, const InstanceMutexCalls& calls,
+                          handles::UniqueHandle& mutex, DWORD waitMs);
+// The main form of the program's copy in a process; nullptr when it has
+// none.
+HWND MainFormOf(DWORD processId);
 
 // The single-instance guard: false when another copy holds the mutex,
 // also when it holds it with rights this copy does not have (a copy started

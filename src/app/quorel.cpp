@@ -11,7 +11,8 @@
 #include "app/main_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    // Before anything can load a DLL: only from the system folder.
+    // Before anything can load a DLL: never from the current directory, and
+    // where Windows allows it, only from the system folder.
     system_library::RestrictSearchToSystemFolder();
     return QuorelMain();
 }

@@ -108,6 +108,20 @@ void ShowException(const std::exception& e) noexcept {
     }
 }
 
+std::wstring SystemErrorReason(DWORD error) {
+    wchar_t* reason = nullptr;
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
+    if (!reason)
+        return {};
+    std::wstring s(reason, length);
+    LocalFree(reason);
+    while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
+        s.pop_back();
+    return s;
+}
+
 std::wstring SystemErrorText(const wchar_t* call, const std::wstring& detail, DWORD error) {
     const DWORD code = error;
     std::wstring text = L"Quorel: ";
@@ -123,18 +137,9 @@ std::wstring SystemErrorText(const wchar_t* call, const std::wstring& detail, DW
     } while (error);
     while (n)
         text += digits[--n];
-    wchar_t* reason = nullptr;
-    DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
-    if (reason) {
-        std::wstring s(reason, length);
-        LocalFree(reason);
-        while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
-            s.pop_back();
-        if (!s.empty())
-            text += L" " + s;
-    }
+    const std::wstring reason = SystemErrorReason(code);
+    if (!reason.empty())
+        text += L" " + reason;
     return text;
 }
 

@@ -62,6 +62,9 @@ template <class Fn> bool RunGuarded(Fn&& fn) noexcept {
 // system's text for it, e.g.
 // "Quorel: RegisterHotKey (Alt+F12) failed: 1409 Hot key is already registered."
 std::wstring SystemErrorText(const wchar_t* call, const std::wstring& detail, DWORD error);
+// The system's text for an error number, in the user's language; empty
+// when the system has none.
+std::wstring SystemErrorReason(DWORD error);
 // Writes SystemErrorText to the debugger output (OutputDebugStringW), where
 // a standard tool captures it; the user sees nothing of it. Keeps the last
 // error as it was. Never throws.

@@ -29,6 +29,11 @@ inline constexpr wchar_t kMutexName[] = L"_QUOREL";
 
 // Posted by a second copy of the program to the running one's main form.
 inline constexpr UINT kSecondInstanceMessage = WM_USER + 100;
+// Posted by a copy started as administrator to take over (the new copy) to
+// the main form of the copy that started it (the old copy): first "let go
+// of the program", then "I hold it now, end".
+inline constexpr UINT kHandOverMessage = WM_USER + 103;
+inline constexpr UINT kTakenOverMessage = WM_USER + 104;
 // The shell's callback message to the tray receiver.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 102;
 // Registered message the shell broadcasts when the taskbar is (re)created.

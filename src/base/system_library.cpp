@@ -26,11 +26,18 @@ std::wstring SystemFolder() {
 
 } // namespace
 
-bool RestrictSearchToSystemFolder() {
-    using Fn = BOOL(WINAPI*)(DWORD);
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void (*)()>(KernelFunction("SetDefaultDllDirectories")));
-    return fn && fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+SearchCalls SystemSearchCalls() {
+    using SetDefault = BOOL(WINAPI*)(DWORD);
+    return {reinterpret_cast<SetDefault>(
+                reinterpret_cast<void (*)()>(KernelFunction("SetDefaultDllDirectories"))),
+            SetDllDirectoryW};
+}
+
+bool RestrictSearchToSystemFolder(const SearchCalls& calls) {
+    if (calls.setDllDirectory)
+        calls.setDllDirectory(L"");
+    return calls.setDefaultDllDirectories &&
+           calls.setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 HMODULE Load(const wchar_t* fileName) {
@@ -39,11 +46,15 @@ HMODULE Load(const wchar_t* fileName) {
     // system folder.
     if (SearchFlagsAvailable())
         return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    // Without the flag: a DLL the manifest redirects (Common Controls, to
-    // version 6 in the side-by-side store) by its name alone, which the
-    // redirection resolves before any search; by its System32 path it
-    // would come in version 5. Anything else by its full path, with the
-    // DLLs it needs looked for in the system folder before the others.
+    return LoadByFullPath(fileName);
+}
+
+HMODULE LoadByFullPath(const wchar_t* fileName) {
+    // A DLL the manifest redirects (Common Controls, to version 6 in the
+    // side-by-side store) by its name alone, which the redirection resolves
+    // before any search; by its System32 path it would come in version 5.
+    // Anything else by its full path, with the DLLs it imports looked for in
+    // the system folder before the others.
     ACTCTX_SECTION_KEYED_DATA redirected{};
     redirected.cbSize = sizeof redirected;
     if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, fileName,

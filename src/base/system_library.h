@@ -14,18 +14,39 @@
 
 namespace system_library {
 
-// Takes the program's folder, the current directory and PATH out of the DLL
-// search of the whole process, leaving the system folder
-// (SetDefaultDllDirectories with LOAD_LIBRARY_SEARCH_SYSTEM32). Called first
-// thing at start, before anything can load a DLL. Windows 7 has the function
-// only with update KB2533623; without it this does nothing and returns false.
-bool RestrictSearchToSystemFolder();
+// The two calls that set the DLL search of the whole process; tests give
+// their own.
+struct SearchCalls {
+    // SetDefaultDllDirectories: Windows 8 and later, Windows 7 with update
+    // KB2533623; nullptr where Windows lacks it.
+    BOOL(WINAPI* setDefaultDllDirectories)(DWORD flags);
+    // SetDllDirectoryW: every Windows the program runs on.
+    BOOL(WINAPI* setDllDirectory)(LPCWSTR folder);
+};
+SearchCalls SystemSearchCalls();
+
+// Called first thing at start, before anything can load a DLL. Takes the
+// current directory out of the DLL search of the whole process
+// (SetDllDirectoryW with an empty folder) and, where Windows has
+// SetDefaultDllDirectories, the program's folder and PATH too, leaving the
+// system folder (LOAD_LIBRARY_SEARCH_SYSTEM32). Returns whether that
+// second step was taken. Without it the DLLs the program loads itself come
+// by their full System32 path (see Load), but a DLL that one of Windows'
+// DLLs later loads by name is still looked for in the program's folder
+// first.
+bool RestrictSearchToSystemFolder(const SearchCalls& calls = SystemSearchCalls());
 
 // A DLL of Windows by its file name ("shcore.dll"), from the system folder;
 // it stays loaded to the end of the process. A DLL the manifest redirects
 // comes from where it points: Common Controls in version 6 from the
 // side-by-side store. nullptr where the system has no such DLL.
 HMODULE Load(const wchar_t* fileName);
+
+// Load's way where Windows lacks the search flags (Windows 7 without
+// KB2533623): a DLL the manifest redirects by its name, any other by its
+// full path in the system folder, with the DLLs it imports looked for in
+// that folder first.
+HMODULE LoadByFullPath(const wchar_t* fileName);
 
 // A function of a loaded module by its name, as type Fn; nullptr where the
 // module lacks it.

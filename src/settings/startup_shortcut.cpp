@@ -14,6 +14,7 @@
 namespace {
 
 constexpr wchar_t kShortcutName[] = L"Quorel.lnk";
+constexpr wchar_t kExeName[] = L"Quorel.exe";
 
 // One COM interface pointer, released when it goes.
 template <class T> class ComPtr {
@@ -32,6 +33,11 @@ template <class T> class ComPtr {
   private:
     T* p_ = nullptr;
 };
+
+std::wstring FileNameOf(const std::wstring& path) {
+    size_t sep = path.find_last_of(L"\\/");
+    return sep == std::wstring::npos ? path : path.substr(sep + 1);
+}
 
 std::wstring FolderOf(const std::wstring& path) {
     size_t sep = path.find_last_of(L"\\/");
@@ -75,9 +81,36 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    BY_HANDLE_FILE_INFORMATION info[2] = {};
+    const std::wstring* paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        // Opened for its attributes only: no program's use of the file is
+        // disturbed.
+        HANDLE file = CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        const BOOL read = GetFileInformationByHandle(file, &info[i]);
+        CloseHandle(file);
+        if (!read)
+            return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
 bool IsShortcutTo(const std::wstring& linkPath, const std::wstring& exePath) {
     std::wstring target = ShortcutTarget(linkPath);
-    return !target.empty() && SamePath(target, exePath);
+    return !target.empty() && (SamePath(target, exePath) || SameFile(target, exePath));
+}
+
+bool IsShortcutToProgram(const std::wstring& linkPath, const std::wstring& exePath) {
+    std::wstring target = ShortcutTarget(linkPath);
+    return !target.empty() && (SamePath(FileNameOf(target), kExeName) ||
+                               SamePath(target, exePath) || SameFile(target, exePath));
 }
 
 void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath) {
@@ -116,8 +149,11 @@ bool StartsWithWindows() {
 }
 
 void SetStartsWithWindows(bool on) {
-    if (on)
+    if (on) {
         WriteShortcut(StartupShortcutPath(true), ExecutablePath());
-    else
-        RemoveShortcut(StartupShortcutPath());
+        return;
+    }
+    const std::wstring link = StartupShortcutPath();
+    if (IsShortcutToProgram(link, ExecutablePath()))
+        RemoveShortcut(link);
 }

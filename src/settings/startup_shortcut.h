@@ -18,9 +18,20 @@ std::wstring ShortcutTarget(const std::wstring& linkPath);
 // regard to letter case.
 bool SamePath(const std::wstring& a, const std::wstring& b);
 
-// Whether the shortcut at linkPath points at exePath. A broken shortcut, or
-// one that points at another copy, does not.
+// Whether two paths lead to one existing file, however each is spelt (a
+// short 8.3 name, a mapped drive or a UNC path, a junction, subst): the
+// same volume and file index. False when either cannot be opened.
+bool SameFile(const std::wstring& a, const std::wstring& b);
+
+// Whether the shortcut at linkPath points at exePath, by the same path or
+// another spelling of it. A broken shortcut, or one that points at another
+// copy, does not.
 bool IsShortcutTo(const std::wstring& linkPath, const std::wstring& exePath);
+
+// Whether the shortcut at linkPath starts the program: it points at exePath
+// or at any file named as the program's exe (a copy moved away, or one in
+// another folder), wherever that lies now.
+bool IsShortcutToProgram(const std::wstring& linkPath, const std::wstring& exePath);
 
 // Makes the shortcut at linkPath, replacing whatever file is there: it
 // points at exePath and starts in the exe's folder. Throws EQuorelError
@@ -30,6 +41,9 @@ void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath);
 // with a message for the user when it stays.
 void RemoveShortcut(const std::wstring& linkPath);
 
-// The two above for the running exe and the user's Startup folder.
+// The running exe and the user's Startup folder: ticked when the shortcut
+// there points at this exe; ticking makes it point here (also after the exe
+// moved), unticking removes it when it starts the program at all and
+// leaves any other shortcut of that name alone.
 bool StartsWithWindows();
 void SetStartsWithWindows(bool on);

@@ -11,8 +11,7 @@ bool BlockedTargetNotice::ShouldTell(const WindowIdentity& target, bool iconShow
         lastProcess_ = process;
         lastBlocked_ = blocked_(process);
     }
-    told_ = lastBlocked_;
-    return told_;
+    return lastBlocked_;
 }
 
 BlockedTargetNotice::BlockedCheck SystemBlockedCheck() {

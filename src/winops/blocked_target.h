@@ -28,11 +28,14 @@ class BlockedTargetNotice {
     // window at the press). True
     // when the user is to be told now: the tray icon is shown, the user has
     // not been told in this run, and target's process is blocked; the
-    // notice then counts as given. The check is asked only while a notice
+    // notice counts as given once MarkTold says it was shown. The check is
+    // asked only while a notice
     // can still follow, and once for a run of presses on the windows of
     // one thread; it never waits on the target's program.
     bool ShouldTell(const WindowIdentity& target, bool iconShown);
 
+    // The notice was shown: no other follows in this run.
+    void MarkTold() { told_ = true; }
     bool Told() const { return told_; }
 
   private:
