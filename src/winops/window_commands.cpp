@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -313,6 +314,76 @@ std::optional<WindowCommand> CenterCommand(const Target& target) {
     return CommandFor(target, WindowCommand::Action::Center);
 }
 
+std::optional<WindowCommand> NeighbourMonitorCommand(const Target& target, int step) {
+    if (!target.window || IsShellDesktop(target) || GetSystemMetrics(SM_CMONITORS) < 2)
+        return std::nullopt;
+    return GeometryCommand(target, WindowCommand::Action::ToNeighbourMonitor, Up, step);
+}
+
+void SortMonitors(std::vector<MonitorArea>& monitors) {
+    std::stable_sort(monitors.begin(), monitors.end(),
+                     [](const MonitorArea& a, const MonitorArea& b) {
+                         return a.monitor.left != b.monitor.left ? a.monitor.left < b.monitor.left
+                                                                 : a.monitor.top < b.monitor.top;
+                     });
+}
+
+std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index, int step) {
+    if (count < 2 || index >= count)
+        return std::nullopt;
+    return step < 0 ? (index + count - 1) % count : (index + 1) % count;
+}
+
+namespace {
+// One axis of the monitor move: the window's span [lo, hi) from the work
+// area's [from, fromEnd) to [to, toEnd).
+Span AxisOnMonitor(std::int64_t lo, std::int64_t hi, std::int64_t from, std::int64_t fromEnd,
+                   std::int64_t to, std::int64_t toEnd) {
+    const std::int64_t length = hi - lo;
+    const std::int64_t spareFrom = (fromEnd - from) - length, spareTo = (toEnd - to) - length;
+    if (spareTo < 0)
+        return {Saturate(to), Saturate(toEnd - to)};
+    if (spareFrom <= 0)
+        return {Saturate(to), Saturate(length)};
+    const std::int64_t before = std::clamp<std::int64_t>(lo - from, 0, spareFrom);
+    // Rounded to the nearest pixel, so that moving back returns.
+    return {Saturate(to + (before * spareTo * 2 + spareFrom) / (spareFrom * 2)), Saturate(length)};
+}
+} // namespace
+
+RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, bool resizable) {
+    const bool fits = window.right - window.left <= to.right - to.left &&
+                      window.bottom - window.top <= to.bottom - to.top;
+    if (!fits && !resizable)
+        return RECT{to.left, to.top, Saturate(std::int64_t{to.left} + window.right - window.left),
+                    Saturate(std::int64_t{to.top} + window.bottom - window.top)};
+    const Span x =
+        AxisOnMonitor(window.left, window.right, from.left, from.right, to.left, to.right);
+    const Span y =
+        AxisOnMonitor(window.top, window.bottom, from.top, from.bottom, to.top, to.bottom);
+    return RECT{x.start, y.start, Saturate(std::int64_t{x.start} + x.length),
+                Saturate(std::int64_t{y.start} + y.length)};
+}
+
+RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to) {
+    return RECT{Saturate(std::int64_t{to.left} + window.left - from.left),
+                Saturate(std::int64_t{to.top} + window.top - from.top),
+                Saturate(std::int64_t{to.right} + window.right - from.right),
+                Saturate(std::int64_t{to.bottom} + window.bottom - from.bottom)};
+}
+
+RECT WorkspaceToScreen(const RECT& r, const MonitorArea& m) {
+    RECT s = r;
+    OffsetRect(&s, m.work.left - m.monitor.left, m.work.top - m.monitor.top);
+    return s;
+}
+
+RECT ScreenToWorkspace(const RECT& r, const MonitorArea& m) {
+    RECT s = r;
+    OffsetRect(&s, m.monitor.left - m.work.left, m.monitor.top - m.work.top);
+    return s;
+}
+
 std::vector<WindowCommand> RestoreAllCommands() {
     // Collected in the order reported, restored from the last to the first.
     std::vector<WindowCommand> list;
@@ -345,6 +416,101 @@ void CenterOnWorkArea(HWND wnd) {
     const WindowPosRequest req = CenterGeometry(r, info.rcWork);
     SetWindowPos(wnd, HWND_TOP, req.X, req.Y, req.Width, req.Height, req.Flags);
 }
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, RECT*, LPARAM param) {
+    auto* list = reinterpret_cast<std::vector<std::pair<HMONITOR, MonitorArea>>*>(param);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        try {
+            list->push_back({monitor, MonitorArea{info.rcMonitor, info.rcWork}});
+        } catch (...) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void PlaceAt(HWND wnd, const RECT& r, UINT flags = 0) {
+    SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Onto the new monitor in two steps: first only moved there, where a
+// program that follows the monitors' scaling resizes its window for the
+// new scale (WM_DPICHANGED); then, once there, the rectangle that place(r)
+// gives for the window's size by then, unless it is there already.
+template <class Place> void PlaceOnMonitor(HWND wnd, const RECT& before, Place place) {
+    const RECT target = place(before);
+    PlaceAt(wnd, target, SWP_NOSIZE);
+    RECT now{};
+    if (!GetWindowRect(wnd, &now))
+        return;
+    RECT resized = before;
+    resized.right = before.left + (now.right - now.left);
+    resized.bottom = before.top + (now.bottom - now.top);
+    const RECT wanted = place(resized);
+    if (!EqualRect(&wanted, &now))
+        PlaceAt(wnd, wanted);
+}
+
+// The window to the monitor after or before its own, as it is when the
+// command runs.
+void MoveToNeighbourMonitor(HWND wnd, int step) {
+    if (IsIconic(wnd))
+        return;
+    std::vector<std::pair<HMONITOR, MonitorArea>> found;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
+    std::vector<MonitorArea> monitors;
+    for (const auto& f : found)
+        monitors.push_back(f.second);
+    SortMonitors(monitors);
+    MONITORINFO own{};
+    own.cbSize = sizeof own;
+    RECT r{};
+    if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &own) ||
+        !GetWindowRect(wnd, &r))
+        return;
+    const auto at = std::find_if(monitors.begin(), monitors.end(), [&own](const MonitorArea& m) {
+        return EqualRect(&m.monitor, &own.rcMonitor) != 0;
+    });
+    const auto next =
+        NeighbourMonitor(monitors.size(), static_cast<std::size_t>(at - monitors.begin()), step);
+    if (!next)
+        return;
+    const MonitorArea from{own.rcMonitor, own.rcWork};
+    const MonitorArea& to = monitors[*next];
+    if (!IsZoomed(wnd)) {
+        const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
+        PlaceOnMonitor(wnd, r, [&](const RECT& w) {
+            return MonitorMoveGeometry(w, from.work, to.work, resizable);
+        });
+        return;
+    }
+    // A maximized window: its restore rectangle first, so that restoring
+    // it leaves it on the new monitor, then the maximized window itself.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(wnd, &placement))
+        return;
+    const RECT normal = WorkspaceToScreen(placement.rcNormalPosition, from);
+    const RECT moved =
+        MonitorMoveGeometry(normal, from.work, to.work, GetWindowCaps(wnd).HasMaximizeBox);
+    placement.rcNormalPosition = ScreenToWorkspace(moved, to);
+    placement.showCmd = SW_SHOWMAXIMIZED;
+    placement.flags = 0;
+    SetWindowPlacement(wnd, &placement);
+    PlaceOnMonitor(wnd, r, [&](const RECT& w) {
+        // The frame over the work area's edges, at the window's size by
+        // then: what the program added for its new scale goes evenly to
+        // both sides.
+        const LONG wider = (w.right - w.left) - (r.right - r.left);
+        const LONG taller = (w.bottom - w.top) - (r.bottom - r.top);
+        RECT frame = r;
+        InflateRect(&frame, wider / 2, taller / 2);
+        return MaximizedOnMonitor(frame, from.work, to.work);
+    });
+}
 } // namespace
 
 void CarryOut(const WindowCommand& c) {
@@ -372,6 +538,9 @@ void CarryOut(const WindowCommand& c) {
     }
     case WindowCommand::Action::Center:
         CenterOnWorkArea(c.window);
+        break;
+    case WindowCommand::Action::ToNeighbourMonitor:
+        MoveToNeighbourMonitor(c.window, c.step);
         break;
     }
 }
