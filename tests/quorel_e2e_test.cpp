@@ -481,7 +481,8 @@ TEST(TwoMonitors, NextAndPrevCarryWindowsOverAndBackAndEveryCommandKeepsToItsMon
     EXPECT_TRUE(WaitUntil([&] { return on(m.primaryHandle) && IsZoomed(w.Handle()); }));
     const RECT normalThere = NormalRect(w.Handle());
     EXPECT_TRUE(WhollyOnOneMonitor(normalThere, nullptr, true));
-    EXPECT_EQ(MonitorFromRect(&normalThere, 0), m.primaryHandle);
+    EXPECT_EQ(MonitorFromRect(&normalThere, 0), m.primaryHandle)
+        << normalThere.left << "," << normalThere.top << "," << normalThere.right;
     PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
     EXPECT_TRUE(WaitUntil([&] { return on(m.secondHandle) && IsZoomed(w.Handle()); }));
     PressKey(MOD_ALT, VK_F12);

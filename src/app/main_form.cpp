@@ -237,6 +237,12 @@ void MainForm::OnHotkey(int index) {
     case HotkeyAction::Center:
         commands_.Run(CenterCommand(target));
         break;
+    case HotkeyAction::NextMonitor:
+        commands_.Run(NeighbourMonitorCommand(target, 1));
+        break;
+    case HotkeyAction::PrevMonitor:
+        commands_.Run(NeighbourMonitorCommand(target, -1));
+        break;
     case HotkeyAction::None:
         break;
     }

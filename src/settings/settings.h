@@ -41,6 +41,8 @@ struct AppSettings {
     bool NoTrayIcon = false;
     std::string TopMostKey;
     std::string CenterKey;
+    std::string NextMonitorKey;
+    std::string PrevMonitorKey;
     // "ja" or "en"; anything else (empty when the file has no such key):
     // the user's Windows display language decides (settings/ui_language.h).
     std::string Language;
@@ -77,6 +79,8 @@ enum HotkeyCommand : int {
     hkScreenSaver = 20,
     hkTopMost = 21,
     hkCenter = 22,
+    hkNextMonitor = 23,
+    hkPrevMonitor = 24,
 };
 
 // What one hotkey number does: the command, and for the move and resize
@@ -97,6 +101,8 @@ struct HotkeyAction {
         ScreenSaver,
         TopMost,
         Center,
+        NextMonitor,
+        PrevMonitor,
     } kind;
     int direction;
     // The command acts on the foreground window (which may belong to a
@@ -104,7 +110,8 @@ struct HotkeyAction {
     // the cursor or the program itself.
     constexpr bool ActsOnForegroundWindow() const {
         return kind == ToggleMaximize || kind == Minimize || kind == Close || kind == Move ||
-               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost || kind == Center;
+               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost ||
+               kind == Center || kind == NextMonitor || kind == PrevMonitor;
     }
 };
 
@@ -440,6 +447,57 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
                     L"中央へ動かします。大きさは変わりません。作業領域より幅や高さが大きいときは、"
                     L"その向きでは作業領域の左端や上端に合わせます。最大化、最小化されている"
                     L"ウィンドウとデスクトップ（背景）は動かしません。"},
+    {.Number = hkNextMonitor,
+     .Key = "NextMonitorKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::NextMonitor, 0},
+     .Field = &AppSettings::NextMonitorKey,
+     .Page = OptionPage::Other,
+     .Group = 1,
+     .GapBefore = false,
+     .Label = L"次のモニターへ移動 :",
+     .Name = L"次のモニターへ移動",
+     .Description =
+         L"手前のウィンドウを次のモニターへ移します。モニターは左から右へ（左端がそろって"
+         L"いれば上から下へ）並べ、最後のモニターの次は最初のモニターです。ウィンドウの"
+         L"大きさと、作業領域の中での位置の割合は変わりません。移った先の作業領域に入り"
+         L"きらないときは、最大化ボタンのあるウィンドウは作業領域に合わせて縮め、ないウ"
+         L"ィンドウは作業領域の左上に置きます。最大化されているウィンドウは移った先でも"
+         L"最大化したままで、元のサイズに戻すとその先に戻ります。最小化されているウィン"
+         L"ドウとデスクトップ（背景）は動かしません。モニターが一つのときは何もしません"
+         L"。",
+     .LabelEn = L"Move to next monitor:",
+     .NameEn = L"Move to next monitor",
+     .DescriptionEn =
+         L"Moves the foreground window to the next monitor. Monitors go from left to right "
+         L"(top to bottom where their left edges line up), and after the last comes the "
+         L"first. The window keeps its size and its relative place in the work area. A "
+         L"window too big for the new work area is shrunk to fit if it has a Maximize button, "
+         L"and otherwise goes to the work area's top-left corner. A maximized window stays "
+         L"maximized there, and restoring it leaves it there. Minimized windows and the "
+         L"desktop are left alone. With one monitor, nothing happens."},
+    {.Number = hkPrevMonitor,
+     .Key = "PrevMonitorKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::PrevMonitor, 0},
+     .Field = &AppSettings::PrevMonitorKey,
+     .Page = OptionPage::Other,
+     .Group = 1,
+     .GapBefore = false,
+     .Label = L"前のモニターへ移動 :",
+     .Name = L"前のモニターへ移動",
+     .Description = L"手前のウィンドウを前のモニターへ、「次のモニターへ移動」と逆の順に移します。"
+                    L"ほかは「次のモニターへ移動」と同じです。続けて両方を押すと、ウィンドウは元の"
+                    L"位置に戻ります。",
+     .LabelEn = L"Move to previous monitor:",
+     .NameEn = L"Move to previous monitor",
+     .DescriptionEn = L"Moves the foreground window to the previous monitor, the other way round "
+                      L"from Move to next monitor; otherwise the same. One after the other, the "
+                      L"two bring the window back where it was."},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;

@@ -493,13 +493,24 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
     placement.length = sizeof placement;
     if (!GetWindowPlacement(wnd, &placement))
         return;
+    const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
     const RECT normal = WorkspaceToScreen(placement.rcNormalPosition, from);
-    const RECT moved =
-        MonitorMoveGeometry(normal, from.work, to.work, GetWindowCaps(wnd).HasMaximizeBox);
-    placement.rcNormalPosition = ScreenToWorkspace(moved, to);
+    placement.rcNormalPosition =
+        ScreenToWorkspace(MonitorMoveGeometry(normal, from.work, to.work, resizable), to);
     placement.showCmd = SW_SHOWMAXIMIZED;
     placement.flags = 0;
-    SetWindowPlacement(wnd, &placement);
+    if (!SetWindowPlacement(wnd, &placement)) {
+        // Where the system does not let this program set another
+        // program's restore rectangle (Wine), the window is restored,
+        // moved as a normal window and maximized again there.
+        ShowWindow(wnd, SW_RESTORE);
+        if (GetWindowRect(wnd, &r) && !IsZoomed(wnd))
+            PlaceOnMonitor(wnd, r, [&](const RECT& w) {
+                return MonitorMoveGeometry(w, from.work, to.work, resizable);
+            });
+        ShowWindow(wnd, SW_MAXIMIZE);
+        return;
+    }
     PlaceOnMonitor(wnd, r, [&](const RECT& w) {
         // The frame over the work area's edges, at the window's size by
         // then: what the program added for its new scale goes evenly to
