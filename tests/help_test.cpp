@@ -143,7 +143,7 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     EXPECT_FALSE(Has(general, L"上へ移動"));
 }
 
-TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndAllTwentySixKeys) {
+TEST(HelpTopics, TheSettingsFileTopicNamesThePathAndEveryKey) {
     AppSettings s = Defaults();
     std::wstring t = Topic(HelpTopic::SettingsFile, s, HelpFacts{L"D:\\Apps\\Quorel.INI"});
     EXPECT_TRUE(Has(t, L"\r\nD:\\Apps\\Quorel.INI\r\n"));

@@ -72,7 +72,7 @@ class MainFormTest : public ::testing::Test {
 
 TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
     using K = HotkeyAction::Kind;
-    std::vector<int> rowsOfKind(K::Center + 1, 0);
+    std::vector<int> rowsOfKind(K::KindCount, 0);
     for (const HotkeyEntry& e : HotkeyTable()) {
         EXPECT_EQ(HotkeyActionFor(e.Number).kind, e.Action.kind) << e.Key;
         EXPECT_EQ(HotkeyActionFor(e.Number).direction, e.Action.direction) << e.Key;
@@ -84,6 +84,14 @@ TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
         EXPECT_GT(rowsOfKind[static_cast<size_t>(kind)], 0) << "no row runs kind " << kind;
     for (int n : {0, -1, HotkeyCommandLast + 1, 1000})
         EXPECT_EQ(HotkeyActionFor(n).kind, K::None);
+    // The commands on the foreground window, and those on the desktop, the
+    // cursor or the program.
+    for (K k : {K::ToggleMaximize, K::Minimize, K::Move, K::SizeBottomRight, K::SizeTopLeft,
+                K::Close, K::TopMost, K::Center})
+        EXPECT_TRUE(ActsOnForegroundWindow(k)) << k;
+    for (K k : {K::None, K::MouseMove, K::PopupMenu, K::AllRestore, K::AllMin, K::ScreenSaver,
+                K::KindCount})
+        EXPECT_FALSE(ActsOnForegroundWindow(k)) << k;
 }
 
 TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheOtherWay) {

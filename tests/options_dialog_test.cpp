@@ -15,6 +15,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 
 #include <cstdlib>
@@ -169,7 +171,6 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     RECT client;
     GetClientRect(dlg_, &client);
     EXPECT_EQ(client.right, S(371));
-    EXPECT_EQ(client.bottom, S(310));
     // Centred on the screen.
     RECT w, area;
     GetWindowRect(dlg_, &w);
@@ -195,6 +196,22 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     EXPECT_EQ(t.left, S(5));
     EXPECT_EQ(t.top, S(5));
     EXPECT_EQ(t.right, S(366));
+    // The dialog is as tall as its tallest page: the lowest group box of
+    // any page ends just above the page's end, the others above it.
+    int lowest = 0, pageBottom = 0;
+    for (int i = 0; i < kOptionPageCount; ++i) {
+        HWND page = GetDlgItem(dlg_, idPage0 + i);
+        RECT p;
+        GetClientRect(page, &p);
+        pageBottom = p.bottom;
+        for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if ((GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+                ClassName(c) == L"Button")
+                lowest = std::max(lowest, static_cast<int>(ClientRectIn(c, page).bottom));
+    }
+    EXPECT_LE(lowest, pageBottom);
+    EXPECT_GE(lowest, pageBottom - S(4));
+    EXPECT_EQ(client.bottom, t.bottom + S(7) + S(21) + S(5));
 
     // OK, Cancel, Help from left to right at the bottom right, 88 x 21.
     const std::pair<int, const wchar_t*> buttons[] = {

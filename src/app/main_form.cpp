@@ -190,62 +190,98 @@ void MainForm::UnregisterAllHotkeys() {
         hotkeys_->UnregisterKey(i);
 }
 
+namespace {
+// What a kind of hotkey command does: a window command chosen for the
+// foreground window at the press, or an action of the program's own (on
+// the desktop, the cursor or its menu). Which of the two an entry holds is
+// the one fact that says whether the kind acts on the foreground window.
+using ForWindow = std::optional<WindowCommand> (*)(const Target& target, Direction d);
+using OfProgram = void (*)(MainForm& form);
+struct CommandEntry {
+    HotkeyAction::Kind kind;
+    ForWindow forWindow;
+    OfProgram ofProgram;
+};
+constexpr CommandEntry NoCommand() {
+    return {HotkeyAction::None, nullptr, nullptr};
+}
+constexpr CommandEntry OnWindow(HotkeyAction::Kind kind, ForWindow f) {
+    return {kind, f, nullptr};
+}
+constexpr CommandEntry OnProgram(HotkeyAction::Kind kind, OfProgram f) {
+    return {kind, nullptr, f};
+}
+// A window command that has no direction.
+template <std::optional<WindowCommand> (*Choose)(const Target&)>
+std::optional<WindowCommand> Undirected(const Target& target, Direction) {
+    return Choose(target);
+}
+} // namespace
+
+// Each kind of hotkey command and what it does, in one table, one entry per
+// kind in kind order (a friend of the form, for the program's own actions).
+struct HotkeyDispatch {
+    static constexpr std::array kEntries{
+        NoCommand(),
+        OnWindow(HotkeyAction::ToggleMaximize, Undirected<ToggleMaximizeCommand>),
+        OnWindow(HotkeyAction::Minimize, Undirected<MinimizeCommand>),
+        OnWindow(HotkeyAction::Move, MoveCommand),
+        OnWindow(HotkeyAction::SizeBottomRight, SizeBottomRightCommand),
+        OnWindow(HotkeyAction::SizeTopLeft, SizeTopLeftCommand),
+        OnProgram(HotkeyAction::MouseMove, [](MainForm&) { MoveCursorToCorner(); }),
+        OnProgram(HotkeyAction::PopupMenu, [](MainForm& f) { f.ShowMenuAtCursor(); }),
+        OnWindow(HotkeyAction::Close, Undirected<CloseCommand>),
+        OnProgram(HotkeyAction::AllRestore, [](MainForm& f) { f.RestoreAll(); }),
+        OnProgram(HotkeyAction::AllMin, [](MainForm& f) { f.MinimizeAll(); }),
+        OnProgram(HotkeyAction::ScreenSaver, [](MainForm& f) { f.StartScreenSaver(); }),
+        OnWindow(HotkeyAction::TopMost, Undirected<TopmostCommand>),
+        OnWindow(HotkeyAction::Center, Undirected<CenterCommand>),
+        OnWindow(HotkeyAction::NextMonitor,
+                 [](const Target& t, Direction) { return NeighbourMonitorCommand(t, 1); }),
+        OnWindow(HotkeyAction::PrevMonitor,
+                 [](const Target& t, Direction) { return NeighbourMonitorCommand(t, -1); }),
+    };
+
+    // Every kind has its entry, at its own place, and every kind but None
+    // does exactly one of the two.
+    static constexpr bool EveryKindOnce() {
+        if (kEntries.size() != HotkeyAction::KindCount)
+            return false;
+        for (std::size_t i = 0; i < kEntries.size(); ++i) {
+            const CommandEntry& e = kEntries[i];
+            const int does = (e.forWindow ? 1 : 0) + (e.ofProgram ? 1 : 0);
+            if (e.kind != static_cast<int>(i) || does != (e.kind == HotkeyAction::None ? 0 : 1))
+                return false;
+        }
+        return true;
+    }
+
+    static const CommandEntry& Of(HotkeyAction::Kind kind) {
+        const auto i = static_cast<std::size_t>(kind);
+        return i < kEntries.size() ? kEntries[i] : kEntries[HotkeyAction::None];
+    }
+};
+static_assert(HotkeyDispatch::EveryKindOnce(),
+              "each kind of hotkey command needs one entry, in kind order, that does one thing");
+
+bool ActsOnForegroundWindow(HotkeyAction::Kind kind) {
+    return HotkeyDispatch::Of(kind).forWindow != nullptr;
+}
+
 void MainForm::OnHotkey(int index) {
-    HotkeyAction a = HotkeyActionFor(index);
+    const HotkeyAction a = HotkeyActionFor(index);
+    const CommandEntry& does = HotkeyDispatch::Of(a.kind);
+    if (does.ofProgram) {
+        does.ofProgram(*this);
+        return;
+    }
+    if (!does.forWindow)
+        return;
     // The window a command acts on is decided now, at the press.
-    const Target target = a.ActsOnForegroundWindow() ? targets_.Foreground() : Target{};
+    const Target target = targets_.Foreground();
     if (target.window)
         NoticeBlockedTarget(target);
-    Direction d = static_cast<Direction>(a.direction);
-    switch (a.kind) {
-    case HotkeyAction::ToggleMaximize:
-        commands_.Run(ToggleMaximizeCommand(target));
-        break;
-    case HotkeyAction::Minimize:
-        commands_.Run(MinimizeCommand(target));
-        break;
-    case HotkeyAction::Move:
-        commands_.Run(MoveCommand(target, d));
-        break;
-    case HotkeyAction::SizeBottomRight:
-        commands_.Run(SizeBottomRightCommand(target, d));
-        break;
-    case HotkeyAction::SizeTopLeft:
-        commands_.Run(SizeTopLeftCommand(target, d));
-        break;
-    case HotkeyAction::MouseMove:
-        MoveCursorToCorner();
-        break;
-    case HotkeyAction::PopupMenu:
-        ShowMenuAtCursor();
-        break;
-    case HotkeyAction::Close:
-        commands_.Run(CloseCommand(target));
-        break;
-    case HotkeyAction::AllRestore:
-        RestoreAll();
-        break;
-    case HotkeyAction::AllMin:
-        MinimizeAll();
-        break;
-    case HotkeyAction::ScreenSaver:
-        StartScreenSaver();
-        break;
-    case HotkeyAction::TopMost:
-        commands_.Run(TopmostCommand(target));
-        break;
-    case HotkeyAction::Center:
-        commands_.Run(CenterCommand(target));
-        break;
-    case HotkeyAction::NextMonitor:
-        commands_.Run(NeighbourMonitorCommand(target, 1));
-        break;
-    case HotkeyAction::PrevMonitor:
-        commands_.Run(NeighbourMonitorCommand(target, -1));
-        break;
-    case HotkeyAction::None:
-        break;
-    }
+    commands_.Run(does.forWindow(target, static_cast<Direction>(a.direction)));
 }
 
 void MainForm::NoticeBlockedTarget(const Target& target) {

@@ -17,6 +17,7 @@
 #include "base/handles.h"
 #include "base/message_window.h"
 #include "hotkey/global_hotkeys.h"
+#include "settings/settings.h"
 #include "settings/settings_location.h"
 #include "tray/tray_icon.h"
 #include "winops/blocked_target.h"
@@ -107,6 +108,8 @@ class MainForm : public MessageWindow {
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
+    friend struct HotkeyDispatch; // runs the commands of the program's own
+
     // Registers number index from its text, or unregisters it when the
     // text is empty; false when the system refused the combination (the
     // caller reports that and unregisters the number).
@@ -168,6 +171,10 @@ class MainForm : public MessageWindow {
 inline constexpr wchar_t kBlockedTargetNotice[] =
     L"このウィンドウは管理者として実行されています。Quorel から操作するには、"
     L"ここをクリックして Quorel を管理者として再起動してください。";
+
+// Whether a hotkey command of this kind acts on the foreground window (as
+// opposed to the desktop, the cursor or the program itself).
+bool ActsOnForegroundWindow(HotkeyAction::Kind kind);
 
 // Tells a running copy that the program was started again, and lets it
 // take the foreground from this copy (it may open its menu).

@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <algorithm>
+
 AppSettings Settings;
 
 namespace {
@@ -11,6 +13,16 @@ constexpr bool HotkeysInNumberOrder() {
     return true;
 }
 static_assert(HotkeysInNumberOrder(), "hotkey rows must be in number order from 1");
+
+// Each group lies on one page, and the groups stand in the pages' order.
+constexpr bool GroupsKeepToTheirPages() {
+    for (const HotkeyEntry& a : kHotkeyTable)
+        for (const HotkeyEntry& b : kHotkeyTable)
+            if ((a.Group == b.Group && a.Page != b.Page) || (a.Group < b.Group && a.Page > b.Page))
+                return false;
+    return true;
+}
+static_assert(GroupsKeepToTheirPages(), "a hotkey group spans pages or stands out of page order");
 
 // Every hotkey has exactly one text row, and every text row is a hotkey.
 constexpr bool EveryHotkeyStoredOnce() {
@@ -120,14 +132,12 @@ bool HotkeyRepeats(int index) {
 
 std::vector<const HotkeyEntry*> HotkeysOfPage(OptionPage page) {
     std::vector<const HotkeyEntry*> rows;
-    int lastGroup = -1;
     for (const HotkeyEntry& h : kHotkeyTable)
-        if (h.Page == page && h.Group > lastGroup)
-            lastGroup = h.Group;
-    for (int group = 0; group <= lastGroup; ++group)
-        for (const HotkeyEntry& h : kHotkeyTable)
-            if (h.Page == page && h.Group == group)
-                rows.push_back(&h);
+        if (h.Page == page)
+            rows.push_back(&h);
+    std::stable_sort(rows.begin(), rows.end(), [](const HotkeyEntry* a, const HotkeyEntry* b) {
+        return a->Group < b->Group;
+    });
     return rows;
 }
 

@@ -83,8 +83,10 @@ enum HotkeyCommand : int {
     hkPrevMonitor = 24,
 };
 
-// What one hotkey number does: the command, and for the move and resize
-// commands the direction (Up 0, Down 1, Left 2, Right 3).
+// What one hotkey number does: the kind of command, and for the move and
+// resize commands the direction (Up 0, Down 1, Left 2, Right 3). What each
+// kind does, and whether it acts on the foreground window, the program's
+// top layer says in one table, one entry per kind (app/main_form.cpp).
 struct HotkeyAction {
     enum Kind {
         None,
@@ -103,16 +105,21 @@ struct HotkeyAction {
         Center,
         NextMonitor,
         PrevMonitor,
+        KindCount // the number of kinds; stays last
     } kind;
     int direction;
-    // The command acts on the foreground window (which may belong to a
-    // program out of the program's reach); the others act on the desktop,
-    // the cursor or the program itself.
-    constexpr bool ActsOnForegroundWindow() const {
-        return kind == ToggleMaximize || kind == Minimize || kind == Close || kind == Move ||
-               kind == SizeBottomRight || kind == SizeTopLeft || kind == TopMost ||
-               kind == Center || kind == NextMonitor || kind == PrevMonitor;
-    }
+};
+
+// The group boxes of the options dialog that hold hotkeys, in the order
+// they stand, page by page. Each group lies on one page (checked below).
+enum class HotkeyGroup : int {
+    WindowCommands,  // 全般: the foreground window and the desktop
+    Move,            // 移動
+    SizeBottomRight, // サイズ変更1
+    SizeTopLeft,     // サイズ変更2
+    MouseCursor,     // マウス
+    PopupMenu,       // その他
+    Placement,       // その他
 };
 
 // One row of the hotkey table: every fact about one command. Registration,
@@ -130,18 +137,18 @@ struct HotkeyEntry {
     HotkeyAction Action;             // what a press does
     std::string AppSettings::*Field; // the shortcut text in Settings
     // Where the options dialog shows it: the page, the group box on the
-    // page (0 the first), and whether a gap sets it off from the row above.
-    // Rows of a group stand in table order.
+    // page, and whether a gap sets it off from the row above. Rows of a
+    // group stand in table order.
     OptionPage Page;
-    int Group;
+    HotkeyGroup Group;
     bool GapBefore;
     const wchar_t* Label;       // the dialog's label before the key field
     const wchar_t* Name;        // the command's name in the help
     const wchar_t* Description; // what it does, for the help's page topic
     // The same three texts in English (settings/ui_language.h picks).
-    const wchar_t* LabelEn = nullptr;
-    const wchar_t* NameEn = nullptr;
-    const wchar_t* DescriptionEn = nullptr;
+    const wchar_t* LabelEn;
+    const wchar_t* NameEn;
+    const wchar_t* DescriptionEn;
 };
 
 inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
@@ -153,7 +160,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::ToggleMaximize, 0},
      .Field = &AppSettings::MaxRestoreKey,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = false,
      .Label = L"最大化、元のサイズに戻す :",
      .Name = L"最大化、元のサイズに戻す",
@@ -167,7 +174,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Minimize, 0},
      .Field = &AppSettings::MinKey,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = false,
      .Label = L"最小化 :",
      .Name = L"最小化",
@@ -180,7 +187,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Move, 0},
      .Field = &AppSettings::MoveUpKey,
      .Page = OptionPage::Move,
-     .Group = 0,
+     .Group = HotkeyGroup::Move,
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"上へ移動",
@@ -193,7 +200,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Move, 1},
      .Field = &AppSettings::MoveDownKey,
      .Page = OptionPage::Move,
-     .Group = 0,
+     .Group = HotkeyGroup::Move,
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"下へ移動",
@@ -206,7 +213,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Move, 2},
      .Field = &AppSettings::MoveLeftKey,
      .Page = OptionPage::Move,
-     .Group = 0,
+     .Group = HotkeyGroup::Move,
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"左へ移動",
@@ -219,7 +226,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Move, 3},
      .Field = &AppSettings::MoveRightKey,
      .Page = OptionPage::Move,
-     .Group = 0,
+     .Group = HotkeyGroup::Move,
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"右へ移動",
@@ -232,7 +239,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeBottomRight, 0},
      .Field = &AppSettings::RB_SizeUpKey,
      .Page = OptionPage::SizeBottomRight,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeBottomRight,
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"右下を上へ（低く）",
@@ -245,7 +252,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeBottomRight, 1},
      .Field = &AppSettings::RB_SizeDownKey,
      .Page = OptionPage::SizeBottomRight,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeBottomRight,
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"右下を下へ（高く）",
@@ -258,7 +265,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeBottomRight, 2},
      .Field = &AppSettings::RB_SizeLeftKey,
      .Page = OptionPage::SizeBottomRight,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeBottomRight,
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"右下を左へ（狭く）",
@@ -271,7 +278,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeBottomRight, 3},
      .Field = &AppSettings::RB_SizeRightKey,
      .Page = OptionPage::SizeBottomRight,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeBottomRight,
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"右下を右へ（広く）",
@@ -284,7 +291,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeTopLeft, 0},
      .Field = &AppSettings::TL_SizeUpKey,
      .Page = OptionPage::SizeTopLeft,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeTopLeft,
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"左上を上へ（高く）",
@@ -297,7 +304,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeTopLeft, 1},
      .Field = &AppSettings::TL_SizeDownKey,
      .Page = OptionPage::SizeTopLeft,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeTopLeft,
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"左上を下へ（低く）",
@@ -310,7 +317,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeTopLeft, 2},
      .Field = &AppSettings::TL_SizeLeftKey,
      .Page = OptionPage::SizeTopLeft,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeTopLeft,
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"左上を左へ（広く）",
@@ -323,7 +330,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::SizeTopLeft, 3},
      .Field = &AppSettings::TL_SizeRightKey,
      .Page = OptionPage::SizeTopLeft,
-     .Group = 0,
+     .Group = HotkeyGroup::SizeTopLeft,
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"左上を右へ（狭く）",
@@ -336,7 +343,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::MouseMove, 0},
      .Field = &AppSettings::MouseMoveKey,
      .Page = OptionPage::Mouse,
-     .Group = 0,
+     .Group = HotkeyGroup::MouseCursor,
      .GapBefore = false,
      .Label = L"デスクトップの隅へ移動 :",
      .Name = L"カーソルを隅へ移動",
@@ -351,7 +358,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::PopupMenu, 0},
      .Field = &AppSettings::PopupMenuKey,
      .Page = OptionPage::Other,
-     .Group = 0,
+     .Group = HotkeyGroup::PopupMenu,
      .GapBefore = false,
      .Label = L"ホットキー :",
      .Name = L"メニューを開く",
@@ -366,7 +373,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Close, 0},
      .Field = &AppSettings::CloseKey,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = false,
      .Label = L"閉じる :",
      .Name = L"閉じる",
@@ -381,7 +388,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::AllRestore, 0},
      .Field = &AppSettings::AllRestoreKey,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = true,
      .Label = L"すべて元のサイズに戻す :",
      .Name = L"すべて元のサイズに戻す",
@@ -396,7 +403,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::AllMin, 0},
      .Field = &AppSettings::AllMinKey,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = false,
      .Label = L"すべて最小化 :",
      .Name = L"すべて最小化",
@@ -410,7 +417,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::ScreenSaver, 0},
      .Field = &AppSettings::ScreenSaver,
      .Page = OptionPage::General,
-     .Group = 0,
+     .Group = HotkeyGroup::WindowCommands,
      .GapBefore = true,
      .Label = L"スクリーンセーバー :",
      .Name = L"スクリーンセーバー",
@@ -424,7 +431,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::TopMost, 0},
      .Field = &AppSettings::TopMostKey,
      .Page = OptionPage::Other,
-     .Group = 1,
+     .Group = HotkeyGroup::Placement,
      .GapBefore = false,
      .Label = L"常に手前に表示 :",
      .Name = L"常に手前に表示",
@@ -439,7 +446,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::Center, 0},
      .Field = &AppSettings::CenterKey,
      .Page = OptionPage::Other,
-     .Group = 1,
+     .Group = HotkeyGroup::Placement,
      .GapBefore = false,
      .Label = L"中央へ移動 :",
      .Name = L"中央へ移動",
@@ -455,7 +462,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::NextMonitor, 0},
      .Field = &AppSettings::NextMonitorKey,
      .Page = OptionPage::Other,
-     .Group = 1,
+     .Group = HotkeyGroup::Placement,
      .GapBefore = false,
      .Label = L"次のモニターへ移動 :",
      .Name = L"次のモニターへ移動",
@@ -486,7 +493,7 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Action = {HotkeyAction::PrevMonitor, 0},
      .Field = &AppSettings::PrevMonitorKey,
      .Page = OptionPage::Other,
-     .Group = 1,
+     .Group = HotkeyGroup::Placement,
      .GapBefore = false,
      .Label = L"前のモニターへ移動 :",
      .Name = L"前のモニターへ移動",
@@ -515,7 +522,7 @@ HotkeyAction HotkeyActionFor(int index);
 // Whether holding the key of number index repeats its command.
 bool HotkeyRepeats(int index);
 // The hotkeys of an options page in the order the dialog shows them: group
-// by group, each in table order.
+// by group in the order of HotkeyGroup, each in table order.
 std::vector<const HotkeyEntry*> HotkeysOfPage(OptionPage page);
 // All hotkeys in the dialog's order, page by page.
 std::vector<const HotkeyEntry*> HotkeysInPageOrder();

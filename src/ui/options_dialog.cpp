@@ -19,8 +19,15 @@ namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+// The frame, in 96-dpi pixels: the client area's width; the tab control
+// inset from its edges; below the tab control a strip with the three
+// buttons at its right. Its height follows the tallest page.
 constexpr int kClientWidth = 371;
-constexpr int kClientHeight = 310;
+constexpr int kInset = 5;
+constexpr int kDialogButtonW = 88;
+constexpr int kDialogButtonH = 21;
+constexpr int kDialogButtonGap = 7;          // between the tab control and the buttons
+constexpr int kDialogButtonSpacing = 6;      // between two buttons
 constexpr UINT kReleaseMessage = WM_APP + 1; // the posted release
 
 const wchar_t* const kPageCaptions[kOptionPageCount] = {L"全般",        L"移動",   L"サイズ変更1",
@@ -61,6 +68,8 @@ constexpr int kSectionGap = 12;
 constexpr int kButtonSpacing = 12;
 constexpr int kCheckSpacing = 14;
 constexpr int kGroupFoot = 8;
+// Below the lowest group box of the tallest page.
+constexpr int kPageFoot = 2;
 
 // Where the controls of each page begin after their labels.
 constexpr int ControlColumn(OptionPage page) {
@@ -100,8 +109,7 @@ class PageLayout {
           column_(ControlColumn(page)) {}
 
     void BeginGroup(const wchar_t* title) {
-        groupTop_ = group_ < 0 ? kFirstGroupTop : bottom_ + kGroupFoot + kGroupSpacing;
-        ++group_;
+        groupTop_ = groupItem_ == kNoGroup ? kFirstGroupTop : bottom_ + kGroupFoot + kGroupSpacing;
         groupItem_ = items_.size();
         items_.push_back({page_, Kind::Group, groupId_++, title, kGroupX, groupTop_, kGroupW, 0});
         firstLine_ = true;
@@ -110,10 +118,10 @@ class PageLayout {
         Item& g = items_[groupItem_];
         g.h = bottom_ + kGroupFoot - g.y;
     }
-    // The key rows of this page's current group, from the hotkey table.
-    void HotkeyRows() {
+    // The key rows of a group of this page, from the hotkey table.
+    void HotkeyRows(HotkeyGroup group) {
         for (const HotkeyEntry* e : HotkeysOfPage(page_)) {
-            if (e->Group != group_)
+            if (e->Group != group)
                 continue;
             int y = Line(kLineSpacing + (e->GapBefore ? kSectionGap : 0), kRowH);
             Labelled(e->Label, y);
@@ -169,8 +177,8 @@ class PageLayout {
     int& labelId_;
     OptionPage page_;
     int column_;
-    int group_ = -1;
-    std::size_t groupItem_ = 0;
+    static constexpr std::size_t kNoGroup = static_cast<std::size_t>(-1);
+    std::size_t groupItem_ = kNoGroup;
     int groupTop_ = 0;
     int bottom_ = 0;
     bool firstLine_ = true;
@@ -182,32 +190,34 @@ std::vector<Item> BuildLayout() {
     int label = idLabelBase;
     auto page = [&](OptionPage p) { return PageLayout(items, group, label, p); };
     // A page whose one group holds its hotkeys and its two buttons.
-    auto arrowPage = [&](PageLayout pl, const wchar_t* title) {
+    auto arrowPage = [&](PageLayout pl, HotkeyGroup group, const wchar_t* title) {
         pl.BeginGroup(title);
-        pl.HotkeyRows();
+        pl.HotkeyRows(group);
         pl.PageButtonRow();
         return pl;
     };
 
     PageLayout general = page(OptionPage::General);
     general.BeginGroup(L"ウィンドウの操作");
-    general.HotkeyRows();
+    general.HotkeyRows(HotkeyGroup::WindowCommands);
     general.EndGroup();
 
-    PageLayout move = arrowPage(page(OptionPage::Move), L"ウィンドウの移動");
+    PageLayout move = arrowPage(page(OptionPage::Move), HotkeyGroup::Move, L"ウィンドウの移動");
     move.NumberRow(idMoveP, L"間隔 :");
     move.EndGroup();
 
-    PageLayout bottomRight = arrowPage(page(OptionPage::SizeBottomRight), L"ウィンドウ右下の操作");
+    PageLayout bottomRight = arrowPage(page(OptionPage::SizeBottomRight),
+                                       HotkeyGroup::SizeBottomRight, L"ウィンドウ右下の操作");
     bottomRight.NumberRow(idSizeP, L"間隔 :", L"(サイズ変更1, 2共通)");
     bottomRight.EndGroup();
 
-    PageLayout topLeft = arrowPage(page(OptionPage::SizeTopLeft), L"ウィンドウ左上の操作");
+    PageLayout topLeft =
+        arrowPage(page(OptionPage::SizeTopLeft), HotkeyGroup::SizeTopLeft, L"ウィンドウ左上の操作");
     topLeft.EndGroup();
 
     PageLayout mouse = page(OptionPage::Mouse);
     mouse.BeginGroup(L"マウスカーソルの移動");
-    mouse.HotkeyRows();
+    mouse.HotkeyRows(HotkeyGroup::MouseCursor);
     mouse.ComboRow(idMouseMovePos, L"移動する位置 :", 100);
     mouse.NumberRow(idMouseOffset, L"隅からの距離 :");
     mouse.Check(idStartMouseMove, L"起動時に隅へ移動");
@@ -215,10 +225,10 @@ std::vector<Item> BuildLayout() {
 
     PageLayout other = page(OptionPage::Other);
     other.BeginGroup(L"ポップアップメニュー");
-    other.HotkeyRows();
+    other.HotkeyRows(HotkeyGroup::PopupMenu);
     other.EndGroup();
     other.BeginGroup(L"ウィンドウの配置");
-    other.HotkeyRows();
+    other.HotkeyRows(HotkeyGroup::Placement);
     other.EndGroup();
     other.BeginGroup(L"トレイアイコン");
     other.Check(idNoTrayIcon, L"タスクトレイのアイコンを表示しない");
@@ -232,6 +242,15 @@ std::vector<Item> BuildLayout() {
 const std::vector<Item>& Layout96() {
     static const std::vector<Item> items = BuildLayout();
     return items;
+}
+
+// The height of the pages: the lowest group box of any page, and its foot.
+int PageHeight96() {
+    int lowest = 0;
+    for (const Item& it : Layout96())
+        if (it.kind == Kind::Group)
+            lowest = std::max(lowest, it.y + it.h);
+    return lowest + kPageFoot;
 }
 
 int ItemControlId(const Item& item) {
@@ -505,19 +524,28 @@ void OptionsDialog::Layout(UINT dpi) {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SetFontDeep(hwnd_, font_.get());
 
-    // The frame: client area 371 x 310, the tab control inset 5 pixels
-    // above a strip of 28 pixels with the three buttons at its right.
-    SIZE outer = dpi::WindowSizeForClient(S(kClientWidth), S(kClientHeight), kStyle, kExStyle, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, flags | SWP_NOMOVE);
+    // The frame: the tab control, inset on every side, holds the tallest
+    // page below its row of tabs, as it measures that row at this DPI; the
+    // buttons stand in a strip below it, at its right.
     HWND tab = GetDlgItem(hwnd_, idPageTabs);
     // Narrow padding keeps the six tabs on one row without scroll arrows.
     SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(S(4), S(3)));
-    SetWindowPos(tab, nullptr, S(5), S(5), S(kClientWidth - 10), S(kClientHeight - 28 - 10), flags);
-    const int buttonTop = kClientHeight - 5 - 21;
-    SetWindowPos(GetDlgItem(hwnd_, idOKBtn), nullptr, S(90), S(buttonTop), S(88), S(21), flags);
-    SetWindowPos(GetDlgItem(hwnd_, idCancelBtn), nullptr, S(184), S(buttonTop), S(88), S(21),
+    RECT tabRect{0, 0, S(kClientWidth - 2 * kInset), S(PageHeight96())};
+    SendMessageW(tab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&tabRect));
+    const int tabHeight = tabRect.bottom - tabRect.top;
+    const int clientHeight =
+        S(kInset) + tabHeight + S(kDialogButtonGap) + S(kDialogButtonH) + S(kInset);
+    SIZE outer = dpi::WindowSizeForClient(S(kClientWidth), clientHeight, kStyle, kExStyle, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, flags | SWP_NOMOVE);
+    SetWindowPos(tab, nullptr, S(kInset), S(kInset), S(kClientWidth - 2 * kInset), tabHeight,
                  flags);
-    SetWindowPos(GetDlgItem(hwnd_, idHelpBtn), nullptr, S(278), S(buttonTop), S(88), S(21), flags);
+    const int buttonTop = clientHeight - S(kInset) - S(kDialogButtonH);
+    int buttonLeft = kClientWidth - kInset - 3 * kDialogButtonW - 2 * kDialogButtonSpacing;
+    for (int id : {idOKBtn, idCancelBtn, idHelpBtn}) {
+        SetWindowPos(GetDlgItem(hwnd_, id), nullptr, S(buttonLeft), buttonTop, S(kDialogButtonW),
+                     S(kDialogButtonH), flags);
+        buttonLeft += kDialogButtonW + kDialogButtonSpacing;
+    }
 
     // The pages cover the tab control's display area.
     RECT area;

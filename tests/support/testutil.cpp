@@ -422,6 +422,11 @@ std::wstring QuorelExePath() {
     return WindowsPath(std::wstring(p.begin(), p.end()));
 }
 
+std::wstring SourcePath(const std::string& relative) {
+    const std::string p = std::string(QUOREL_SOURCE_DIR) + "/" + relative;
+    return WindowsPath(std::wstring(p.begin(), p.end()));
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t buf[1024] = {};
     GetWindowTextW(hwnd, buf, 1024);

@@ -65,6 +65,9 @@ std::wstring WindowsPath(const std::wstring& path);
 
 // Path of the Quorel.exe built with these tests, as a Windows path.
 std::wstring QuorelExePath();
+// A file of the source tree (relative, with forward slashes), as a Windows
+// path.
+std::wstring SourcePath(const std::string& relative);
 
 // The version record of an exe (its VERSIONINFO resource), read through the
 // system's version functions.
