@@ -562,6 +562,10 @@ TEST(WindowCommandsMove, SizeNeedsAMaximizeBoxAndNoneLeavesMaximizedWindowsOrThe
     mini.Clear();
     Now(CenterCommand(ForegroundTarget()));
     EXPECT_TRUE(mini.Changing().empty());
+    // With one monitor the monitor keys have nothing to do.
+    if (GetSystemMetrics(SM_CMONITORS) == 1) {
+        EXPECT_FALSE(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    }
 
     {
         WindowClass progman(L"Progman");
@@ -572,6 +576,7 @@ TEST(WindowCommandsMove, SizeNeedsAMaximizeBoxAndNoneLeavesMaximizedWindowsOrThe
         desk.Clear();
         Now(MoveCommand(ForegroundTarget(), Right));
         EXPECT_FALSE(CenterCommand(ForegroundTarget()));
+        EXPECT_FALSE(NeighbourMonitorCommand(ForegroundTarget(), -1));
         EXPECT_EQ(WindowRect(desk), before);
         EXPECT_TRUE(desk.Changing().empty());
     }
@@ -821,4 +826,33 @@ TEST(WindowCommandsRunner, ASlowButLiveWindowIsMinimizedInItsTurn) {
 
 TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured) {
     EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }), 2000);
+}
+
+// A window of this program's own takes its restore rectangle from the
+// command directly: maximized, it goes to the next monitor maximized and
+// restores there; a minimized one stays where it is.
+TEST(TwoMonitors, AMaximizedWindowGoesOverWithItsRestoreRectangleAndAMinimizedOneStays) {
+    testutil::MonitorPair m{};
+    if (!testutil::FindTwoMonitors(m)) {
+        ASSERT_FALSE(testutil::TwoMonitorsPromised()) << "the run promised two monitors";
+        GTEST_SKIP() << "one monitor";
+    }
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    const RECT start{200, 100, 600, 400};
+    SetWindowPos(w, nullptr, start.left, start.top, 400, 300, SWP_NOZORDER);
+    ShowWindow(w, SW_MAXIMIZE);
+    ASSERT_TRUE(MakeForeground(w));
+    Now(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    EXPECT_TRUE(IsZoomed(w));
+    EXPECT_EQ(MonitorFromWindow(w, 0), m.secondHandle);
+    ShowWindow(w, SW_RESTORE);
+    const RECT there = MonitorMoveGeometry(start, m.primaryWork, m.secondWork, true);
+    const RECT restored = WindowRect(w);
+    EXPECT_TRUE(EqualRect(&there, &restored)) << restored.left << "," << restored.top;
+
+    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(MakeForeground(mini));
+    mini.Clear();
+    Now(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    EXPECT_TRUE(mini.Changing().empty());
 }
