@@ -374,6 +374,8 @@ TEST(WindowCommandsGeometry, MonitorMoveKeepsThePlaceAndSizeAndShrinksOnlyWhatDo
     // rectangle's workspace coordinates leave out the toolbars at the left
     // and top.
     EXPECT_EQ(text(MaximizedOnMonitor({-8, -8, 1288, 768}, primary, second)), "1272,-8,2312,776");
+    EXPECT_EQ(text(MaximizedOnMonitor({-8, -8, 1288, 768}, primary, left, 96, 144)),
+              "-1932,-172,12,892"); // a frame of 8 pixels at 100 % is 12 at 150 %
     const MonitorArea barLeft{{1280, 0, 2304, 768}, taskbarLeft}, barTop{monitors[0].monitor, left};
     EXPECT_EQ(text(WorkspaceToScreen({100, 10, 500, 310}, barLeft)), "160,10,560,310");
     EXPECT_EQ(text(ScreenToWorkspace({-1900, -100, -1500, 200}, barTop)), "-1900,-140,-1500,160");

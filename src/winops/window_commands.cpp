@@ -1,5 +1,6 @@
 #include "winops/window_commands.h"
 
+#include "base/dpi.h"
 #include "base/handles.h"
 #include "base/names.h"
 #include "base/system_library.h"
@@ -365,11 +366,13 @@ RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, b
                 Saturate(std::int64_t{y.start} + y.length)};
 }
 
-RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to) {
-    return RECT{Saturate(std::int64_t{to.left} + window.left - from.left),
-                Saturate(std::int64_t{to.top} + window.top - from.top),
-                Saturate(std::int64_t{to.right} + window.right - from.right),
-                Saturate(std::int64_t{to.bottom} + window.bottom - from.bottom)};
+RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to, UINT fromDpi,
+                        UINT toDpi) {
+    auto over = [&](std::int64_t pixels) { return fromDpi ? pixels * toDpi / fromDpi : pixels; };
+    return RECT{Saturate(to.left - over(std::int64_t{from.left} - window.left)),
+                Saturate(to.top - over(std::int64_t{from.top} - window.top)),
+                Saturate(to.right + over(std::int64_t{window.right} - from.right)),
+                Saturate(to.bottom + over(std::int64_t{window.bottom} - from.bottom))};
 }
 
 RECT WorkspaceToScreen(const RECT& r, const MonitorArea& m) {
@@ -511,16 +514,12 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
         ShowWindow(wnd, SW_MAXIMIZE);
         return;
     }
-    PlaceOnMonitor(wnd, r, [&](const RECT& w) {
-        // The frame over the work area's edges, at the window's size by
-        // then: what the program added for its new scale goes evenly to
-        // both sides.
-        const LONG wider = (w.right - w.left) - (r.right - r.left);
-        const LONG taller = (w.bottom - w.top) - (r.bottom - r.top);
-        RECT frame = r;
-        InflateRect(&frame, wider / 2, taller / 2);
-        return MaximizedOnMonitor(frame, from.work, to.work);
-    });
+    // Onto the new monitor first, where a program that follows the
+    // monitors' scaling takes the new one; then over its work area, the
+    // frame over the edges at the new scale.
+    const UINT fromDpi = dpi::ForWindow(wnd);
+    PlaceAt(wnd, MaximizedOnMonitor(r, from.work, to.work), SWP_NOSIZE);
+    PlaceAt(wnd, MaximizedOnMonitor(r, from.work, to.work, fromDpi, dpi::ForWindow(wnd)));
 }
 } // namespace
 

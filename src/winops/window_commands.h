@@ -174,8 +174,10 @@ std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index
 RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, bool resizable);
 
 // A maximized window's rectangle moved to another work area: it covers the
-// new one as it covers the old, with its frame over each edge by as much.
-RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to);
+// new one as it covers the old, with its frame over each edge by as much,
+// scaled from the old monitor's DPI to the new one's.
+RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to, UINT fromDpi = 96,
+                        UINT toDpi = 96);
 
 // The restore rectangle of GetWindowPlacement is in workspace coordinates:
 // relative to the work area's top-left corner where the monitor's own
