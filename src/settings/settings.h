@@ -466,25 +466,20 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"次のモニターへ移動 :",
      .Name = L"次のモニターへ移動",
-     .Description =
-         L"手前のウィンドウを次のモニターへ移します。モニターは左から右へ（左端がそろって"
-         L"いれば上から下へ）並べ、最後のモニターの次は最初のモニターです。ウィンドウの"
-         L"大きさと、作業領域の中での位置の割合は変わりません。移った先の作業領域に入り"
-         L"きらないときは、最大化ボタンのあるウィンドウは作業領域に合わせて縮め、ないウ"
-         L"ィンドウは作業領域の左上に置きます。最大化されているウィンドウは移った先でも"
-         L"最大化したままで、元のサイズに戻すとその先に戻ります。最小化されているウィン"
-         L"ドウとデスクトップ（背景）は動かしません。モニターが一つのときは何もしません"
-         L"。",
+     .Description = L"手前のウィンドウを次のモニターへ移します（左から右、左端がそろえば上から下の"
+                    L"順。最後の次は最初）。大きさと、作業領域の中での位置の割合は変わりません。入"
+                    L"りきらないときは、最大化ボタンがあれば作業領域に合わせて縮め、なければ作業領"
+                    L"域の左上に置きます。最大化されているウィンドウは最大化したまま移り、元のサイ"
+                    L"ズに戻すとその先に戻ります。最小化されているウィンドウとデスクトップ（背景）"
+                    L"は動かしません。モニターが一つのときは何もしません。",
      .LabelEn = L"Move to next monitor:",
      .NameEn = L"Move to next monitor",
-     .DescriptionEn =
-         L"Moves the foreground window to the next monitor. Monitors go from left to right "
-         L"(top to bottom where their left edges line up), and after the last comes the "
-         L"first. The window keeps its size and its relative place in the work area. A "
-         L"window too big for the new work area is shrunk to fit if it has a Maximize button, "
-         L"and otherwise goes to the work area's top-left corner. A maximized window stays "
-         L"maximized there, and restoring it leaves it there. Minimized windows and the "
-         L"desktop are left alone. With one monitor, nothing happens."},
+     .DescriptionEn = L"Moves the foreground window to the next monitor (left to right, then top "
+                      L"to bottom; after the last comes the first), keeping its size and its "
+                      L"relative place in the work area. A window too big there is shrunk to fit "
+                      L"if it has a Maximize button, else put at the work area's top-left. A "
+                      L"maximized window stays maximized. Minimized windows and the desktop are "
+                      L"left alone; with one monitor nothing happens."},
     {.Number = hkPrevMonitor,
      .Key = "PrevMonitorKey",
      .DefaultText = "",
@@ -502,9 +497,8 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
                     L"位置に戻ります。",
      .LabelEn = L"Move to previous monitor:",
      .NameEn = L"Move to previous monitor",
-     .DescriptionEn = L"Moves the foreground window to the previous monitor, the other way round "
-                      L"from Move to next monitor; otherwise the same. One after the other, the "
-                      L"two bring the window back where it was."},
+     .DescriptionEn = L"Moves the foreground window to the previous monitor; otherwise as Move to "
+                      L"next monitor. The two one after the other bring the window back."},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;

@@ -321,12 +321,15 @@ std::optional<WindowCommand> NeighbourMonitorCommand(const Target& target, int s
     return GeometryCommand(target, WindowCommand::Action::ToNeighbourMonitor, Up, step);
 }
 
-void SortMonitors(std::vector<MonitorArea>& monitors) {
-    std::stable_sort(monitors.begin(), monitors.end(),
-                     [](const MonitorArea& a, const MonitorArea& b) {
-                         return a.monitor.left != b.monitor.left ? a.monitor.left < b.monitor.left
-                                                                 : a.monitor.top < b.monitor.top;
-                     });
+void SortMonitors(std::span<MonitorArea> monitors) {
+    // A handful of monitors: sorted by insertion.
+    auto before = [](const MonitorArea& a, const MonitorArea& b) {
+        return a.monitor.left != b.monitor.left ? a.monitor.left < b.monitor.left
+                                                : a.monitor.top < b.monitor.top;
+    };
+    for (std::size_t i = 1; i < monitors.size(); ++i)
+        for (std::size_t j = i; j > 0 && before(monitors[j], monitors[j - 1]); --j)
+            std::swap(monitors[j], monitors[j - 1]);
 }
 
 std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index, int step) {
@@ -337,42 +340,40 @@ std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index
 
 namespace {
 // One axis of the monitor move: the window's span [lo, hi) from the work
-// area's [from, fromEnd) to [to, toEnd).
-Span AxisOnMonitor(std::int64_t lo, std::int64_t hi, std::int64_t from, std::int64_t fromEnd,
-                   std::int64_t to, std::int64_t toEnd) {
-    const std::int64_t length = hi - lo;
-    const std::int64_t spareFrom = (fromEnd - from) - length, spareTo = (toEnd - to) - length;
+// area's [from, fromEnd) to [to, toEnd). Rectangles of the system's
+// windows and monitors, far within int.
+Span AxisOnMonitor(LONG lo, LONG hi, LONG from, LONG fromEnd, LONG to, LONG toEnd) {
+    const LONG length = hi - lo;
+    const LONG spareFrom = (fromEnd - from) - length, spareTo = (toEnd - to) - length;
     if (spareTo < 0)
-        return {Saturate(to), Saturate(toEnd - to)};
+        return {to, toEnd - to};
     if (spareFrom <= 0)
-        return {Saturate(to), Saturate(length)};
-    const std::int64_t before = std::clamp<std::int64_t>(lo - from, 0, spareFrom);
+        return {to, length};
     // Rounded to the nearest pixel, so that moving back returns.
-    return {Saturate(to + (before * spareTo * 2 + spareFrom) / (spareFrom * 2)), Saturate(length)};
+    return {to + MulDiv(std::clamp(lo - from, 0L, spareFrom), spareTo, spareFrom), length};
 }
 } // namespace
 
 RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, bool resizable) {
-    const bool fits = window.right - window.left <= to.right - to.left &&
-                      window.bottom - window.top <= to.bottom - to.top;
-    if (!fits && !resizable)
-        return RECT{to.left, to.top, Saturate(std::int64_t{to.left} + window.right - window.left),
-                    Saturate(std::int64_t{to.top} + window.bottom - window.top)};
+    const LONG width = window.right - window.left, height = window.bottom - window.top;
+    if ((width > to.right - to.left || height > to.bottom - to.top) && !resizable)
+        return RECT{to.left, to.top, to.left + width, to.top + height};
     const Span x =
         AxisOnMonitor(window.left, window.right, from.left, from.right, to.left, to.right);
     const Span y =
         AxisOnMonitor(window.top, window.bottom, from.top, from.bottom, to.top, to.bottom);
-    return RECT{x.start, y.start, Saturate(std::int64_t{x.start} + x.length),
-                Saturate(std::int64_t{y.start} + y.length)};
+    return RECT{x.start, y.start, x.start + x.length, y.start + y.length};
 }
 
 RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to, UINT fromDpi,
                         UINT toDpi) {
-    auto over = [&](std::int64_t pixels) { return fromDpi ? pixels * toDpi / fromDpi : pixels; };
-    return RECT{Saturate(to.left - over(std::int64_t{from.left} - window.left)),
-                Saturate(to.top - over(std::int64_t{from.top} - window.top)),
-                Saturate(to.right + over(std::int64_t{window.right} - from.right)),
-                Saturate(to.bottom + over(std::int64_t{window.bottom} - from.bottom))};
+    auto over = [&](LONG pixels) {
+        return fromDpi ? MulDiv(pixels, static_cast<int>(toDpi), static_cast<int>(fromDpi))
+                       : pixels;
+    };
+    return RECT{to.left - over(from.left - window.left), to.top - over(from.top - window.top),
+                to.right + over(window.right - from.right),
+                to.bottom + over(window.bottom - from.bottom)};
 }
 
 RECT WorkspaceToScreen(const RECT& r, const MonitorArea& m) {
@@ -420,39 +421,39 @@ void CenterOnWorkArea(HWND wnd) {
     SetWindowPos(wnd, HWND_TOP, req.X, req.Y, req.Width, req.Height, req.Flags);
 }
 
+// Up to kMaxMonitors monitors, more than any desk has.
+constexpr std::size_t kMaxMonitors = 16;
+struct MonitorList {
+    MonitorArea areas[kMaxMonitors];
+    std::size_t count = 0;
+};
+
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, RECT*, LPARAM param) {
-    auto* list = reinterpret_cast<std::vector<std::pair<HMONITOR, MonitorArea>>*>(param);
+    auto* list = reinterpret_cast<MonitorList*>(param);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (GetMonitorInfoW(monitor, &info)) {
-        try {
-            list->push_back({monitor, MonitorArea{info.rcMonitor, info.rcWork}});
-        } catch (...) {
-            return FALSE;
-        }
-    }
-    return TRUE;
+    if (GetMonitorInfoW(monitor, &info))
+        list->areas[list->count++] = MonitorArea{info.rcMonitor, info.rcWork};
+    return list->count < kMaxMonitors;
 }
-
 void PlaceAt(HWND wnd, const RECT& r, UINT flags = 0) {
     SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  flags | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Onto the new monitor in two steps: first only moved there, where a
-// program that follows the monitors' scaling resizes its window for the
-// new scale (WM_DPICHANGED); then, once there, the rectangle that place(r)
-// gives for the window's size by then, unless it is there already.
-template <class Place> void PlaceOnMonitor(HWND wnd, const RECT& before, Place place) {
-    const RECT target = place(before);
-    PlaceAt(wnd, target, SWP_NOSIZE);
+// A window that is not maximized onto the new monitor, in two steps:
+// first only moved there, where a program that follows the monitors'
+// scaling resizes its window for the new scale (WM_DPICHANGED); then, once
+// there, put in its place by its size by then, unless it is there already.
+void PlaceOnMonitor(HWND wnd, const RECT& before, const RECT& from, const RECT& to,
+                    bool resizable) {
+    PlaceAt(wnd, MonitorMoveGeometry(before, from, to, resizable), SWP_NOSIZE);
     RECT now{};
     if (!GetWindowRect(wnd, &now))
         return;
-    RECT resized = before;
-    resized.right = before.left + (now.right - now.left);
-    resized.bottom = before.top + (now.bottom - now.top);
-    const RECT wanted = place(resized);
+    const RECT resized{before.left, before.top, before.left + (now.right - now.left),
+                       before.top + (now.bottom - now.top)};
+    const RECT wanted = MonitorMoveGeometry(resized, from, to, resizable);
     if (!EqualRect(&wanted, &now))
         PlaceAt(wnd, wanted);
 }
@@ -462,11 +463,9 @@ template <class Place> void PlaceOnMonitor(HWND wnd, const RECT& before, Place p
 void MoveToNeighbourMonitor(HWND wnd, int step) {
     if (IsIconic(wnd))
         return;
-    std::vector<std::pair<HMONITOR, MonitorArea>> found;
-    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
-    std::vector<MonitorArea> monitors;
-    for (const auto& f : found)
-        monitors.push_back(f.second);
+    MonitorList list;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
+    const std::span<MonitorArea> monitors(list.areas, list.count);
     SortMonitors(monitors);
     MONITORINFO own{};
     own.cbSize = sizeof own;
@@ -474,20 +473,17 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
     if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &own) ||
         !GetWindowRect(wnd, &r))
         return;
-    const auto at = std::find_if(monitors.begin(), monitors.end(), [&own](const MonitorArea& m) {
-        return EqualRect(&m.monitor, &own.rcMonitor) != 0;
-    });
-    const auto next =
-        NeighbourMonitor(monitors.size(), static_cast<std::size_t>(at - monitors.begin()), step);
+    std::size_t at = 0;
+    while (at < monitors.size() && !EqualRect(&monitors[at].monitor, &own.rcMonitor))
+        ++at;
+    const auto next = NeighbourMonitor(monitors.size(), at, step);
     if (!next)
         return;
     const MonitorArea from{own.rcMonitor, own.rcWork};
     const MonitorArea& to = monitors[*next];
+    const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
     if (!IsZoomed(wnd)) {
-        const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
-        PlaceOnMonitor(wnd, r, [&](const RECT& w) {
-            return MonitorMoveGeometry(w, from.work, to.work, resizable);
-        });
+        PlaceOnMonitor(wnd, r, from.work, to.work, resizable);
         return;
     }
     // A maximized window: its restore rectangle first, so that restoring
@@ -496,7 +492,6 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
     placement.length = sizeof placement;
     if (!GetWindowPlacement(wnd, &placement))
         return;
-    const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
     const RECT normal = WorkspaceToScreen(placement.rcNormalPosition, from);
     placement.rcNormalPosition =
         ScreenToWorkspace(MonitorMoveGeometry(normal, from.work, to.work, resizable), to);
@@ -508,9 +503,7 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
         // moved as a normal window and maximized again there.
         ShowWindow(wnd, SW_RESTORE);
         if (GetWindowRect(wnd, &r) && !IsZoomed(wnd))
-            PlaceOnMonitor(wnd, r, [&](const RECT& w) {
-                return MonitorMoveGeometry(w, from.work, to.work, resizable);
-            });
+            PlaceOnMonitor(wnd, r, from.work, to.work, resizable);
         ShowWindow(wnd, SW_MAXIMIZE);
         return;
     }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 // What a window offers in its caption, read from its styles at the call.
@@ -154,7 +155,7 @@ struct MonitorArea {
 // The order in which the next and previous monitor commands go through the
 // monitors: left to right, and monitors that start at the same left edge
 // top to bottom.
-void SortMonitors(std::vector<MonitorArea>& monitors);
+void SortMonitors(std::span<MonitorArea> monitors);
 
 // The index of the monitor after (step 1) or before (step -1) the one at
 // index among count, from the last back to the first and the other way;
