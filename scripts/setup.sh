@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
   cmake ninja-build googletest
-  wine64 xvfb xauth xdotool x11-utils imagemagick
+  wine64 xvfb xserver-xephyr xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic fonts-wine
   python3
 )

@@ -5,12 +5,18 @@
 #                      prefix (QUOREL_WINEPREFIX reuses one), start wineserver
 #   quorel_wine_down   stop this prefix's Wine processes, Xvfb, remove prefix
 #
+# With QUOREL_MONITORS=2, quorel_wine_up starts a display of two monitors
+# side by side instead: an Xephyr with two screens joined by Xinerama and
+# without RandR, nested in an Xvfb, which Wine reports as \\.\DISPLAY1 at
+# 0,0-1280,800 (primary) and \\.\DISPLAY2 at 1280,0-2304,768.
+#
 # After quorel_wine_up: DISPLAY, WINEPREFIX, WINE and WINEDEBUG are exported.
 
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINE WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 _quorel_xvfb_pid=""
+_quorel_xephyr_pid=""
 _quorel_own_prefix=""
 
 _quorel_free_display() {
@@ -23,24 +29,57 @@ _quorel_free_display() {
   return 1
 }
 
+# Waits until display :$1 answers while the server of PID $2 runs.
+_quorel_display_ready() {
+  local i
+  for i in $(seq 1 100); do
+    if [ -e "/tmp/.X11-unix/X$1" ] && xdpyinfo -display ":$1" >/dev/null 2>&1; then
+      return 0
+    fi
+    kill -0 "$2" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+_quorel_stop_server() {
+  [ -n "$1" ] || return 0
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
 _quorel_start_xvfb() {
-  local n tries
+  local n tries size=1280x800x24
+  [ "${QUOREL_MONITORS:-1}" = 2 ] && size=2400x900x24
   for tries in 1 2 3 4 5; do
     n=$(_quorel_free_display) || { echo "no free X display" >&2; return 1; }
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
     _quorel_xvfb_pid=$!
-    local i
-    for i in $(seq 1 100); do
-      if [ -e "/tmp/.X11-unix/X$n" ] && xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"; return 0
-      fi
-      kill -0 "$_quorel_xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$_quorel_xvfb_pid" 2>/dev/null; wait "$_quorel_xvfb_pid" 2>/dev/null
+    if _quorel_display_ready "$n" "$_quorel_xvfb_pid"; then
+      export DISPLAY=":$n"
+      [ "${QUOREL_MONITORS:-1}" = 2 ] || return 0
+      _quorel_start_xephyr && return 0
+    fi
+    _quorel_stop_server "$_quorel_xvfb_pid"
     _quorel_xvfb_pid=""
   done
-  echo "could not start Xvfb" >&2; return 1
+  echo "could not start the X display" >&2; return 1
+}
+
+# Two monitors: an Xephyr in the Xvfb just started (DISPLAY), which then
+# becomes DISPLAY.
+_quorel_start_xephyr() {
+  local m
+  m=$(_quorel_free_display) || return 1
+  Xephyr ":$m" +xinerama -extension RANDR -screen 1280x800 -screen 1024x768 \
+    -nolisten tcp >/dev/null 2>&1 &
+  _quorel_xephyr_pid=$!
+  if _quorel_display_ready "$m" "$_quorel_xephyr_pid"; then
+    export DISPLAY=":$m"; return 0
+  fi
+  _quorel_stop_server "$_quorel_xephyr_pid"
+  _quorel_xephyr_pid=""
+  return 1
 }
 
 _quorel_reg() { LANG=C.UTF-8 "$WINE" reg "$@" >/dev/null 2>&1 </dev/null; }
@@ -89,11 +128,10 @@ quorel_wine_down() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
-  if [ -n "$_quorel_xvfb_pid" ]; then
-    kill "$_quorel_xvfb_pid" 2>/dev/null || true
-    wait "$_quorel_xvfb_pid" 2>/dev/null || true
-    _quorel_xvfb_pid=""
-  fi
+  _quorel_stop_server "$_quorel_xephyr_pid"
+  _quorel_xephyr_pid=""
+  _quorel_stop_server "$_quorel_xvfb_pid"
+  _quorel_xvfb_pid=""
   if [ -n "$_quorel_own_prefix" ]; then
     rm -rf "$_quorel_own_prefix"
     _quorel_own_prefix=""

@@ -794,3 +794,63 @@ TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
     ASSERT_TRUE(q.Close());
     EXPECT_EQ(IniValue(q.IniText(), "MouseMoveKey"), "Ctrl+Alt+K");
 }
+
+// With the cursor on the second of two monitors: the menu opens at the
+// cursor there; the About box, the options dialog and its help each lie
+// wholly on one monitor, the help beside the dialog on the dialog's
+// monitor, also once the dialog has been moved to the second.
+TEST(TwoMonitors, MenuAtTheCursorAndTheDialogsAndHelpEachWhollyOnOneMonitor) {
+    MonitorPair m{};
+    if (!FindTwoMonitors(m)) {
+        ASSERT_FALSE(TwoMonitorsPromised()) << "the run promised two monitors";
+        GTEST_SKIP() << "one monitor";
+    }
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    const POINT cursor{m.second.left + 300, 300};
+    SetCursorPos(cursor.x, cursor.y);
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    std::vector<HWND> menus;
+    ASSERT_TRUE(WaitUntil([&] { return !(menus = q.VisibleWindows(L"#32768")).empty(); }));
+    RECT r{};
+    GetWindowRect(menus.front(), &r);
+    HMONITOR on = nullptr;
+    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(cursor.x, cursor.y));
+    EXPECT_TRUE(WhollyOnOneMonitor(r, &on));
+    EXPECT_EQ(on, m.secondHandle);
+    q.CancelMenu();
+    ASSERT_TRUE(WaitUntil([&] { return q.VisibleWindows(L"#32768").empty(); }));
+
+    PostMessageW(q.MainForm(), WM_COMMAND, kAboutCommand, 0);
+    std::vector<HWND> about;
+    ASSERT_TRUE(
+        WaitUntil([&] { return !(about = q.VisibleWindows(names::kAboutBoxClass)).empty(); }));
+    GetWindowRect(about.front(), &r);
+    EXPECT_TRUE(WhollyOnOneMonitor(r));
+    PostMessageW(about.front(), WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about.front()); }));
+
+    Options dlg(q);
+    ASSERT_NE(dlg.Handle(), nullptr);
+    GetWindowRect(dlg.Handle(), &r);
+    HMONITOR dialogOn = nullptr;
+    EXPECT_TRUE(WhollyOnOneMonitor(r, &dialogOn));
+    for (const POINT at : {POINT{r.left, r.top}, POINT{m.second.left + 40, m.second.top + 60}}) {
+        SetWindowPos(dlg.Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        GetWindowRect(dlg.Handle(), &r);
+        ASSERT_TRUE(WhollyOnOneMonitor(r, &dialogOn));
+        dlg.Click(idHelpBtn);
+        HWND help = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(q)) != nullptr; }));
+        EXPECT_TRUE(WaitUntil([&] { return LeavesInView(help, dlg); }));
+        RECT h{};
+        GetWindowRect(help, &h);
+        EXPECT_TRUE(WhollyOnOneMonitor(h, &on, true)) << h.left << "," << h.right;
+        EXPECT_EQ(on, dialogOn) << at.x;
+        PostMessageW(help, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+    }
+    EXPECT_EQ(dialogOn, m.secondHandle);
+    ASSERT_TRUE(dlg.CloseWith(IDCANCEL));
+}

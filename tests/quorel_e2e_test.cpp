@@ -6,12 +6,14 @@
 #include "support/testutil.h"
 #include "winops/command_queues.h"
 #include "winops/command_runner.h"
+#include "winops/window_commands.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -542,4 +544,116 @@ TEST(QuorelProgram, TwentyStuckProgramsHoldOneWorkerEachAndALiveWindowStillMoves
         OffsetRect(&before[i], 0, 5);
         EXPECT_TRUE(WaitUntil([&] { return HasRect(stuck[i]->Handle(), before[i]); })) << i;
     }
+}
+
+namespace {
+
+RECT Moved(const RECT& r, int dx, int dy) {
+    RECT m = r;
+    OffsetRect(&m, dx, dy);
+    return m;
+}
+
+bool Near(const RECT& a, const RECT& b, int pixels) {
+    return std::abs(a.left - b.left) <= pixels && std::abs(a.top - b.top) <= pixels &&
+           a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
+}
+
+// The restore rectangle of a maximized window, on the screen (the test
+// display has no taskbar, so workspace and screen coordinates agree).
+RECT NormalRect(HWND w) {
+    WINDOWPLACEMENT p{};
+    p.length = sizeof p;
+    GetWindowPlacement(w, &p);
+    return p.rcNormalPosition;
+}
+
+} // namespace
+
+// On two monitors side by side: the next and previous monitor keys carry a
+// normal and a maximized window over and back; moving steps across the
+// boundary unclamped; maximize, centre and restore-all keep to the second
+// monitor; the cursor corner stays on the primary.
+TEST(TwoMonitors, NextAndPrevCarryWindowsOverAndBackAndEveryCommandKeepsToItsMonitor) {
+    MonitorPair m{};
+    if (!FindTwoMonitors(m)) {
+        ASSERT_FALSE(TwoMonitorsPromised()) << "the run promised two monitors";
+        GTEST_SKIP() << "one monitor";
+    }
+    std::string ini = IniWith("MoveP=50\r\nNextMonitorKey=Ctrl+Alt+F7\r\n"
+                              "PrevMonitorKey=Ctrl+Alt+F8\r\nCenterKey=Ctrl+Alt+F6\r\n"
+                              "AllRestoreKey=Ctrl+Alt+F9\r\n");
+    QuorelProcess q(&ini);
+    ASSERT_TRUE(q.Start());
+    TargetWindow w;
+    const RECT start{200, 100, 600, 400};
+    SetWindowPos(w.Handle(), nullptr, start.left, start.top, 400, 300, SWP_NOZORDER);
+    ASSERT_TRUE(w.MakeForeground());
+    auto on = [&](HMONITOR monitor) { return MonitorFromWindow(w.Handle(), 0) == monitor; };
+
+    // Next: on the second monitor, same size, wholly in its work area, at
+    // the same share of the spare room; Prev: back within a pixel.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F7);
+    const RECT there = MonitorMoveGeometry(start, m.primaryWork, m.secondWork, true);
+    EXPECT_TRUE(WaitForRect(w, there));
+    EXPECT_TRUE(WhollyOnOneMonitor(w.Rect(), nullptr, true));
+    EXPECT_TRUE(on(m.secondHandle));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
+    EXPECT_TRUE(WaitUntil([&] { return Near(w.Rect(), start, 1); }));
+    // With two monitors the previous of the first is the second.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
+    EXPECT_TRUE(WaitForRect(w, there));
+
+    // Move steps cross the boundary one by one.
+    const RECT edge = Moved(start, m.primary.right - 420 - start.left, 0);
+    SetWindowPos(w.Handle(), nullptr, edge.left, edge.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    for (int i = 1; i <= 2; ++i) {
+        PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
+        EXPECT_TRUE(WaitForRect(w, Moved(edge, 50 * i, 0)));
+    }
+
+    // Centred on the second monitor's work area once it is mostly there.
+    SetWindowPos(w.Handle(), nullptr, m.second.left + 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+    const RECT& sw = m.secondWork;
+    const RECT centred{sw.left + (sw.right - sw.left - 400) / 2,
+                       sw.top + (sw.bottom - sw.top - 300) / 2, 0, 0};
+    EXPECT_TRUE(WaitForRect(w, {centred.left, centred.top, centred.left + 400, centred.top + 300}));
+    const RECT normal = w.Rect();
+
+    // Maximized there and restored there.
+    PressKey(MOD_ALT, VK_F12);
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(w.Handle()) != FALSE; }));
+    EXPECT_TRUE(on(m.secondHandle));
+    RECT client{};
+    GetClientRect(w.Handle(), &client);
+    EXPECT_GE(client.right, sw.right - sw.left - 20);
+    // A maximized window goes over maximized, its restore rectangle with it.
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F7);
+    EXPECT_TRUE(WaitUntil([&] { return on(m.primaryHandle) && IsZoomed(w.Handle()); }));
+    const RECT normalThere = NormalRect(w.Handle());
+    EXPECT_TRUE(WhollyOnOneMonitor(normalThere, nullptr, true));
+    EXPECT_EQ(MonitorFromRect(&normalThere, 0), m.primaryHandle)
+        << normalThere.left << "," << normalThere.top << "," << normalThere.right;
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F8);
+    EXPECT_TRUE(WaitUntil([&] { return on(m.secondHandle) && IsZoomed(w.Handle()); }));
+    PressKey(MOD_ALT, VK_F12);
+    ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(w.Handle()); }));
+    EXPECT_TRUE(WaitUntil([&] { return Near(w.Rect(), normal, 2); }));
+
+    // Restore-all brings it back to its place on the second monitor.
+    ShowWindow(w.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(w.Handle()) != FALSE; }));
+    PressKey(MOD_CONTROL | MOD_ALT, VK_F9);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(w.Handle()); }));
+    EXPECT_TRUE(WaitUntil([&] { return Near(w.Rect(), normal, 2); }));
+
+    // The cursor corner (bottom left by default) is the primary's.
+    SetCursorPos(m.second.left + 300, 300);
+    PressKey(MOD_CONTROL | MOD_ALT, 'M');
+    POINT p{};
+    EXPECT_TRUE(WaitUntil([&] {
+        return GetCursorPos(&p) && p.x == 0 && p.y == m.primary.bottom - 1;
+    })) << p.x
+        << "," << p.y;
 }

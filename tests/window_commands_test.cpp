@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
+#include <string>
 #include <memory>
 #include <cstdint>
 #include <ostream>
@@ -310,6 +312,75 @@ TEST(WindowCommandsGeometry, CenterSplitsTheSparePixelsAndStartsALongerWindowAtT
             << c.x << "," << c.y;
 }
 
+// The next and previous monitor commands: the monitors left to right, then
+// top to bottom, with wrapping; a window's place in the spare room of its
+// work area kept on monitors of other sizes and positions (left of and
+// above the primary too) and with taskbars on every side; a window longer
+// than the new work area shrunk when resizable, else at its top-left.
+TEST(WindowCommandsGeometry, MonitorMoveKeepsThePlaceAndSizeAndShrinksOnlyWhatDoesNotFit) {
+    std::vector<MonitorArea> monitors{
+        {{1280, 0, 2304, 768}, {1280, 0, 2304, 768}},
+        {{0, 800, 1280, 1600}, {0, 800, 1280, 1560}},
+        {{0, 0, 1280, 800}, {0, 0, 1280, 760}},
+        {{-1920, -200, 0, 880}, {-1920, -160, 0, 880}},
+    };
+    SortMonitors(monitors);
+    const std::vector<LONG> lefts{monitors[0].monitor.left, monitors[1].monitor.top,
+                                  monitors[2].monitor.top, monitors[3].monitor.left};
+    EXPECT_EQ(lefts, (std::vector<LONG>{-1920, 0, 800, 1280}));
+    EXPECT_EQ(NeighbourMonitor(4, 3, 1), 0u);
+    EXPECT_EQ(NeighbourMonitor(4, 0, -1), 3u);
+    EXPECT_EQ(NeighbourMonitor(2, 0, 1), 1u);
+    EXPECT_EQ(NeighbourMonitor(2, 1, 1), 0u);
+    EXPECT_FALSE(NeighbourMonitor(1, 0, 1));
+    EXPECT_FALSE(NeighbourMonitor(1, 0, -1));
+
+    const RECT primary{0, 0, 1280, 760}, second{1280, 0, 2304, 768};
+    const RECT left{-1920, -160, 0, 880}, taskbarLeft{1340, 0, 2304, 768};
+    const struct {
+        RECT window, from, to;
+        bool resizable;
+        RECT moved;
+    } cases[] = {
+        {{200, 100, 600, 400}, primary, second, true, {1422, 102, 1822, 402}},
+        {{880, 460, 1280, 760}, primary, left, true, {-400, 580, 0, 880}}, // at the corner
+        {{0, 0, 400, 300}, primary, taskbarLeft, false, {1340, 0, 1740, 300}},
+        {{-50, 10, 350, 310}, primary, second, true, {1280, 10, 1680, 310}}, // partly outside
+        {{-1520, 300, -1120, 600}, left, {0, 40, 1280, 800}, true, {232, 326, 632, 626}},
+        // Too wide for the second monitor: shrunk on that axis only, or kept
+        // whole at its top-left.
+        {{0, 0, 1200, 700}, primary, second, true, {1280, 0, 2304, 700}},
+        {{0, 30, 1200, 730}, primary, second, false, {1280, 0, 2480, 700}},
+        {{100, 0, 500, 790}, primary, second, true, {1351, 0, 1751, 768}},
+    };
+    auto text = [](const RECT& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+               std::to_string(r.right) + "," + std::to_string(r.bottom);
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text(MonitorMoveGeometry(c.window, c.from, c.to, c.resizable)), text(c.moved));
+    // There and back again, within a pixel.
+    for (const RECT& w :
+         {RECT{200, 100, 600, 400}, RECT{1, 459, 401, 759}, RECT{333, 17, 1000, 700}})
+        for (const RECT& to : {second, left, taskbarLeft}) {
+            const RECT there = MonitorMoveGeometry(w, primary, to, true);
+            const RECT back = MonitorMoveGeometry(there, to, primary, true);
+            EXPECT_LE(std::abs(back.left - w.left), 1) << to.left;
+            EXPECT_LE(std::abs(back.top - w.top), 1) << to.left;
+            EXPECT_EQ(back.right - back.left, w.right - w.left);
+        }
+
+    // A maximized window keeps its frame over the edges; the restore
+    // rectangle's workspace coordinates leave out the toolbars at the left
+    // and top.
+    EXPECT_EQ(text(MaximizedOnMonitor({-8, -8, 1288, 768}, primary, second)), "1272,-8,2312,776");
+    EXPECT_EQ(text(MaximizedOnMonitor({-8, -8, 1288, 768}, primary, left, 96, 144)),
+              "-1932,-172,12,892"); // a frame of 8 pixels at 100 % is 12 at 150 %
+    const MonitorArea barLeft{{1280, 0, 2304, 768}, taskbarLeft}, barTop{monitors[0].monitor, left};
+    EXPECT_EQ(text(WorkspaceToScreen({100, 10, 500, 310}, barLeft)), "160,10,560,310");
+    EXPECT_EQ(text(ScreenToWorkspace({-1900, -100, -1500, 200}, barTop)), "-1900,-140,-1500,160");
+}
+
 // The corner table with its offset, on the screen's size and kept on a
 // monitor: offset 0 there is the last column and row, not the next monitor.
 TEST(WindowCommandsGeometry, CornerTableWithOffsetAndTheCursorCornerStaysOnItsMonitor) {
@@ -493,6 +564,10 @@ TEST(WindowCommandsMove, SizeNeedsAMaximizeBoxAndNoneLeavesMaximizedWindowsOrThe
     mini.Clear();
     Now(CenterCommand(ForegroundTarget()));
     EXPECT_TRUE(mini.Changing().empty());
+    // With one monitor the monitor keys have nothing to do.
+    if (GetSystemMetrics(SM_CMONITORS) == 1) {
+        EXPECT_FALSE(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    }
 
     {
         WindowClass progman(L"Progman");
@@ -503,6 +578,7 @@ TEST(WindowCommandsMove, SizeNeedsAMaximizeBoxAndNoneLeavesMaximizedWindowsOrThe
         desk.Clear();
         Now(MoveCommand(ForegroundTarget(), Right));
         EXPECT_FALSE(CenterCommand(ForegroundTarget()));
+        EXPECT_FALSE(NeighbourMonitorCommand(ForegroundTarget(), -1));
         EXPECT_EQ(WindowRect(desk), before);
         EXPECT_TRUE(desk.Changing().empty());
     }
@@ -884,4 +960,33 @@ TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured
     // machine.
     EXPECT_LT(MillisecondsTaken([] { CarryOut(ScreenSaverCommand()); }),
               testutil::kGenerousWait.count());
+}
+
+// A window of this program's own takes its restore rectangle from the
+// command directly: maximized, it goes to the next monitor maximized and
+// restores there; a minimized one stays where it is.
+TEST(TwoMonitors, AMaximizedWindowGoesOverWithItsRestoreRectangleAndAMinimizedOneStays) {
+    testutil::MonitorPair m{};
+    if (!testutil::FindTwoMonitors(m)) {
+        ASSERT_FALSE(testutil::TwoMonitorsPromised()) << "the run promised two monitors";
+        GTEST_SKIP() << "one monitor";
+    }
+    TestWindow w(WS_OVERLAPPEDWINDOW);
+    const RECT start{200, 100, 600, 400};
+    SetWindowPos(w, nullptr, start.left, start.top, 400, 300, SWP_NOZORDER);
+    ShowWindow(w, SW_MAXIMIZE);
+    ASSERT_TRUE(MakeForeground(w));
+    Now(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    EXPECT_TRUE(IsZoomed(w));
+    EXPECT_EQ(MonitorFromWindow(w, 0), m.secondHandle);
+    ShowWindow(w, SW_RESTORE);
+    const RECT there = MonitorMoveGeometry(start, m.primaryWork, m.secondWork, true);
+    const RECT restored = WindowRect(w);
+    EXPECT_TRUE(EqualRect(&there, &restored)) << restored.left << "," << restored.top;
+
+    TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(MakeForeground(mini));
+    mini.Clear();
+    Now(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    EXPECT_TRUE(mini.Changing().empty());
 }

@@ -240,6 +240,10 @@ struct HotkeyDispatch {
         OnProgram(HotkeyAction::ScreenSaver, [](MainForm& f) { f.StartScreenSaver(); }),
         OnWindow(HotkeyAction::TopMost, Undirected<TopmostCommand>),
         OnWindow(HotkeyAction::Center, Undirected<CenterCommand>),
+        OnWindow(HotkeyAction::NextMonitor,
+                 [](const Target& t, Direction) { return NeighbourMonitorCommand(t, 1); }),
+        OnWindow(HotkeyAction::PrevMonitor,
+                 [](const Target& t, Direction) { return NeighbourMonitorCommand(t, -1); }),
     };
 
     // Every kind has its entry, at its own place, and every kind but None

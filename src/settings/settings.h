@@ -41,6 +41,8 @@ struct AppSettings {
     bool NoTrayIcon = false;
     std::string TopMostKey;
     std::string CenterKey;
+    std::string NextMonitorKey;
+    std::string PrevMonitorKey;
     // "ja" or "en"; anything else (empty when the file has no such key):
     // the user's Windows display language decides (settings/ui_language.h).
     std::string Language;
@@ -77,6 +79,8 @@ enum HotkeyCommand : int {
     hkScreenSaver = 20,
     hkTopMost = 21,
     hkCenter = 22,
+    hkNextMonitor = 23,
+    hkPrevMonitor = 24,
 };
 
 // What one hotkey number does: the kind of command, and for the move and
@@ -99,6 +103,8 @@ struct HotkeyAction {
         ScreenSaver,
         TopMost,
         Center,
+        NextMonitor,
+        PrevMonitor,
         KindCount // the number of kinds; stays last
     } kind;
     int direction;
@@ -448,6 +454,51 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
                     L"中央へ動かします。大きさは変わりません。作業領域より幅や高さが大きいときは、"
                     L"その向きでは作業領域の左端や上端に合わせます。最大化、最小化されている"
                     L"ウィンドウとデスクトップ（背景）は動かしません。"},
+    {.Number = hkNextMonitor,
+     .Key = "NextMonitorKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::NextMonitor, 0},
+     .Field = &AppSettings::NextMonitorKey,
+     .Page = OptionPage::Other,
+     .Group = HotkeyGroup::Placement,
+     .GapBefore = false,
+     .Label = L"次のモニターへ移動 :",
+     .Name = L"次のモニターへ移動",
+     .Description = L"手前のウィンドウを次のモニターへ移します（左から右、左端がそろえば上から下の"
+                    L"順。最後の次は最初）。大きさと、作業領域の中での位置の割合は変わりません。入"
+                    L"りきらないときは、最大化ボタンがあれば作業領域に合わせて縮め、なければ作業領"
+                    L"域の左上に置きます。最大化されているウィンドウは最大化したまま移り、元のサイ"
+                    L"ズに戻すとその先に戻ります。最小化されているウィンドウとデスクトップ（背景）"
+                    L"は動かしません。モニターが一つのときは何もしません。",
+     .LabelEn = L"Move to next monitor:",
+     .NameEn = L"Move to next monitor",
+     .DescriptionEn = L"Moves the foreground window to the next monitor (left to right, then top "
+                      L"to bottom; after the last comes the first), keeping its size and its "
+                      L"relative place in the work area. A window too big there is shrunk to fit "
+                      L"if it has a Maximize button, else put at the work area's top-left. A "
+                      L"maximized window stays maximized. Minimized windows and the desktop are "
+                      L"left alone; with one monitor nothing happens."},
+    {.Number = hkPrevMonitor,
+     .Key = "PrevMonitorKey",
+     .DefaultText = "",
+     .Repeats = false,
+     .WrittenOnlyWhenSet = true,
+     .Action = {HotkeyAction::PrevMonitor, 0},
+     .Field = &AppSettings::PrevMonitorKey,
+     .Page = OptionPage::Other,
+     .Group = HotkeyGroup::Placement,
+     .GapBefore = false,
+     .Label = L"前のモニターへ移動 :",
+     .Name = L"前のモニターへ移動",
+     .Description = L"手前のウィンドウを前のモニターへ、「次のモニターへ移動」と逆の順に移します。"
+                    L"ほかは「次のモニターへ移動」と同じです。続けて両方を押すと、ウィンドウは元の"
+                    L"位置に戻ります。",
+     .LabelEn = L"Move to previous monitor:",
+     .NameEn = L"Move to previous monitor",
+     .DescriptionEn = L"Moves the foreground window to the previous monitor; otherwise as Move to "
+                      L"next monitor. The two one after the other bring the window back."},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;

@@ -119,8 +119,19 @@ void HelpWindow::Show(HelpTopic topic, HWND beside) {
 void HelpWindow::PlaceBeside(HWND window) {
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &mi))
+    HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    if (!GetMonitorInfoW(monitor, &mi))
         return;
+    // Beside a window on a monitor of another scale, the help first goes
+    // onto that monitor, where it is laid out for its scale (WM_DPICHANGED,
+    // or here while still hidden), and is then sized for it there.
+    const UINT scale = dpi::ForMonitor(monitor);
+    if (scale != dpi_) {
+        SetWindowPos(hwnd_, nullptr, mi.rcWork.left, mi.rcWork.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (dpi_ != scale)
+            Layout(scale);
+    }
     SIZE preferred = dpi::WindowSizeForClient(
         dpi::Scale(kClientWidth, dpi_), dpi::Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
     SIZE minimum =

@@ -1,5 +1,6 @@
 #include "winops/window_commands.h"
 
+#include "base/dpi.h"
 #include "base/handles.h"
 #include "base/names.h"
 #include "base/system_library.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -313,6 +315,79 @@ std::optional<WindowCommand> CenterCommand(const Target& target) {
     return CommandFor(target, WindowCommand::Action::Center);
 }
 
+std::optional<WindowCommand> NeighbourMonitorCommand(const Target& target, int step) {
+    if (!target.window || IsShellDesktop(target) || GetSystemMetrics(SM_CMONITORS) < 2)
+        return std::nullopt;
+    return GeometryCommand(target, WindowCommand::Action::ToNeighbourMonitor, Up, step);
+}
+
+void SortMonitors(std::span<MonitorArea> monitors) {
+    // A handful of monitors: sorted by insertion.
+    auto before = [](const MonitorArea& a, const MonitorArea& b) {
+        return a.monitor.left != b.monitor.left ? a.monitor.left < b.monitor.left
+                                                : a.monitor.top < b.monitor.top;
+    };
+    for (std::size_t i = 1; i < monitors.size(); ++i)
+        for (std::size_t j = i; j > 0 && before(monitors[j], monitors[j - 1]); --j)
+            std::swap(monitors[j], monitors[j - 1]);
+}
+
+std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index, int step) {
+    if (count < 2 || index >= count)
+        return std::nullopt;
+    return step < 0 ? (index + count - 1) % count : (index + 1) % count;
+}
+
+namespace {
+// One axis of the monitor move: the window's span [lo, hi) from the work
+// area's [from, fromEnd) to [to, toEnd). Rectangles of the system's
+// windows and monitors, far within int.
+Span AxisOnMonitor(LONG lo, LONG hi, LONG from, LONG fromEnd, LONG to, LONG toEnd) {
+    const LONG length = hi - lo;
+    const LONG spareFrom = (fromEnd - from) - length, spareTo = (toEnd - to) - length;
+    if (spareTo < 0)
+        return {to, toEnd - to};
+    if (spareFrom <= 0)
+        return {to, length};
+    // Rounded to the nearest pixel, so that moving back returns.
+    return {to + MulDiv(std::clamp(lo - from, 0L, spareFrom), spareTo, spareFrom), length};
+}
+} // namespace
+
+RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, bool resizable) {
+    const LONG width = window.right - window.left, height = window.bottom - window.top;
+    if ((width > to.right - to.left || height > to.bottom - to.top) && !resizable)
+        return RECT{to.left, to.top, to.left + width, to.top + height};
+    const Span x =
+        AxisOnMonitor(window.left, window.right, from.left, from.right, to.left, to.right);
+    const Span y =
+        AxisOnMonitor(window.top, window.bottom, from.top, from.bottom, to.top, to.bottom);
+    return RECT{x.start, y.start, x.start + x.length, y.start + y.length};
+}
+
+RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to, UINT fromDpi,
+                        UINT toDpi) {
+    auto over = [&](LONG pixels) {
+        return fromDpi ? MulDiv(pixels, static_cast<int>(toDpi), static_cast<int>(fromDpi))
+                       : pixels;
+    };
+    return RECT{to.left - over(from.left - window.left), to.top - over(from.top - window.top),
+                to.right + over(window.right - from.right),
+                to.bottom + over(window.bottom - from.bottom)};
+}
+
+RECT WorkspaceToScreen(const RECT& r, const MonitorArea& m) {
+    RECT s = r;
+    OffsetRect(&s, m.work.left - m.monitor.left, m.work.top - m.monitor.top);
+    return s;
+}
+
+RECT ScreenToWorkspace(const RECT& r, const MonitorArea& m) {
+    RECT s = r;
+    OffsetRect(&s, m.monitor.left - m.work.left, m.monitor.top - m.work.top);
+    return s;
+}
+
 std::vector<WindowCommand> RestoreAllCommands() {
     // Collected in the order reported, restored from the last to the first.
     std::vector<WindowCommand> list;
@@ -345,6 +420,100 @@ void CenterOnWorkArea(HWND wnd) {
     const WindowPosRequest req = CenterGeometry(r, info.rcWork);
     SetWindowPos(wnd, HWND_TOP, req.X, req.Y, req.Width, req.Height, req.Flags);
 }
+
+// Up to kMaxMonitors monitors, more than any desk has.
+constexpr std::size_t kMaxMonitors = 16;
+struct MonitorList {
+    MonitorArea areas[kMaxMonitors];
+    std::size_t count = 0;
+};
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, RECT*, LPARAM param) {
+    auto* list = reinterpret_cast<MonitorList*>(param);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        list->areas[list->count++] = MonitorArea{info.rcMonitor, info.rcWork};
+    return list->count < kMaxMonitors;
+}
+void PlaceAt(HWND wnd, const RECT& r, UINT flags = 0) {
+    SetWindowPos(wnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 flags | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A window that is not maximized onto the new monitor, in two steps:
+// first only moved there, where a program that follows the monitors'
+// scaling resizes its window for the new scale (WM_DPICHANGED); then, once
+// there, put in its place by its size by then, unless it is there already.
+void PlaceOnMonitor(HWND wnd, const RECT& before, const RECT& from, const RECT& to,
+                    bool resizable) {
+    PlaceAt(wnd, MonitorMoveGeometry(before, from, to, resizable), SWP_NOSIZE);
+    RECT now{};
+    if (!GetWindowRect(wnd, &now))
+        return;
+    const RECT resized{before.left, before.top, before.left + (now.right - now.left),
+                       before.top + (now.bottom - now.top)};
+    const RECT wanted = MonitorMoveGeometry(resized, from, to, resizable);
+    if (!EqualRect(&wanted, &now))
+        PlaceAt(wnd, wanted);
+}
+
+// The window to the monitor after or before its own, as it is when the
+// command runs.
+void MoveToNeighbourMonitor(HWND wnd, int step) {
+    if (IsIconic(wnd))
+        return;
+    MonitorList list;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
+    const std::span<MonitorArea> monitors(list.areas, list.count);
+    SortMonitors(monitors);
+    MONITORINFO own{};
+    own.cbSize = sizeof own;
+    RECT r{};
+    if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &own) ||
+        !GetWindowRect(wnd, &r))
+        return;
+    std::size_t at = 0;
+    while (at < monitors.size() && !EqualRect(&monitors[at].monitor, &own.rcMonitor))
+        ++at;
+    const auto next = NeighbourMonitor(monitors.size(), at, step);
+    if (!next)
+        return;
+    const MonitorArea from{own.rcMonitor, own.rcWork};
+    const MonitorArea& to = monitors[*next];
+    const bool resizable = GetWindowCaps(wnd).HasMaximizeBox;
+    if (!IsZoomed(wnd)) {
+        PlaceOnMonitor(wnd, r, from.work, to.work, resizable);
+        return;
+    }
+    // A maximized window: its restore rectangle first, so that restoring
+    // it leaves it on the new monitor, then the maximized window itself.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(wnd, &placement))
+        return;
+    const RECT normal = WorkspaceToScreen(placement.rcNormalPosition, from);
+    placement.rcNormalPosition =
+        ScreenToWorkspace(MonitorMoveGeometry(normal, from.work, to.work, resizable), to);
+    placement.showCmd = SW_SHOWMAXIMIZED;
+    placement.flags = 0;
+    if (!SetWindowPlacement(wnd, &placement)) {
+        // Where the system does not let this program set another
+        // program's restore rectangle (Wine), the window is restored,
+        // moved as a normal window and maximized again there.
+        ShowWindow(wnd, SW_RESTORE);
+        if (GetWindowRect(wnd, &r) && !IsZoomed(wnd))
+            PlaceOnMonitor(wnd, r, from.work, to.work, resizable);
+        ShowWindow(wnd, SW_MAXIMIZE);
+        return;
+    }
+    // Onto the new monitor first, where a program that follows the
+    // monitors' scaling takes the new one; then over its work area, the
+    // frame over the edges at the new scale.
+    const UINT fromDpi = dpi::ForWindow(wnd);
+    PlaceAt(wnd, MaximizedOnMonitor(r, from.work, to.work), SWP_NOSIZE);
+    PlaceAt(wnd, MaximizedOnMonitor(r, from.work, to.work, fromDpi, dpi::ForWindow(wnd)));
+}
 } // namespace
 
 void CarryOut(const WindowCommand& c) {
@@ -372,6 +541,9 @@ void CarryOut(const WindowCommand& c) {
     }
     case WindowCommand::Action::Center:
         CenterOnWorkArea(c.window);
+        break;
+    case WindowCommand::Action::ToNeighbourMonitor:
+        MoveToNeighbourMonitor(c.window, c.step);
         break;
     }
 }

@@ -7,7 +7,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 // What a window offers in its caption, read from its styles at the call.
@@ -60,12 +62,17 @@ struct WindowCommand {
         SizeTopLeft,     // SetWindowPos by SizeTopLeftGeometry, unless maximized
         ToggleTopmost,   // SetWindowPos: HWND_NOTOPMOST when topmost, HWND_TOPMOST otherwise
         Center, // SetWindowPos by CenterGeometry on its monitor, unless maximized or minimized
+        // To the next (step 1) or previous (step -1) monitor by
+        // MonitorMoveGeometry, or MaximizedOnMonitor when maximized;
+        // nothing when minimized
+        ToNeighbourMonitor,
     };
     Action action;
     HWND window;
     WPARAM sysCommand = 0;    // SystemCommand: SC_MINIMIZE, SC_CLOSE, SC_RESTORE, SC_SCREENSAVE
     Direction direction = Up; // Move and the resize actions
-    int step = 0;             // Move and the resize actions: pixels, from the settings
+    int step =
+        0; // Move and the resize actions: pixels, from the settings; ToNeighbourMonitor: 1 or -1
     // SystemCommand: only to a window that is still visible and enabled and
     // not minimized when the command runs (minimize-all).
     bool onlyWhileShown = false;
@@ -94,6 +101,10 @@ std::optional<WindowCommand> TopmostCommand(const Target& target);
 // To the middle of the work area of its monitor, size unchanged; the
 // shell's desktop stays where it is.
 std::optional<WindowCommand> CenterCommand(const Target& target);
+// To the next monitor (step 1) or the previous one (step -1) in
+// MonitorOrder; nothing with one monitor, and the shell's desktop stays
+// where it is.
+std::optional<WindowCommand> NeighbourMonitorCommand(const Target& target, int step);
 // Restore-all: SC_RESTORE to the minimized windows, the one the system
 // reports last first. Minimize-all: SC_MINIMIZE in the order the system
 // reports the windows. Each list is meant to be carried out in turn.
@@ -133,6 +144,49 @@ std::optional<WindowPosRequest> SizeTopLeftGeometry(const RECT& r, Direction d, 
 // going right or down; a window longer than the work area on an axis starts
 // at the work area's start there.
 WindowPosRequest CenterGeometry(const RECT& window, const RECT& work);
+
+// A monitor's rectangle and its work area (the monitor less the taskbar
+// and other desktop toolbars), in virtual-screen coordinates: a monitor left
+// of or above the primary one has negative ones.
+struct MonitorArea {
+    RECT monitor, work;
+};
+
+// The order in which the next and previous monitor commands go through the
+// monitors: left to right, and monitors that start at the same left edge
+// top to bottom.
+void SortMonitors(std::span<MonitorArea> monitors);
+
+// The index of the monitor after (step 1) or before (step -1) the one at
+// index among count, from the last back to the first and the other way;
+// nothing when there are fewer than two.
+std::optional<std::size_t> NeighbourMonitor(std::size_t count, std::size_t index, int step);
+
+// A window rectangle moved from one work area to another. It keeps its
+// size and its place in the work area: on each axis the share of the
+// spare room (work area less window) to its left or above it stays the
+// same, so that a window at an edge stays at that edge, a centred one
+// centred, and moving it back gives the same place within a pixel. A
+// window partly outside its work area counts as at the nearer edge. On an
+// axis where the window is longer than the new work area, a resizable
+// window (one with a maximize box) is shrunk to the work area's length and
+// starts at its start; a window that cannot be resized keeps its size and
+// goes to the work area's top-left corner.
+RECT MonitorMoveGeometry(const RECT& window, const RECT& from, const RECT& to, bool resizable);
+
+// A maximized window's rectangle moved to another work area: it covers the
+// new one as it covers the old, with its frame over each edge by as much,
+// scaled from the old monitor's DPI to the new one's.
+RECT MaximizedOnMonitor(const RECT& window, const RECT& from, const RECT& to, UINT fromDpi = 96,
+                        UINT toDpi = 96);
+
+// The restore rectangle of GetWindowPlacement is in workspace coordinates:
+// relative to the work area's top-left corner where the monitor's own
+// top-left would be, that is, shifted by the desktop toolbars at the left
+// and top edges of the monitor it lies on. These convert between the two
+// for that monitor.
+RECT WorkspaceToScreen(const RECT& r, const MonitorArea& m);
+RECT ScreenToWorkspace(const RECT& r, const MonitorArea& m);
 
 // The cursor position for a corner (0 top left, 1 top right, 2 bottom left,
 // 3 bottom right) at offset pixels in from it; nothing for any other pos.

@@ -315,6 +315,48 @@ RECT TargetWindow::Rect() const {
     return r;
 }
 
+bool TwoMonitorsPromised() {
+    wchar_t value[8] = {};
+    return GetEnvironmentVariableW(L"QUOREL_MONITORS", value, 8) && std::wcscmp(value, L"2") == 0;
+}
+
+bool FindTwoMonitors(MonitorPair& pair) {
+    if (GetSystemMetrics(SM_CMONITORS) != 2)
+        return false;
+    std::vector<HMONITOR> all;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR m, HDC, RECT*, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HMONITOR>*>(lp)->push_back(m);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    for (HMONITOR m : all) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoW(m, &info))
+            return false;
+        const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+        (primary ? pair.primaryHandle : pair.secondHandle) = m;
+        (primary ? pair.primary : pair.second) = info.rcMonitor;
+        (primary ? pair.primaryWork : pair.secondWork) = info.rcWork;
+    }
+    return all.size() == 2 && pair.primaryHandle && pair.secondHandle;
+}
+
+bool WhollyOnOneMonitor(const RECT& r, HMONITOR* on, bool work) {
+    HMONITOR m = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(m, &info))
+        return false;
+    if (on)
+        *on = m;
+    const RECT& area = work ? info.rcWork : info.rcMonitor;
+    return r.left >= area.left && r.top >= area.top && r.right <= area.right &&
+           r.bottom <= area.bottom;
+}
+
 bool MakeForeground(HWND hwnd) {
     return WaitUntil([&] {
         if (GetForegroundWindow() != hwnd)

@@ -182,6 +182,21 @@ class TargetWindow {
     std::vector<UINT> keys_;
 };
 
+// The two monitors of the test display (scripts/winenv.sh with
+// QUOREL_MONITORS=2): the primary one and the other, each with its work
+// area. Nothing when the display has one monitor; the test then skips,
+// unless the run asked for two (QUOREL_MONITORS=2 in its environment), when
+// it fails.
+struct MonitorPair {
+    HMONITOR primaryHandle, secondHandle;
+    RECT primary, primaryWork, second, secondWork;
+};
+bool TwoMonitorsPromised();
+bool FindTwoMonitors(MonitorPair& pair);
+// Whether r lies wholly on one monitor (inside its rectangle, or its work
+// area with work set); that monitor in *on.
+bool WhollyOnOneMonitor(const RECT& r, HMONITOR* on = nullptr, bool work = false);
+
 // Waits until the window's rectangle is the expected one.
 bool WaitForRect(const TargetWindow& w, const RECT& expected);
 
