@@ -366,3 +366,62 @@ TEST_F(HelpWindowTest, FollowsTheMonitorsDpiAndKeepsItsPlaceOnRefresh) {
     EXPECT_EQ(SendMessageW(Text(h), EM_GETFIRSTVISIBLELINE, 0, 0), first);
     EXPECT_EQ(Selected(h), 0);
 }
+
+// --- the Japanese text ---------------------------------------------------
+
+namespace {
+
+// Every topic, rendered with the default settings and once more with
+// settings and facts that take each variable part its other way, as one
+// UTF-8 text.
+std::string RenderEveryTopic() {
+    AppSettings plain = Defaults();
+    AppSettings odd = plain;
+    odd.MaxRestoreKey = "Ctrl+Alt";
+    odd.MinKey = "";
+    odd.CenterKey = "Ctrl+Alt+C";
+    odd.MouseMovePos = 7;
+    odd.StartMouseMove = true;
+    odd.NoTrayIcon = true;
+    odd.MoveP = 12;
+    HelpFacts plainFacts{L"C:\\Tools\\Quorel.INI"};
+    HelpFacts oddFacts{L"D:\\Apps\\Quorel.INI"};
+    oddFacts.StartsWithWindows = true;
+    oddFacts.Refused[hkMoveUp] = true;
+    std::wstring all;
+    for (const auto& [s, f] : {std::pair{&plain, &plainFacts}, std::pair{&odd, &oddFacts}})
+        for (int i = 0; i < kHelpTopicCount; ++i)
+            all += Topic(static_cast<HelpTopic>(i), *s, *f);
+    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, all.c_str(),
+                                                             static_cast<int>(all.size()),
+                                                             nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), static_cast<int>(all.size()), utf8.data(),
+                        static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace
+
+// The Japanese help reads exactly as it always has: every topic against
+// the text kept in tests/data/help-ja.txt. With QUOREL_WRITE_GOLDEN set the
+// test writes that file instead (after a deliberate change of the text).
+TEST(HelpTopics, TheJapaneseTextIsUnchanged) {
+    const std::string path = QUOREL_TEST_DATA_DIR "/help-ja.txt";
+    std::string actual = RenderEveryTopic();
+    if (GetEnvironmentVariableA("QUOREL_WRITE_GOLDEN", nullptr, 0) > 0) {
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr) << path;
+        fwrite(actual.data(), 1, actual.size(), f);
+        fclose(f);
+        GTEST_SKIP() << "wrote " << path;
+    }
+    FILE* f = fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr) << path;
+    std::string expected;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+        expected.append(buf, n);
+    fclose(f);
+    EXPECT_EQ(actual, expected);
+}
