@@ -558,3 +558,113 @@ TEST(HelpTopics, TheJapaneseTextIsUnchanged) {
     fclose(f);
     EXPECT_EQ(actual, expected);
 }
+
+// At Refresh after a change of the language in effect, the open window
+// takes the new language: caption, contents, font and text.
+TEST_F(HelpWindowTest, TakesTheNewLanguageOnRefresh) {
+    auto face = [](HWND w) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return std::wstring(lf.lfFaceName);
+    };
+    auto item = [](HWND h, int i) {
+        wchar_t buf[64] = {};
+        SendMessageW(GetDlgItem(h, idHelpContents), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+        return std::wstring(buf);
+    };
+    HWND h = Show(HelpTopic::Move);
+    EXPECT_EQ(item(h, 8), L"困ったときは");
+    EXPECT_EQ(face(Text(h)), L"ＭＳ Ｐゴシック");
+    for (const char* lang : {"en", "ja"}) {
+        Settings.Language = lang;
+        help_->Refresh();
+        const bool en = Settings.Language == "en";
+        EXPECT_EQ(WindowText(h), en ? L"Quorel Help" : L"Quorel ヘルプ");
+        EXPECT_EQ(item(h, 8), en ? L"Troubleshooting" : L"困ったときは");
+        EXPECT_EQ(SendMessageW(GetDlgItem(h, idHelpContents), LB_GETCOUNT, 0, 0), kHelpTopicCount);
+        EXPECT_EQ(Selected(h), 2);
+        EXPECT_EQ(ControlText(Text(h)).rfind(en ? L"topic Move\r\n" : L"topic 移動\r\n", 0), 0u);
+        EXPECT_EQ(face(Text(h)), en ? L"Segoe UI" : L"ＭＳ Ｐゴシック");
+        EXPECT_EQ(face(GetDlgItem(h, idHelpContents)), face(Text(h)));
+    }
+    // A window made while English is in effect starts in English.
+    Settings.Language = "en";
+    help_ = std::make_unique<HelpWindow>(nullptr);
+    help_->TopicText = &WindowTopicText;
+    h = Show(HelpTopic::Intro);
+    EXPECT_EQ(WindowText(h), L"Quorel Help");
+    EXPECT_EQ(item(h, 0), L"Overview");
+    Settings.Language = "ja";
+}
+
+// Nothing of the help is cut off, in either language at 100, 150 and 200 %:
+// each topic's title fits the contents list, and on every topic the values
+// paired with a name start in one column, right of the longest name, on
+// the name's line.
+TEST(HelpWindowFit, TitlesFitAndValuesLineUpInBothLanguagesAtEveryScale) {
+    AppSettings s = Defaults();
+    s.MaxRestoreKey = "Ctrl+Alt"; // the longest value: a note that it names no key
+    HelpFacts f{L"C:\\Users\\someone\\AppData\\Roaming\\Quorel\\Quorel.INI"};
+    f.Refused[hkMinimize] = true;
+    for (const char* lang : {"ja", "en"}) {
+        Settings.Language = lang;
+        HelpWindow help(nullptr);
+        help.TopicText = [&](HelpTopic t) { return HelpTopicText(t, s, f); };
+        help.Show(HelpTopic::Intro);
+        HWND h = help.Handle();
+        ASSERT_TRUE(h);
+        HWND list = GetDlgItem(h, idHelpContents), text = GetDlgItem(h, idHelpText);
+        for (UINT dpi : {96u, 144u, 192u}) {
+            SCOPED_TRACE(std::string(lang) + " at " + std::to_string(dpi));
+            if (dpi != 96) {
+                RECT r;
+                GetWindowRect(h, &r);
+                RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, 96),
+                               r.top + MulDiv(r.bottom - r.top, dpi, 96)};
+                SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                             reinterpret_cast<LPARAM>(&suggested));
+            }
+            for (int i = 0; i < kHelpTopicCount; ++i) {
+                RECT item{};
+                SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+                HDC dc = GetDC(list);
+                HGDIOBJ old =
+                    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+                const wchar_t* title = HelpTopicTitle(static_cast<HelpTopic>(i));
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, title, static_cast<int>(wcslen(title)), &extent);
+                SelectObject(dc, old);
+                ReleaseDC(list, dc);
+                EXPECT_LE(extent.cx, item.right - item.left) << i;
+            }
+            RECT client;
+            GetClientRect(text, &client);
+            for (int i = 0; i < kHelpTopicCount; ++i) {
+                help.Show(static_cast<HelpTopic>(i));
+                std::wstring body = ControlText(text);
+                SCOPED_TRACE(HelpTopicTitle(static_cast<HelpTopic>(i)));
+                int column = -1;
+                for (size_t line = 0; line < body.size();) {
+                    size_t end = body.find(L'\n', line);
+                    size_t tab = body.find(L'\t', line);
+                    if (tab < end) {
+                        auto at = [&](size_t c) {
+                            LRESULT p = SendMessageW(text, EM_POSFROMCHAR, c, 0);
+                            return POINT{static_cast<short>(LOWORD(p)),
+                                         static_cast<short>(HIWORD(p))};
+                        };
+                        POINT start = at(line), name = at(tab), value = at(tab + 1);
+                        EXPECT_EQ(value.y, start.y) << "the value goes to the next line";
+                        EXPECT_GT(value.x, name.x);
+                        EXPECT_LT(value.x, client.right);
+                        if (column < 0)
+                            column = value.x;
+                        EXPECT_EQ(value.x, column) << "not in the column: line at " << line;
+                    }
+                    line = end + 1;
+                }
+            }
+        }
+    }
+    Settings.Language = "ja";
+}
