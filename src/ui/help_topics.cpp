@@ -298,7 +298,7 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
      L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
      L"The settings are kept in Quorel.INI in the same folder as Quorel.exe (the name of the "
-     L"program with the extension .INI). If Quorel cannot write to that folder (under Program "
+     L"program file with the extension .INI). If Quorel cannot write to that folder (under Program "
      L"Files, for example), it uses the file of the same name in the %APPDATA%\\Quorel folder "
      L"instead. While that file does not exist yet, Quorel reads the Quorel.INI in the folder of "
      L"Quorel.exe, if there is one, and it creates the folder when it first writes the file. "
