@@ -319,13 +319,13 @@ TEST(HelpTopics, EveryTopicReadsInBothLanguagesLineForLine) {
     EXPECT_TRUE(Has(trouble, L"\r\n" + EnglishName(*FindHotkey(hkMinimize)) +
                                  L"\tAlt+F11 (could not be registered)\r\n"));
     EXPECT_TRUE(Has(Topic(HelpTopic::Trouble, plain, HelpFacts{L"x"}, UiLanguage::English),
-                    L"\r\nRight now, every key is registered.\r\n"));
+                    L"\r\nEvery key is registered now.\r\n"));
     std::wstring file = Topic(HelpTopic::SettingsFile, odd, oddFacts, UiLanguage::English);
     EXPECT_TRUE(Has(file, L"\r\nMoveP\tMove step (pixels) (default: 5)\r\n"));
     EXPECT_TRUE(Has(file, L"\r\nMaxRestoreKey\t" + EnglishName(*FindHotkey(hkMaxRestore)) +
                               L" (default: Alt+F12)\r\n"));
     EXPECT_TRUE(Has(file, L"\r\nCenterKey\t" + EnglishName(*FindHotkey(hkCenter)) +
-                              L" (default: None) (written only while it holds a key)\r\n"));
+                              L" (default: None) (written only when set)\r\n"));
     std::wstring resize = Topic(HelpTopic::Resize2, plain, HelpFacts{L"x"}, UiLanguage::English);
     EXPECT_TRUE(Has(resize, L"back to their defaults (Shift+Ctrl+Alt+Up, Shift+Ctrl+Alt+Down, "));
 }

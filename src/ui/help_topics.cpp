@@ -17,6 +17,12 @@ struct Bilingual {
     const wchar_t* ja;
     const wchar_t* en;
 };
+// The same for the long texts. Their English is kept in UTF-8: nearly all
+// of it is ASCII, and so takes half the room in the program.
+struct BilingualLong {
+    const wchar_t* ja;
+    const char8_t* en;
+};
 
 const Bilingual kTitles[kHelpTopicCount] = {
     {L"はじめに", L"Overview"},
@@ -31,37 +37,38 @@ const Bilingual kTitles[kHelpTopicCount] = {
 };
 
 // Text shared by the pages with four arrow keys.
-const Bilingual kNoResize = {
+const BilingualLong kNoResize = {
     L"最大化されているウィンドウと、最大化ボタンのないウィンドウ（多くの"
     L"ダイアログなど）には何もしません。枠をドラッグして大きさを変えられる"
     L"ウィンドウでも同じです。\n",
-    L"Nothing happens to a maximized window or to a window without a Maximize button (such as "
-    L"most dialog boxes), even if its border can be dragged to resize it.\n"};
-const Bilingual kButtons = {
+    u8"Nothing happens to a maximized window or to one without a Maximize button (such as "
+    u8"most dialog boxes), even if its border can be dragged to resize it.\n"};
+const BilingualLong kButtons = {
     L"\n【ページのボタン】\n「デフォルト」はこのページのキーを最初の設定（",
-    L"\nButtons on this page\nDefault sets the keys of this page back to their defaults ("};
-const Bilingual kButtonsEnd = {
+    u8"\nButtons on this page\n"
+    u8"Default sets the keys of this page back to their defaults ("};
+const BilingualLong kButtonsEnd = {
     L"）に戻し、「クリア」は消します。どちらも「OK」で画面を閉じたときに"
     L"有効になります。\n",
-    L"), and Clear removes them. Either takes effect when you close Options with OK.\n"};
+    u8"), and Clear removes them. Either takes effect when you close Options with OK.\n"};
 
 // The meanings of the INI keys that are not hotkeys (a hotkey's meaning is
 // its name in the hotkey table).
 struct ValueMeaning {
     std::string_view key;
-    const wchar_t* ja;
-    const wchar_t* en;
+    BilingualLong meaning;
 };
 constexpr ValueMeaning kValueMeanings[] = {
-    {"MoveP", L"移動の間隔（ピクセル）", L"Move step (pixels)"},
-    {"SizeP", L"サイズ変更の間隔（ピクセル）", L"Resize step (pixels)"},
-    {"MouseMovePos", L"隅：0 左上、1 右上、2 左下、3 右下",
-     L"Corner: 0 top left, 1 top right, 2 bottom left, 3 bottom right"},
-    {"MouseOffset", L"隅からの距離（ピクセル）", L"Distance from the corner (pixels)"},
-    {"StartMouseMove", L"起動時に隅へ移動：1 する、0 しない",
-     L"Move to the corner at startup: 1 yes, 0 no"},
-    {"NoTrayIcon", L"アイコンを表示しない：1 表示しない、0 表示する",
-     L"Hide the icon: 1 hidden, 0 shown"},
+    {"MoveP", {L"移動の間隔（ピクセル）", u8"Move step (pixels)"}},
+    {"SizeP", {L"サイズ変更の間隔（ピクセル）", u8"Resize step (pixels)"}},
+    {"MouseMovePos",
+     {L"隅：0 左上、1 右上、2 左下、3 右下",
+      u8"Corner: 0 top left, 1 top right, 2 bottom left, 3 bottom right"}},
+    {"MouseOffset", {L"隅からの距離（ピクセル）", u8"Distance from the corner (pixels)"}},
+    {"StartMouseMove",
+     {L"起動時に隅へ移動：1 する、0 しない", u8"Move to the corner at startup: 1 yes, 0 no"}},
+    {"NoTrayIcon",
+     {L"アイコンを表示しない：1 表示しない、0 表示する", u8"Hide the icon: 1 hidden, 0 shown"}},
 };
 
 constexpr const ValueMeaning* ValueMeaningOf(std::string_view key) {
@@ -99,7 +106,7 @@ const PageHelp* PageHelpOfTopic(HelpTopic topic) {
 //   @i        the settings file's path; @k the keys of the file
 //   @f        the hotkeys whose registration failed
 //   @n        when a resize key does nothing; @b the page's two buttons
-const Bilingual kTexts[kHelpTopicCount] = {
+const BilingualLong kTexts[kHelpTopicCount] = {
     // はじめに
     {L"Quorel は、ホットキーで手前の（アクティブな）ウィンドウを最大化、最小化したり、動かしたり、"
      L"大きさを変えたりする常駐プログラムです。ホットキーは、どのプログラムを使っているときでも"
@@ -120,24 +127,24 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"表示しない設定のときは、そのとき動いている Quorel がマウスカーソルの位置にメニューを開き"
      L"ます（オプションなどの画面が開いているときを除きます）。\n"
      L"\nこのヘルプの文字は選択してコピーできます（Ctrl+A ですべて選択、Ctrl+C でコピー）。\n",
-     L"Quorel stays running in the background and lets you maximize, minimize, move and resize "
-     L"the active window with hotkeys. The hotkeys work whatever program you are using.\n"
-     L"\nCurrent hotkeys\n"
-     L"@a"
-     L"\nTo change the keys, open Options. While Options is open, all the hotkeys are off, so that "
-     L"you can type keys into it.\n"
-     L"\nNotification area icon\n"
-     L"Right-click the icon to open the menu; double-click it to open Options. If Options or About "
-     L"is already open, that window just comes to the front.\n"
-     L"Icon\t@T\n"
-     L"\nMenu\n"
-     L"Options, Restore All, Minimize All, Screen Saver (the same as the commands of those names "
-     L"on the General page), Help, About and Exit (saves the settings and ends Quorel).\n"
-     L"\nOne copy at a time\n"
-     L"If you start Quorel while it is already running, the new copy ends at once. When the icon "
-     L"is hidden, the running copy opens its menu at the mouse pointer instead (unless Options or "
-     L"another of its windows is open).\n"
-     L"\nYou can select and copy the text of this help (Ctrl+A selects all, Ctrl+C copies).\n"},
+     u8"Quorel stays running in the background and lets you maximize, minimize, move and resize "
+     u8"the active window with hotkeys. The hotkeys work whatever program you are using.\n"
+     u8"\nCurrent hotkeys\n"
+     u8"@a\n"
+     u8"To change the keys, open Options. While Options is open, all the hotkeys are off, so "
+     u8"that you can type keys into it.\n"
+     u8"\nNotification area icon\n"
+     u8"Right-click the icon to open the menu; double-click it to open Options. If Options or "
+     u8"About is already open, that window just comes to the front.\n"
+     u8"Icon\t@T\n"
+     u8"\nMenu\n"
+     u8"Options, Restore All, Minimize All, Screen Saver (as the commands of those names on the "
+     u8"General page), Help, About and Exit (saves the settings and ends Quorel).\n"
+     u8"\nOne copy at a time\n"
+     u8"If you start Quorel while it is already running, the new copy ends at once. When the "
+     u8"icon is hidden, the running copy opens its menu at the mouse pointer instead (unless "
+     u8"Options or another of its windows is open).\n"
+     u8"\nYou can select and copy the text of this help (Ctrl+A selects all, Ctrl+C copies).\n"},
 
     // 全般
     {L"「手前のウィンドウ」とは、キーを押したときにアクティブな（キーボードの入力を受けている）"
@@ -146,12 +153,12 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"@p"
      L"\n【働き】\n"
      L"@d",
-     L"The commands act on the active window: the window that receives keyboard input when you "
-     L"press the key.\n"
-     L"\nCurrent keys\n"
-     L"@p"
-     L"\nWhat they do\n"
-     L"@d"},
+     u8"The commands act on the active window: the window that receives keyboard input when you "
+     u8"press the key.\n"
+     u8"\nCurrent keys\n"
+     u8"@p\n"
+     u8"What they do\n"
+     u8"@d"},
 
     // 移動
     {L"手前のウィンドウを上下左右に動かします。\n"
@@ -165,19 +172,16 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"・ダイアログやツールウィンドウも動かせます。\n"
      L"・画面の端では止まりません。押し続けると、ウィンドウは画面の外へ出ていきます。\n"
      L"@b",
-     L"Moves the active window up, down, left or right.\n"
-     L"\nCurrent keys\n"
-     L"@p"
-     L"Step\t@m\n"
-     L"\nWhat they do\n"
-     L"@d"
-     L"The step is 1 to 50 pixels. The size of the window does not change.\n"
-     L"• Maximized windows and the desktop (the background) are not moved.\n"
-     L"• Dialog boxes and tool windows can be moved too.\n"
-     L"• The window does not stop at the edge of the screen: hold the key down and it moves off "
-     L"the "
-     L"screen.\n"
-     L"@b"},
+     u8"Moves the active window up, down, left or right.\n"
+     u8"\nCurrent keys\n"
+     u8"@pStep\t@m\n"
+     u8"\nWhat they do\n"
+     u8"@dThe step is 1 to 50 pixels. The size of the window does not change.\n"
+     u8"• Maximized windows and the desktop (the background) are not moved.\n"
+     u8"• Dialog boxes and tool windows can be moved too.\n"
+     u8"• The window does not stop at the edge of the screen: hold the key down and it moves off "
+     u8"the screen.\n"
+     u8"@b"},
 
     // サイズ変更1
     {L"手前のウィンドウの右下を動かして大きさを変えます。左上の角は動きません。\n"
@@ -188,16 +192,13 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"キーを押すたびに、辺を「間隔」のピクセル数（1～50）だけ動かします。\n"
      L"@d"
      L"@n@b",
-     L"Resizes the active window by moving its bottom-right corner. The top-left corner stays "
-     L"where "
-     L"it is.\n"
-     L"\nCurrent keys\n"
-     L"@p"
-     L"Step\t@s (shared by Resize 1 and 2)\n"
-     L"\nWhat they do\n"
-     L"Each press moves an edge by the step, in pixels (1 to 50).\n"
-     L"@d"
-     L"@n@b"},
+     u8"Resizes the active window by moving its bottom-right corner. The top-left corner stays "
+     u8"put.\n"
+     u8"\nCurrent keys\n"
+     u8"@pStep\t@s (shared by Resize 1 and 2)\n"
+     u8"\nWhat they do\n"
+     u8"Each press moves an edge by the step, in pixels (1 to 50).\n"
+     u8"@d@n@b"},
 
     // サイズ変更2
     {L"手前のウィンドウの左上を動かして大きさを変えます。右下の角は動きません。\n"
@@ -208,16 +209,13 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"キーを押すたびに、辺を「間隔」のピクセル数だけ動かします。\n"
      L"@d"
      L"@n@b",
-     L"Resizes the active window by moving its top-left corner. The bottom-right corner stays "
-     L"where "
-     L"it is.\n"
-     L"\nCurrent keys\n"
-     L"@p"
-     L"Step\t@s (set on the Resize 1 page)\n"
-     L"\nWhat they do\n"
-     L"Each press moves an edge by the step, in pixels.\n"
-     L"@d"
-     L"@n@b"},
+     u8"Resizes the active window by moving its top-left corner. The bottom-right corner stays "
+     u8"put.\n"
+     u8"\nCurrent keys\n"
+     u8"@pStep\t@s (set on the Resize 1 page)\n"
+     u8"\nWhat they do\n"
+     u8"Each press moves an edge by the step, in pixels.\n"
+     u8"@d@n@b"},
 
     // マウス
     {L"【いまの設定】\n"
@@ -229,15 +227,13 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"@d"
      L"「起動時に隅へ移動」をオンにすると、起動時に、ホットキーを登録したあとで一度隅へ移動"
      L"します。\n",
-     L"Current settings\n"
-     L"@p"
-     L"Corner\t@c\n"
-     L"Distance from the corner\t@o\n"
-     L"Move at startup\t@M\n"
-     L"\nWhat they do\n"
-     L"@d"
-     L"If moving to the corner at startup is selected, Quorel moves the pointer to the corner once "
-     L"when it starts, after registering its hotkeys.\n"},
+     u8"Current settings\n"
+     u8"@pCorner\t@c\n"
+     u8"Distance from the corner\t@o\n"
+     u8"Move at startup\t@M\n"
+     u8"\nWhat they do\n"
+     u8"@dIf moving to the corner at startup is selected, Quorel moves the pointer to the corner "
+     u8"once when it starts, after registering its hotkeys.\n"},
 
     // その他
     {L"【いまの設定】\n"
@@ -251,18 +247,15 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"・「Windows の起動時に Quorel を起動する」をオンにして「OK」を押すと、スタートアップ"
      L"フォルダーに、この Quorel.exe を起動するショートカット Quorel.lnk を作ります。オフにして"
      L"「OK」を押すと、そのショートカットを削除します。設定ファイルには書きません。\n",
-     L"Current settings\n"
-     L"@p"
-     L"Notification area icon\t@T\n"
-     L"Start with Windows\t@W\n"
-     L"\nWhat they do\n"
-     L"@d"
-     L"• If you choose to hide the notification area icon and press OK, the icon goes away at "
-     L"once. "
-     L"The menu then opens with the key above, or when you start Quorel again.\n"
-     L"• If you choose to start Quorel with Windows and press OK, Quorel puts a shortcut, "
-     L"Quorel.lnk, to this Quorel.exe in your Startup folder. Clear the choice and press OK to "
-     L"delete the shortcut. This setting is not kept in the settings file.\n"},
+     u8"Current settings\n"
+     u8"@pNotification area icon\t@T\n"
+     u8"Start with Windows\t@W\n"
+     u8"\nWhat they do\n"
+     u8"@d• If you choose to hide the notification area icon and press OK, the icon goes away at "
+     u8"once. The menu then opens with the key above, or when you start Quorel again.\n"
+     u8"• If you choose to start Quorel with Windows and press OK, Quorel puts a shortcut, "
+     u8"Quorel.lnk, to this Quorel.exe in your Startup folder. Clear it and press OK to "
+     u8"delete the shortcut. This setting is not kept in the settings file.\n"},
 
     // 設定ファイル
     {L"設定は、Quorel.exe と同じフォルダーの Quorel.INI（実行ファイルの拡張子を .INI に変えた"
@@ -297,40 +290,39 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"ない値（空、abc、12px など）は既定値になります。範囲は確かめません。\n"
      L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
      L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
-     L"The settings are kept in Quorel.INI in the same folder as Quorel.exe (the name of the "
-     L"program file with the extension .INI). If Quorel cannot write to that folder (under Program "
-     L"Files, for example), it uses the file of the same name in the %APPDATA%\\Quorel folder "
-     L"instead. While that file does not exist yet, Quorel reads the Quorel.INI in the folder of "
-     L"Quorel.exe, if there is one, and it creates the folder when it first writes the file. "
-     L"Quorel decides which file to use each time it starts. The file in use now:\n"
-     L"@i\n"
-     L"\nWhen the file is read and written\n"
-     L"• Quorel reads it once, when it starts. A missing file or key gives the default value.\n"
-     L"• It writes the keys listed below once, when it exits. Settings changed in Options reach "
-     L"the "
-     L"file only then, too.\n"
-     L"• Changes made to the file while Quorel is running are overwritten when it exits. To edit "
-     L"the file by hand, exit Quorel first.\n"
-     L"• If Quorel cannot write the file, it says so when it exits.\n"
-     L"\nKeys\n"
-     L"They are written to the [Option] section, in this order.\n"
-     L"@k"
-     L"\nHow to write a key combination\n"
-     L"Example: Shift+Ctrl+Alt+Right\n"
-     L"• Write Shift+, Ctrl+ and Alt+ as needed, then the name of the key (no spaces around +). "
-     L"When reading, Quorel takes them in any order, accepts ^ for Ctrl+, and ignores case.\n"
-     L"• Key names: A–Z, 0–9, F1–F24, BkSp, Tab, Enter, Esc, Space, PgUp, PgDn, End, Home, "
-     L"Left, Up, Right, Down, Ins, Del, and for a punctuation key its one character (such as ; "
-     L"or /). The keys of the numeric keypad are Num 0–Num 9, Num *, Num +, Num - and Num .; any "
-     L"other key is Key 0x and its two-digit hexadecimal key code, such as Key 0x13.\n"
-     L"• An empty value (such as CloseKey=) means no hotkey; a missing line means the default. If "
-     L"the key name cannot be read, the command does not work.\n"
-     L"\nHow to write a number\n"
-     L"• Decimal (negative numbers such as -3 too), or hexadecimal after $ ($1A) or 0x (0x1A). A "
-     L"value that cannot be read (empty, abc, 12px and so on) gives the default. The range is not "
-     L"checked.\n"
-     L"• For StartMouseMove and NoTrayIcon, any number other than 0 means on.\n"
-     L"• Quotation marks (\" or ') around a value are removed.\n"},
+     u8"The settings are kept in Quorel.INI beside Quorel.exe (the program file's name, ending in "
+     u8".INI). If Quorel cannot write to that folder (under Program Files, for "
+     u8"example), it uses the file of the same name in the %APPDATA%\\Quorel folder instead. "
+     u8"Until that file exists, Quorel reads the Quorel.INI beside Quorel.exe, if there is one, "
+     u8"and it makes the folder when it first writes the file. Quorel decides which file to use "
+     u8"each time it starts. The file in use now:\n"
+     u8"@i\n"
+     u8"\nWhen the file is read and written\n"
+     u8"• Quorel reads it once, when it starts. A missing file or key gives the default value.\n"
+     u8"• It writes the keys listed below once, when it exits. Settings changed in Options reach "
+     u8"the file only then, too.\n"
+     u8"• Quorel overwrites changes made to the file while it runs. To "
+     u8"edit the file by hand, exit Quorel first.\n"
+     u8"• If Quorel cannot write the file, it says so when it exits.\n"
+     u8"\nKeys\n"
+     u8"They are written to the [Option] section, in this order.\n"
+     u8"@k\n"
+     u8"How to write a key combination\n"
+     u8"Example: Shift+Ctrl+Alt+Right\n"
+     u8"• Write Shift+, Ctrl+ and Alt+ as needed, then the name of the key (no spaces around +). "
+     u8"When reading, Quorel takes them in any order, accepts ^ for Ctrl+, and ignores case.\n"
+     u8"• Key names: A–Z, 0–9, F1–F24, BkSp, Tab, Enter, Esc, Space, PgUp, PgDn, End, Home, "
+     u8"Left, Up, Right, Down, Ins, Del, and for a punctuation key its one character (such as ; "
+     u8"or /). Numeric keypad keys are Num 0–Num 9, Num *, Num +, Num - and Num .; "
+     u8"any other key is Key 0x and its two-digit hexadecimal key code, such as Key 0x13.\n"
+     u8"• An empty value (such as CloseKey=) means no hotkey; a missing line means the default. "
+     u8"If the key name cannot be read, the command does not work.\n"
+     u8"\nHow to write a number\n"
+     u8"• Decimal (negative numbers such as -3 too), or hexadecimal after $ ($1A) or 0x (0x1A). "
+     u8"A value that cannot be read (empty, abc, 12px and so on) gives the default. The range is "
+     u8"not checked.\n"
+     u8"• For StartMouseMove and NoTrayIcon, any number other than 0 means on.\n"
+     u8"• Quotation marks (\" or ') around a value are removed.\n"},
 
     // 困ったときは
     {L"【「ホットキー「…」の登録に失敗しました。」と表示された】\n"
@@ -375,51 +367,49 @@ const Bilingual kTexts[kHelpTopicCount] = {
      L"実行」を設定しても、サインインのときには Windows がそのショートカットを起動しません。\n"
      L"\n【設定が保存されない】\n"
      L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
-     L"A message says a hotkey could not be registered\n"
-     L"There are two causes. Either way, the key does not work until it is registered again.\n"
-     L"• Another program already uses that key combination (if two of Quorel's commands have the "
-     L"same key, the one registered second fails). Choose another key in Options, or exit that "
-     L"program and then open and close Options: closing it (with Cancel, too) registers all the "
-     L"keys again.\n"
-     L"• A key in Quorel.INI cannot be read as a key name (for example, only modifiers such as "
-     L"Ctrl+Alt, with no key). The list below and the list in Overview mark such a value "
-     L"\"is not a key name\". Set the key again in Options and press OK, or exit Quorel and "
-     L"correct the value as Settings File describes.\n"
-     L"@f"
-     L"\nA key does nothing\n"
-     L"• While Options is open, all the hotkeys are off.\n"
-     L"• If a key in Quorel.INI cannot be read as a key name, its command does not work (the list "
-     L"in Overview marks it \"is not a key name\").\n"
-     L"• The keys act on the active window. Some keys do nothing to a maximized window, or to a "
-     L"window without a Maximize or Minimize button (see the topic of each page).\n"
-     L"\nA window that is not responding\n"
-     L"A window that is not responding (hung), or that takes its time over a command, does not "
-     L"react at once. Quorel does not wait for it, though: the keys for other windows, the menu "
-     L"and "
-     L"the notification area icon go on working. That window gets its commands when it responds "
-     L"again, each once and in the order pressed (a move or resize goes as many steps as you "
-     L"pressed). Restore All and Minimize All take the windows one by one; a window that has not "
-     L"finished after a short wait gets its command when it responds, and Quorel goes on to the "
-     L"next.\n"
-     L"\nPrograms run as administrator\n"
-     L"Quorel cannot act on the windows of a program run as administrator (Task Manager, an "
-     L"administrator Command Prompt, an installer and so on) unless Quorel runs as administrator "
-     L"too: maximize, minimize, move, resize and close all do nothing. Windows does not allow "
-     L"it.\n"
-     L"• When you press a key on such a window, Quorel tells you so in a notification (once after "
-     L"it starts, and only while its icon is shown). Click the notification to restart Quorel as "
-     L"administrator. If you choose Yes when Windows asks, Quorel saves its settings and the new "
-     L"copy takes over; if you choose No, nothing changes and the running Quorel carries on.\n"
-     L"• When Quorel runs as administrator, the tooltip of its icon says so. With the icon hidden, "
-     L"starting Quorel again still opens its menu.\n"
-     L"• To run Quorel as administrator from the start, right-click Quorel.exe in File Explorer "
-     L"and choose \"Run as administrator\". To run it as administrator when Windows starts, create "
-     L"a task in Task Scheduler that starts Quorel.exe \"At log on\", and select \"Run with "
-     L"highest "
-     L"privileges\". Windows does not start a Startup folder shortcut set to run as administrator "
-     L"when you sign in.\n"
-     L"\nSettings are not saved\n"
-     L"Quorel writes its settings when it exits. If it is forced to end, they are not saved.\n"},
+     u8"A message says a hotkey could not be registered\n"
+     u8"There are two causes. Either way, the key does not work until it is registered again.\n"
+     u8"• Another program already uses that key combination (if two of Quorel's commands have "
+     u8"the same key, the one registered second fails). Choose another key in Options, or exit "
+     u8"that program and then open and close Options: closing it (with Cancel, too) registers "
+     u8"all the keys again.\n"
+     u8"• A key in Quorel.INI cannot be read as a key name (for example, only modifiers such as "
+     u8"Ctrl+Alt, with no key). The list below and the list in Overview mark such a value \"is "
+     u8"not a key name\". Set the key again in Options and press OK, or exit Quorel and correct "
+     u8"the value as Settings File describes.\n"
+     u8"@f\n"
+     u8"A key does nothing\n"
+     u8"• While Options is open, all the hotkeys are off.\n"
+     u8"• If a key in Quorel.INI cannot be read as a key name, its command does not work (the "
+     u8"list in Overview marks it \"is not a key name\").\n"
+     u8"• The keys act on the active window. Some keys do nothing to a maximized window, or to one "
+     u8"without a Maximize or Minimize button (see each page's topic).\n"
+     u8"\nA window that is not responding\n"
+     u8"A window that is not responding (hung), or takes its time over a command, does not "
+     u8"react at once. Quorel does not wait for it, though: the keys for other windows, the menu "
+     u8"and the notification area icon go on working. That window gets its commands when it "
+     u8"responds again, each once and in the order pressed (a move or resize goes as many steps "
+     u8"as you pressed). Restore All and Minimize All take the windows one by one; a window that "
+     u8"has not finished after a short wait gets its command when it responds, and Quorel goes "
+     u8"on to the next.\n"
+     u8"\nPrograms run as administrator\n"
+     u8"Quorel cannot act on the windows of a program run as administrator (Task Manager, an "
+     u8"administrator Command Prompt, an installer and so on) unless Quorel runs as "
+     u8"administrator too: maximize, minimize, move, resize and close all do nothing. Windows "
+     u8"does not allow it.\n"
+     u8"• When you press a key on such a window, Quorel tells you so in a notification (once per "
+     u8"run, and only while its icon is shown). Click the notification to restart "
+     u8"Quorel as administrator. If you choose Yes when Windows asks, Quorel saves its settings "
+     u8"and the new copy takes over; if you choose No, nothing changes.\n"
+     u8"• When Quorel runs as administrator, the tooltip of its icon says so. With the icon "
+     u8"hidden, starting Quorel again still opens its menu.\n"
+     u8"• To run Quorel as administrator from the start, right-click Quorel.exe in File Explorer "
+     u8"and choose \"Run as administrator\". To run it as administrator when Windows starts, "
+     u8"create a task in Task Scheduler that starts Quorel.exe \"At log on\", and select \"Run "
+     u8"with highest privileges\". Windows does not start a Startup folder shortcut set to run "
+     u8"as administrator when you sign in.\n"
+     u8"\nSettings are not saved\n"
+     u8"Quorel writes its settings when it exits. If it is forced to end, they are not saved.\n"},
 };
 
 std::wstring Pixels(std::int32_t v, UiLanguage lang) {
@@ -438,6 +428,11 @@ class Builder {
         return InLanguage(lang_, ja, en);
     }
     const wchar_t* T(const Bilingual& text) const { return T(text.ja, text.en); }
+    std::wstring T(const BilingualLong& text) const {
+        if (lang_ == UiLanguage::Japanese)
+            return text.ja;
+        return Utf8ToWide(reinterpret_cast<const char*>(text.en));
+    }
     const wchar_t* NameOf(const HotkeyEntry& e) const { return T(e.Name, e.NameEn); }
 
     bool Failed(int number) const {
@@ -540,7 +535,7 @@ class Builder {
             Commands(HotkeysInPageOrder(), true);
             if (out_.size() == before)
                 out_ += T(L"いま、登録できなかったキーはありません。\n",
-                          L"Right now, every key is registered.\n");
+                          L"Every key is registered now.\n");
             break;
         }
         default:
@@ -558,11 +553,10 @@ class Builder {
                 meaning += T(L"（既定 ", L" (default: ") + HotkeyText(e.DefaultText, lang_) +
                            T(L"）", L")");
                 if (e.WrittenOnlyWhenSet)
-                    meaning += T(L"（キーを設定したときだけ書き込みます）",
-                                 L" (written only while it holds a key)");
+                    meaning +=
+                        T(L"（キーを設定したときだけ書き込みます）", L" (written only when set)");
             } else {
-                const ValueMeaning* m = ValueMeaningOf(e.Key);
-                meaning = T(m->ja, m->en);
+                meaning = T(ValueMeaningOf(e.Key)->meaning);
                 meaning +=
                     T(L"（既定 ", L" (default: ") + DecimalText(e.DefaultInt) + T(L"）", L")");
             }
@@ -574,7 +568,8 @@ class Builder {
         out_ = L"■ ";
         out_ += HelpTopicTitle(topic_, lang_);
         out_ += L"\n\n";
-        for (const wchar_t* p = T(kTexts[static_cast<int>(topic_)]); *p; ++p) {
+        const std::wstring topicText = T(kTexts[static_cast<int>(topic_)]);
+        for (const wchar_t* p = topicText.c_str(); *p; ++p) {
             if (*p == L'@' && p[1])
                 Insert(*++p);
             else
