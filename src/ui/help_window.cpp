@@ -173,9 +173,9 @@ void HelpWindow::CreateControls() {
 
 void HelpWindow::Layout(UINT dpi) {
     dpi_ = dpi;
-    // Japanese in the program's Japanese font; English in the system's
-    // dialog font, which every Windows has (a Windows in another language
-    // may lack the Japanese one).
+    // Japanese in the program's Japanese font; English in Windows' own
+    // dialog font, which every Windows from 7 on has (a Windows in another
+    // language may lack the Japanese one).
     font_ = language_ == UiLanguage::Japanese
                 ? ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi)
                 : ui::CreateDialogFont(L"Segoe UI", -12, FW_NORMAL, DEFAULT_CHARSET, dpi);
