@@ -15,6 +15,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <cstdlib>
@@ -71,6 +72,11 @@ class OptionsDialogTest : public ::testing::Test {
                 throw EQuorelError(L"スタートアップ フォルダーにショートカットを作成できません。");
             startsWithWindows_ = on;
         };
+        OptionDlg->KeyHeldElsewhere = [this](TShortCut v) {
+            return std::find(heldElsewhere_.begin(), heldElsewhere_.end(), v) !=
+                   heldElsewhere_.end();
+        };
+        OptionDlg->SaveSettings = [this] { calls_.push_back("save"); };
         OptionDlg->OnClosed = [](HWND) { OptionDlg = nullptr; };
         OptionDlg->HelpRequest = [this](unsigned cmd, unsigned long data) {
             EXPECT_EQ(cmd, static_cast<unsigned>(HELP_CONTEXT));
@@ -107,6 +113,7 @@ class OptionsDialogTest : public ::testing::Test {
     std::vector<std::string> calls_;
     std::vector<unsigned long> help_;
     bool trayThrows_ = false;
+    std::vector<TShortCut> heldElsewhere_; // keys another program holds
     bool startsWithWindows_ = false;
     bool startupThrows_ = false;
 };
@@ -134,11 +141,16 @@ TEST(OptionDlgValues, HotkeyControlConversionsIgnoreTheExtendedFlag) {
         EXPECT_EQ(HotkeyControlToShortCut(static_cast<LRESULT>(ShortCutToHotkeyControl(v))), v);
 }
 
-TEST(OptionDlgValues, SpinPositionsAreTheSignedLow16Bits) {
-    EXPECT_EQ(UpDownPositionOf(5), 5);
-    EXPECT_EQ(UpDownPositionOf(0x10005), 5);
-    EXPECT_EQ(UpDownPositionOf(-1), -1);
-    EXPECT_EQ(UpDownPositionOf(0x8000), -32768);
+// A stored value of any size shows at the nearer end of its range; nothing
+// is cut to 16 bits first.
+TEST(OptionDlgValues, SpinPositionsAreTheValueBroughtIntoRange) {
+    EXPECT_EQ(UpDownPositionOf(5, 1, 50), 5);
+    EXPECT_EQ(UpDownPositionOf(100000, 0, 100), 100);
+    EXPECT_EQ(UpDownPositionOf(0x10005, 0, 100), 100);
+    EXPECT_EQ(UpDownPositionOf(-20, 1, 50), 1);
+    EXPECT_EQ(UpDownPositionOf(INT32_MAX, 1, 50), 50);
+    EXPECT_EQ(UpDownPositionOf(INT32_MIN, 0, 100), 0);
+    EXPECT_EQ(UpDownPositionOf(INT32_MIN, INT32_MIN, INT32_MAX), -32768);
     EXPECT_EQ(StoredValueOfUpDown(50), 50);
     EXPECT_EQ(StoredValueOfUpDown(0x10032), 50); // the error flag in the high word
     EXPECT_EQ(StoredValueOfUpDown(0xFFFF), -1);
@@ -345,7 +357,7 @@ TEST_F(OptionsDialogTest, ShowingUnregistersTheHotkeysAndFillsFromSettings) {
 
 TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     Open();
-    SetKey(hkMaxRestore, "Shift+Ctrl+Alt+Right");
+    SetKey(hkMaxRestore, "Shift+Ctrl+Alt+F8");
     SetKey(hkMinimize, "");
     SetKey(hkScreenSaver, "F9");
     SetKey(hkPopupMenu, "Ctrl+Alt+Home");
@@ -358,7 +370,7 @@ TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     AppSettings before = Settings;
     CloseWith(idOKBtn);
 
-    EXPECT_EQ(Settings.MaxRestoreKey, "Shift+Ctrl+Alt+Right");
+    EXPECT_EQ(Settings.MaxRestoreKey, "Shift+Ctrl+Alt+F8");
     EXPECT_EQ(Settings.MinKey, "");
     EXPECT_EQ(Settings.ScreenSaver, "F9");
     EXPECT_EQ(Settings.PopupMenuKey, "Ctrl+Alt+Home");
@@ -369,8 +381,8 @@ TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     EXPECT_EQ(Settings.MouseMovePos, 3);
     EXPECT_TRUE(Settings.StartMouseMove);
     EXPECT_TRUE(Settings.NoTrayIcon);
-    // The tray icon first, then the hotkeys again.
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+    // The file is written, then the tray icon, then the hotkeys again.
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
@@ -379,20 +391,21 @@ TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
     Settings.CloseKey = "NoSuchKey";
     Settings.MoveP = 0;
     Settings.SizeP = 80;
-    Settings.MouseOffset = 0x10000 + 7; // the low 16 bits count
+    Settings.MouseOffset = 100000; // not cut to 16 bits
     Settings.MouseMovePos = 7;
     Open();
     EXPECT_EQ(UpDownPos(idMoveP_UpDown), 1);
     EXPECT_EQ(UpDownPos(idSizeP_UpDown), 50);
-    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 7);
+    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 100);
     EXPECT_EQ(SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0), CB_ERR);
     CloseWith(idOKBtn);
     EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
     EXPECT_EQ(Settings.MinKey, "Ctrl+A");
-    EXPECT_EQ(Settings.CloseKey, "");
+    // A text that names no key stays until the user sets that key.
+    EXPECT_EQ(Settings.CloseKey, "NoSuchKey");
     EXPECT_EQ(Settings.MoveP, 1);
     EXPECT_EQ(Settings.SizeP, 50);
-    EXPECT_EQ(Settings.MouseOffset, 7);
+    EXPECT_EQ(Settings.MouseOffset, 100);
     EXPECT_EQ(Settings.MouseMovePos, -1);
 }
 
@@ -404,6 +417,12 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
     OptionDlg->SetActivePage(4);
     SetWindowTextW(C(idMouseOffset), L"2x50"); // as pasted
     EXPECT_EQ(WindowText(C(idMouseOffset)), L"250");
+    // Full-width digits, pasted or typed through an input method, are digits.
+    SetWindowTextW(C(idMouseOffset), L"１２");
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"12");
+    SendMessageW(C(idMouseOffset), EM_SETSEL, 2, 2);
+    SendMessageW(C(idMouseOffset), WM_CHAR, L'３', 1);
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"123");
     SetFocus(C(idMouseOffset));
     SetFocus(C(idMouseMovePos));
     EXPECT_EQ(WindowText(C(idMouseOffset)), L"100");
@@ -413,6 +432,73 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
     EXPECT_EQ(Settings.MoveP, 50);
     EXPECT_EQ(Settings.SizeP, 1);
     EXPECT_EQ(Settings.MouseOffset, 100);
+}
+
+// A character key without Ctrl or Alt, given at OK, brings a question that
+// names the command and the key; its default answer goes back to the field,
+// the other keeps the key. Function keys and keys the field had at opening
+// pass without a question.
+TEST_F(OptionsDialogTest, OkAsksAboutABareCharacterKeyAndItsDefaultGoesBack) {
+    Settings.Language = "ja";
+    Settings.CloseKey = "Shift+1"; // the user's choice from before
+    Open();
+    SetKey(hkScreenSaver, "F9");
+    SetKey(hkMouseMove, "7");
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), MessageBoxCloser::kDefaultAnswer);
+        Click(idOKBtn);
+        ASSERT_EQ(closer.Count(), 1u);
+        EXPECT_EQ(closer.Seen()[0].text,
+                  L"「カーソルを隅へ移動」のキー「7」は文字を入力するキーです。ホットキーにすると"
+                  L"、7 はどこにも入力できなくなります。\n\nこのキーにしますか？");
+        EXPECT_EQ(closer.Seen()[0].owner, dlg_);
+    }
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(OptionDlg->ActivePage(), static_cast<int>(OptionPage::Mouse));
+    EXPECT_EQ(GetFocus(), Key(hkMouseMove));
+    EXPECT_EQ(calls_, std::vector<std::string>{"unregister"});
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), IDYES);
+        CloseWith(idOKBtn);
+        EXPECT_EQ(closer.Count(), 1u);
+    }
+    EXPECT_EQ(Settings.MouseMoveKey, "7");
+    EXPECT_EQ(Settings.CloseKey, "Shift+1");
+    EXPECT_EQ(Settings.ScreenSaver, "F9");
+}
+
+// At OK the keys two commands share, and the keys another program holds,
+// are listed in one box with what holds them; its default goes back to the
+// first of them, "No" keeps them and closes.
+TEST_F(OptionsDialogTest, OkListsTakenKeysWithWhatHoldsThem) {
+    Settings.Language = "ja";
+    heldElsewhere_ = {TShortCut(scCtrl | scAlt | 'K')};
+    Open();
+    SetKey(hkMinimize, "Alt+F12"); // the key of number 1
+    SetKey(hkCenter, "Ctrl+Alt+K");
+    const std::wstring expected = L"次のキーはすでに使われているため、働きません。\n\n"
+                                  L"・最小化（Alt+F12）：「最大化、元のサイズに戻す」と同じキー\n"
+                                  L"・中央へ移動（Ctrl+Alt+K）：ほかのプログラムが使用中\n"
+                                  L"\nキーを設定し直しますか？「はい」で最初のキーに戻ります。"
+                                  L"「いいえ」でこのまま閉じます。";
+    OptionDlg->SetActivePage(static_cast<int>(OptionPage::Other));
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), MessageBoxCloser::kDefaultAnswer);
+        Click(idOKBtn);
+        ASSERT_EQ(closer.Count(), 1u);
+        EXPECT_EQ(closer.Seen()[0].text, expected);
+    }
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(OptionDlg->ActivePage(), static_cast<int>(OptionPage::General));
+    EXPECT_EQ(GetFocus(), Key(hkMinimize));
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), IDNO);
+        CloseWith(idOKBtn);
+        EXPECT_EQ(closer.Count(), 1u);
+    }
+    EXPECT_EQ(Settings.MinKey, "Alt+F12");
+    EXPECT_EQ(Settings.CenterKey, "Ctrl+Alt+K");
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, CancelEscAndTheCloseBoxChangeNothing) {
@@ -453,9 +539,9 @@ TEST_F(OptionsDialogTest, EnterIsOkAndAFailingTrayIconDoesNotStrandTheProgram) {
     PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
     ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
-    EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません。");
     EXPECT_EQ(Settings.MoveP, 9);
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
     EXPECT_EQ(OptionDlg, nullptr);
 }
 
@@ -471,9 +557,9 @@ TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
         std::vector<std::string> calls;
     };
     const Case cases[] = {
-        {false, idOKBtn, {"unregister", "tray", "register"}},
+        {false, idOKBtn, {"unregister", "save", "tray", "register"}},
         {true, idCancelBtn, {"unregister", "tray", "register"}},
-        {true, idOKBtn, {"unregister", "start off", "tray", "register"}},
+        {true, idOKBtn, {"unregister", "start off", "save", "tray", "register"}},
     };
     startsWithWindows_ = true;
     for (const Case& c : cases) {
@@ -507,7 +593,8 @@ TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
     // OK again keeps the other edits and leaves the start as it is.
     CloseWith(idOKBtn);
     EXPECT_TRUE(Settings.NoTrayIcon);
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "start on", "tray", "register"}));
+    EXPECT_EQ(calls_,
+              (std::vector<std::string>{"unregister", "start on", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {
