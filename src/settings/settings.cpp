@@ -83,14 +83,11 @@ std::optional<std::int64_t> ParseDecimal(std::string_view text) {
     }
     if (text.empty())
         return std::nullopt;
-    constexpr std::int64_t kLimit = INT64_MAX / 10 - 1;
     std::int64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        // Past the limit the further digits only make it larger.
-        if (value <= kLimit)
-            value = value * 10 + (c - '0');
+        value = value > (INT64_MAX - 9) / 10 ? INT64_MAX : value * 10 + (c - '0');
     }
     return negative ? -value : value;
 }
