@@ -285,7 +285,7 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
             ASSERT_TRUE(page);
             RECT pr;
             GetClientRect(page, &pr);
-            std::vector<std::pair<HWND, RECT>> items;
+            std::vector<std::pair<HWND, RECT>> items, groups;
             for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 RECT r = ClientRectIn(c, page);
                 EXPECT_GE(r.left, 0) << p << " " << WindowText(c).size();
@@ -310,6 +310,32 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
                                ClassName(c) == L"Button";
                 if (!isGroup)
                     items.push_back({c, r});
+                else
+                    groups.push_back({c, r});
+            }
+            // A group's caption keeps off its frame's line (a blank at each
+            // end) and off every control in the group (they start below the
+            // caption's text).
+            for (const auto& [group, frame] : groups) {
+                const std::wstring caption = WindowText(group);
+                ASSERT_GE(caption.size(), 3u);
+                EXPECT_EQ(caption.front(), L' ');
+                EXPECT_EQ(caption.back(), L' ');
+                SIZE text{};
+                HDC dc = GetDC(group);
+                HGDIOBJ old = SelectObject(
+                    dc, reinterpret_cast<HFONT>(SendMessageW(group, WM_GETFONT, 0, 0)));
+                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+                SelectObject(dc, old);
+                ReleaseDC(group, dc);
+                for (const auto& [control, r] : items) {
+                    RECT inside;
+                    if (!IntersectRect(&inside, &frame, &r))
+                        continue;
+                    EXPECT_GE(r.top, frame.top + text.cy + dpi::Scale(2, dpi))
+                        << "dpi " << dpi << " page " << p << ": id " << GetDlgCtrlID(control)
+                        << " under the caption of " << GetDlgCtrlID(group);
+                }
             }
             for (size_t i = 0; i < items.size(); ++i)
                 for (size_t j = i + 1; j < items.size(); ++j) {

@@ -439,9 +439,13 @@ void OptionsDialog::CreateControls() {
     for (const Item& it : Layout96()) {
         HWND page = Page(static_cast<int>(it.page));
         switch (it.kind) {
-        case Kind::Group:
-            ui::CreateChild(page, L"BUTTON", it.text, WS_VISIBLE | BS_GROUPBOX, 0, it.id);
+        case Kind::Group: {
+            // A blank on each side keeps the frame's top line off the
+            // caption's ends at every scale.
+            const std::wstring caption = std::wstring(L" ") + it.text + L" ";
+            ui::CreateChild(page, L"BUTTON", caption.c_str(), WS_VISIBLE | BS_GROUPBOX, 0, it.id);
             break;
+        }
         case Kind::Label:
             ui::CreateChild(page, L"STATIC", it.text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, it.id);
             break;
