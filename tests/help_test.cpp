@@ -188,7 +188,7 @@ TEST(HelpTopics, TheKeyChecksAndTheWritesAtOkAreExplained) {
     AppSettings s = Defaults();
     std::wstring intro = Topic(HelpTopic::Intro, s);
     EXPECT_TRUE(Has(intro, L"【キーの確認】"));
-    EXPECT_TRUE(Has(intro, L"どこにも入力できなくなるので、確認します"));
+    EXPECT_TRUE(Has(intro, L"入力できなくなるので、確認します"));
     EXPECT_TRUE(Has(intro, L"ほかのプログラムが使っているキーは"));
     std::wstring file = Topic(HelpTopic::SettingsFile, s);
     EXPECT_TRUE(Has(file, L"「OK」を押したときと、終了するときに"));

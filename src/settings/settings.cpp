@@ -158,10 +158,6 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
     return static_cast<std::int32_t>(*value);
 }
 
-std::int32_t ClampToRange(std::int64_t value, std::int32_t min, std::int32_t max) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, min, max));
-}
-
 const SettingEntry* FindIntegerSetting(std::int32_t AppSettings::*field) {
     for (const SettingEntry& s : kSettingTable)
         if (s.Kind == SettingKind::Integer && s.Int == field)

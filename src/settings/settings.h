@@ -559,7 +559,9 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 // beyond the 64-bit range as the nearer end of it).
 std::optional<std::int64_t> ParseIniNumber(std::string_view text);
 // A number brought to the nearer end of min..max.
-std::int32_t ClampToRange(std::int64_t value, std::int32_t min, std::int32_t max);
+constexpr std::int32_t ClampToRange(std::int64_t value, std::int32_t min, std::int32_t max) {
+    return static_cast<std::int32_t>(value < min ? min : value > max ? max : value);
+}
 // The integer row of the file whose field is field, or nullptr.
 const SettingEntry* FindIntegerSetting(std::int32_t AppSettings::*field);
 // The value of an integer row from its text in the file: the number read,

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 bool IsCharacterKey(std::uint8_t vk) {
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') || vk == VK_SPACE)
         return true;
@@ -40,6 +42,23 @@ std::vector<TakenKey> FindTakenKeys(const std::vector<KeyField>& fields,
     return taken;
 }
 
+namespace {
+
+// A text from a pattern: each "@" stands for the next of the parts.
+std::wstring Fill(const wchar_t* pattern, std::initializer_list<const std::wstring*> parts) {
+    std::wstring text;
+    auto next = parts.begin();
+    for (const wchar_t* p = pattern; *p; ++p) {
+        if (*p == L'@' && next != parts.end())
+            text += **next++;
+        else
+            text += *p;
+    }
+    return text;
+}
+
+} // namespace
+
 std::wstring CommandName(const HotkeyEntry& entry) {
     return InCurrentLanguage(entry.Name, entry.NameEn);
 }
@@ -50,44 +69,39 @@ std::wstring KeyText(TShortCut value) {
 
 std::wstring BareKeyQuestion(const HotkeyEntry& entry, TShortCut value) {
     const std::wstring key = KeyText(value);
-    std::wstring text;
-    if (CurrentUiLanguage() == UiLanguage::English) {
-        text = L"The key " + key + L" for \"" + CommandName(entry) +
-               L"\" types a character. As a hotkey, " + key +
-               L" could no longer be typed anywhere.\n\nUse this key anyway?";
-    } else {
-        text = L"「" + CommandName(entry) + L"」のキー「" + key +
-               L"」は文字を入力するキーです。ホットキーにすると、" + key +
-               L" はどこにも入力できなくなります。\n\nこのキーにしますか？";
-    }
-    return text;
+    const std::wstring name = CommandName(entry);
+    return Fill(
+        InCurrentLanguage(L"「@」のキー「@」は文字を入力するキーです。ホットキーにすると、@ は"
+                          L"どこにも入力できなくなります。\n\nこのキーにしますか？",
+                          L"The key @ for \"@\" types a character. As a hotkey, @ could no "
+                          L"longer be typed anywhere.\n\nUse this key anyway?"),
+        CurrentUiLanguage() == UiLanguage::English
+            ? std::initializer_list<const std::wstring*>{&key, &name, &key}
+            : std::initializer_list<const std::wstring*>{&name, &key, &key});
 }
 
 std::wstring TakenKeysQuestion(const std::vector<TakenKey>& taken) {
-    const bool english = CurrentUiLanguage() == UiLanguage::English;
-    std::wstring text = english ? L"These keys are already in use and would not work:\n\n"
-                                : L"次のキーはすでに使われているため、働きません。\n\n";
+    std::wstring text = InCurrentLanguage(L"次のキーはすでに使われているため、働きません。\n\n",
+                                          L"These keys are already in use and would not work:\n\n");
     for (const TakenKey& t : taken) {
         const HotkeyEntry* entry = FindHotkey(t.Number);
         const HotkeyEntry* holder = FindHotkey(t.HeldBy);
         if (!entry)
             continue;
-        if (english)
-            text += L"- " + CommandName(*entry) + L" (" + KeyText(t.Value) + L"): ";
-        else
-            text += L"・" + CommandName(*entry) + L"（" + KeyText(t.Value) + L"）：";
-        if (english)
-            text += holder ? L"same key as \"" + CommandName(*holder) + L"\""
-                           : std::wstring(L"in use by another program");
-        else
-            text += holder ? L"「" + CommandName(*holder) + L"」と同じキー"
-                           : std::wstring(L"ほかのプログラムが使用中");
-        text += L"\n";
+        const std::wstring name = CommandName(*entry);
+        const std::wstring key = KeyText(t.Value);
+        const std::wstring holderName = holder ? CommandName(*holder) : std::wstring();
+        text += Fill(holder ? InCurrentLanguage(L"・@（@）：「@」と同じキー\n",
+                                                L"- @ (@): same key as \"@\"\n")
+                            : InCurrentLanguage(L"・@（@）：ほかのプログラムが使用中\n",
+                                                L"- @ (@): in use by another program\n"),
+                     {&name, &key, &holderName});
     }
-    text += english ? L"\nChange them? Yes goes back to the first of these keys; No keeps the "
-                      L"keys as they are."
-                    : L"\nキーを設定し直しますか？「はい」で最初のキーに戻ります。「いいえ」で"
-                      L"このまま閉じます。";
+    text +=
+        InCurrentLanguage(L"\nキーを設定し直しますか？「はい」で最初のキーに戻ります。「いいえ」で"
+                          L"このまま閉じます。",
+                          L"\nChange them? Yes goes back to the first of these keys; No keeps "
+                          L"the keys as they are.");
     return text;
 }
 
@@ -96,20 +110,22 @@ bool IsUnreadableKeyText(const std::string& text) {
 }
 
 std::wstring UnreadableKeysMessage(const std::vector<UnreadableKey>& keys) {
-    const bool english = CurrentUiLanguage() == UiLanguage::English;
-    std::wstring text = english ? L"These keys in the settings file were not registered:\n\n"
-                                : L"設定ファイルの次のキーは登録していません。\n\n";
+    std::wstring text =
+        InCurrentLanguage(L"設定ファイルの次のキーは登録していません。\n\n",
+                          L"These keys in the settings file were not registered:\n\n");
     for (const UnreadableKey& k : keys) {
         const HotkeyEntry* entry = FindHotkey(k.Number);
         if (!entry)
             continue;
-        text += english ? L"- " : L"・";
-        text += CommandName(*entry);
-        text += english ? L": \"" + AnsiToWide(k.Text) + L"\" cannot be read as a key\n"
-                        : L"：「" + AnsiToWide(k.Text) + L"」はキーとして読めません\n";
+        const std::wstring name = CommandName(*entry);
+        const std::wstring stored = AnsiToWide(k.Text);
+        text += Fill(InCurrentLanguage(L"・@：「@」はキーとして読めません\n",
+                                       L"- @: \"@\" cannot be read as a key\n"),
+                     {&name, &stored});
     }
-    text += english ? L"\nSet these keys again in Options. Until then the file keeps the text."
-                    : L"\nオプションの画面でキーを設定し直してください。それまで、ファイルの"
-                      L"値はそのまま残ります。";
+    text += InCurrentLanguage(
+        L"\nオプションの画面でキーを設定し直してください。それまで、ファイルの"
+        L"値はそのまま残ります。",
+        L"\nSet these keys again in Options. Until then the file keeps the text.");
     return text;
 }

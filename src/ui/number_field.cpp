@@ -10,8 +10,7 @@ constexpr UINT_PTR kSubclassId = 0x4E46; // "NF"
 LRESULT CALLBACK GuardProc(HWND edit, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
     switch (msg) {
     case WM_CHAR:
-        if (wp >= L'０' && wp <= L'９')
-            wp = L'0' + (wp - L'０');
+        wp = HalfWidthDigit(static_cast<wchar_t>(wp));
         break;
     case WM_NCDESTROY:
         common_controls::RemoveSubclass(edit, &GuardProc, id);

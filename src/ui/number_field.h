@@ -5,6 +5,12 @@
 
 #include <windows.h>
 
+// A full-width digit (as a Japanese input method types it) as its ASCII
+// digit; any other character as it is.
+constexpr wchar_t HalfWidthDigit(wchar_t c) {
+    return c >= L'０' && c <= L'９' ? static_cast<wchar_t>(L'0' + (c - L'０')) : c;
+}
+
 namespace ui {
 
 // Guards an edit control for the rest of its window's life.

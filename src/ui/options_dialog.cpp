@@ -330,16 +330,8 @@ TShortCut HotkeyControlToShortCut(LRESULT value) {
     return static_cast<TShortCut>(result);
 }
 
-short UpDownPositionOf(std::int32_t stored, std::int32_t min, std::int32_t max) {
-    return static_cast<short>(ClampToRange(ClampToRange(stored, min, max), SHRT_MIN, SHRT_MAX));
-}
-
 std::int32_t StoredValueOfUpDown(LRESULT position) {
     return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uintptr_t>(position)));
-}
-
-wchar_t HalfWidthDigit(wchar_t c) {
-    return c >= L'０' && c <= L'９' ? static_cast<wchar_t>(L'0' + (c - L'０')) : c;
 }
 
 std::wstring DigitsOf(const std::wstring& text) {

@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "ui/dialog_util.h"
 #include "ui/dialog_window.h"
+#include "ui/number_field.h"
 
 #include <windows.h>
 
@@ -67,11 +68,10 @@ TShortCut HotkeyControlToShortCut(LRESULT value);
 // A stored step or distance as the spin control's 16-bit position: the
 // value brought into min..max first, whatever its size; and a position read
 // with UDM_GETPOS as stored.
-short UpDownPositionOf(std::int32_t stored, std::int32_t min, std::int32_t max);
+constexpr short UpDownPositionOf(std::int32_t stored, std::int32_t min, std::int32_t max) {
+    return static_cast<short>(ClampToRange(ClampToRange(stored, min, max), -32768, 32767));
+}
 std::int32_t StoredValueOfUpDown(LRESULT position);
-// A full-width digit (as a Japanese input method types it) as its ASCII
-// digit; any other character as it is.
-wchar_t HalfWidthDigit(wchar_t c);
 // The digits of a text, in order, full-width ones as ASCII digits;
 // everything else left out.
 std::wstring DigitsOf(const std::wstring& text);
