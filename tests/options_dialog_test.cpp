@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "ui/help_topics.h"
+#include "ui/key_checks.h"
 #include "base/dpi.h"
 
 #include "support/testutil.h"
@@ -76,7 +77,11 @@ class OptionsDialogTest : public ::testing::Test {
             return std::find(heldElsewhere_.begin(), heldElsewhere_.end(), v) !=
                    heldElsewhere_.end();
         };
-        OptionDlg->SaveSettings = [this] { calls_.push_back("save"); };
+        OptionDlg->SaveSettings = [this] {
+            calls_.push_back("save");
+            if (saveThrows_)
+                throw EQuorelError(L"C:\\Q\\Quorel.INI に書き込めません");
+        };
         OptionDlg->OnClosed = [](HWND) { OptionDlg = nullptr; };
         OptionDlg->HelpRequest = [this](unsigned cmd, unsigned long data) {
             EXPECT_EQ(cmd, static_cast<unsigned>(HELP_CONTEXT));
@@ -113,6 +118,7 @@ class OptionsDialogTest : public ::testing::Test {
     std::vector<std::string> calls_;
     std::vector<unsigned long> help_;
     bool trayThrows_ = false;
+    bool saveThrows_ = false;
     std::vector<TShortCut> heldElsewhere_; // keys another program holds
     bool startsWithWindows_ = false;
     bool startupThrows_ = false;
@@ -154,6 +160,55 @@ TEST(OptionDlgValues, SpinPositionsAreTheValueBroughtIntoRange) {
     EXPECT_EQ(StoredValueOfUpDown(50), 50);
     EXPECT_EQ(StoredValueOfUpDown(0x10032), 50); // the error flag in the high word
     EXPECT_EQ(StoredValueOfUpDown(0xFFFF), -1);
+}
+
+// A character key asks for a question without Ctrl or Alt (Shift alone does
+// not make it safe); keys that type nothing never do.
+TEST(OptionDlgValues, BareCharacterKeysAndTakenKeys) {
+    for (UINT vk :
+         {UINT('A'), UINT('Z'), UINT('0'), UINT('7'), UINT(VK_SPACE), UINT(VK_NUMPAD5),
+          UINT(VK_ADD), UINT(VK_DIVIDE), UINT(VK_OEM_1), UINT(VK_OEM_PLUS), UINT(VK_OEM_2),
+          UINT(VK_OEM_3), UINT(VK_OEM_4), UINT(VK_OEM_7), UINT(VK_OEM_102)}) {
+        const auto key = static_cast<TShortCut>(vk);
+        EXPECT_TRUE(IsBareCharacterKey(key)) << vk;
+        EXPECT_TRUE(IsBareCharacterKey(scShift | key)) << vk;
+        EXPECT_FALSE(IsBareCharacterKey(scCtrl | key)) << vk;
+        EXPECT_FALSE(IsBareCharacterKey(scShift | scAlt | key)) << vk;
+    }
+    for (UINT vk : {UINT(VK_F1), UINT(VK_F12), UINT(VK_F24), UINT(VK_PAUSE), UINT(VK_INSERT),
+                    UINT(VK_LEFT), UINT(VK_HOME), UINT(VK_ESCAPE), UINT(VK_SEPARATOR), 0u})
+        EXPECT_FALSE(IsBareCharacterKey(scShift | static_cast<TShortCut>(vk))) << vk;
+
+    // The lowest number keeps a shared key; the others are listed as held by
+    // it. Another program is asked about each key no lower number holds.
+    std::vector<TShortCut> asked;
+    auto elsewhere = [&](TShortCut v) {
+        asked.push_back(v);
+        return v == 'K';
+    };
+    const std::vector<KeyField> fields{{5, 'J'}, {2, 0}, {3, 'J'}, {9, 'K'}, {4, 'J'}};
+    const std::vector<TakenKey> taken = FindTakenKeys(fields, elsewhere);
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0].Number, 5);
+    EXPECT_EQ(taken[0].HeldBy, 3);
+    EXPECT_EQ(taken[1].Number, 9);
+    EXPECT_EQ(taken[1].HeldBy, 0);
+    EXPECT_EQ(taken[2].Number, 4);
+    EXPECT_EQ(taken[2].HeldBy, 3);
+    EXPECT_EQ(asked, (std::vector<TShortCut>{'J', 'K'}));
+
+    // The start's one report of texts that name no key.
+    Settings.Language = "ja";
+    EXPECT_TRUE(IsUnreadableKeyText("Ctrl + Alt + Q"));
+    EXPECT_FALSE(IsUnreadableKeyText(""));
+    EXPECT_FALSE(IsUnreadableKeyText("ctrl+alt+q"));
+    EXPECT_EQ(UnreadableKeysMessage({{hkMaxRestore, "Foo+Bar"}, {hkMinimize, "Ctrl+Alt"}}),
+              L"設定ファイルの次のキーは登録していません。\n\n"
+              L"・最大化、元のサイズに戻す：「Foo+Bar」はキーとして読めません\n"
+              L"・最小化：「Ctrl+Alt」はキーとして読めません\n"
+              L"\nオプションの画面でキーを設定し直してください。それまで、ファイルの値はそのまま"
+              L"残ります。");
+    Settings.Language.clear();
 }
 
 TEST(OptionDlgValues, CornerItemsAndHelpContexts) {
@@ -462,11 +517,10 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
 
 // A character key without Ctrl or Alt, given at OK, brings a question that
 // names the command and the key; its default answer goes back to the field,
-// the other keeps the key. Function keys and keys the field had at opening
+// the other keeps the key, and it is not asked about again. Function keys
 // pass without a question.
 TEST_F(OptionsDialogTest, OkAsksAboutABareCharacterKeyAndItsDefaultGoesBack) {
     Settings.Language = "ja";
-    Settings.CloseKey = "Shift+1"; // the user's choice from before
     Open();
     SetKey(hkScreenSaver, "F9");
     SetKey(hkMouseMove, "7");
@@ -489,7 +543,6 @@ TEST_F(OptionsDialogTest, OkAsksAboutABareCharacterKeyAndItsDefaultGoesBack) {
         EXPECT_EQ(closer.Count(), 1u);
     }
     EXPECT_EQ(Settings.MouseMoveKey, "7");
-    EXPECT_EQ(Settings.CloseKey, "Shift+1");
     EXPECT_EQ(Settings.ScreenSaver, "F9");
 }
 
@@ -569,6 +622,21 @@ TEST_F(OptionsDialogTest, EnterIsOkAndAFailingTrayIconDoesNotStrandTheProgram) {
     EXPECT_EQ(Settings.MoveP, 9);
     EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
     EXPECT_EQ(OptionDlg, nullptr);
+}
+
+// OK writes the file; a file that cannot be written is reported as at exit,
+// with the Japanese full stop, and the close goes on.
+TEST_F(OptionsDialogTest, OkWritesTheFileAndReportsAFileThatCannotBeWritten) {
+    saveThrows_ = true;
+    Open();
+    MessageBoxCloser closer;
+    SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(9, 0));
+    Click(idOKBtn);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+    ASSERT_EQ(closer.Count(), 1u);
+    EXPECT_EQ(closer.Seen()[0].text, L"C:\\Q\\Quorel.INI に書き込めません。");
+    EXPECT_EQ(Settings.MoveP, 9);
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 // The box shows whether the program starts with Windows when the dialog

@@ -639,10 +639,8 @@ TShortCut OptionsDialog::GetHotkey(int number) const {
 }
 
 void OptionsDialog::FillFromSettings() {
-    for (const HotkeyEntry& e : HotkeyTable()) {
-        openedWith_[static_cast<size_t>(e.Number)] = ParseShortCut(Settings.*e.Field);
-        SetHotkey(e.Number, openedWith_[static_cast<size_t>(e.Number)]);
-    }
+    for (const HotkeyEntry& e : HotkeyTable())
+        SetHotkey(e.Number, ParseShortCut(Settings.*e.Field));
     shownAtOpening_.clear();
     for (const NumberField& f : kNumberFields) {
         SendMessageW(
@@ -808,9 +806,8 @@ bool OptionsDialog::ConfirmBareCharacterKeys() {
     for (const HotkeyEntry* e : HotkeysInPageOrder()) {
         const auto n = static_cast<size_t>(e->Number);
         const TShortCut value = GetHotkey(e->Number);
-        // Asked once for a key the user gave the command here; a key it had
-        // already is the user's choice from before.
-        if (!IsBareCharacterKey(value) || value == openedWith_[n] || value == confirmedBare_[n])
+        // Asked once for each key while the dialog is open.
+        if (!IsBareCharacterKey(value) || value == confirmedBare_[n])
             continue;
         const int answer = MessageBoxW(hwnd_, BareKeyQuestion(*e, value).c_str(), L"Quorel",
                                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);

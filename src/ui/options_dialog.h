@@ -178,7 +178,7 @@ class OptionsDialog : public DialogWindow {
     bool ApplyStartWithWindows();
     // The checks of the keys at OK; false when the user goes back to a
     // field (the focus is then there).
-    // A character key without Ctrl or Alt given here: the user confirms it.
+    // A character key without Ctrl or Alt: the user confirms it.
     bool ConfirmBareCharacterKeys();
     // Keys two commands share or another program holds: listed, and the
     // user goes back to the first or keeps them.
@@ -194,9 +194,7 @@ class OptionsDialog : public DialogWindow {
     ui::UniqueFont font_;
     // The number fields' positions as filled in, in field order.
     std::vector<std::int32_t> shownAtOpening_;
-    // By command number: the key its field showed at opening, and the bare
-    // character key the user confirmed for it.
-    std::array<TShortCut, HotkeyCommandLast + 1> openedWith_{};
+    // By command number: the bare character key the user confirmed for it.
     std::array<TShortCut, HotkeyCommandLast + 1> confirmedBare_{};
     HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
