@@ -12,12 +12,21 @@ TEST(ErrorReport, TitleIsFileNameUpToFirstDotWithTheRestInLowerCase) {
     EXPECT_EQ(ApplicationTitleFromPath(L"C:\\NoExt"), L"Noext");
 }
 
-TEST(ErrorReport, FullStopAppendedOnlyAfterCharactersSortingAfterIt) {
+// An English sentence ends with ".", a Japanese one with "。", never with an
+// ASCII period.
+TEST(ErrorReport, ASentenceEndsWithTheFullStopOfItsLanguage) {
     EXPECT_EQ(ErrorReportText(L"abc"), L"abc.");
     EXPECT_EQ(ErrorReportText(L"abc."), L"abc.");
     EXPECT_EQ(ErrorReportText(L"abc!"), L"abc!");
-    EXPECT_EQ(ErrorReportText(L"書き込めません"), L"書き込めません.");
     EXPECT_EQ(ErrorReportText(L""), L"");
+    EXPECT_EQ(ErrorReportText(L"C:\\Q\\Quorel.INI に書き込めません"),
+              L"C:\\Q\\Quorel.INI に書き込めません。");
+    EXPECT_EQ(ErrorReportText(L"タスクトレイに登録できません"), L"タスクトレイに登録できません。");
+    for (const wchar_t* done : {L"できません。", L"できません！", L"できますか？"})
+        EXPECT_EQ(ErrorReportText(done), done);
+    EXPECT_EQ(ErrorReportText(L"キー「Ｑ」"), L"キー「Ｑ」。");
+    EXPECT_EQ(ErrorReportText(L"Cannot write C:\\データ\\Quorel.INI"),
+              L"Cannot write C:\\データ\\Quorel.INI.");
 }
 
 TEST(ErrorReport, ChangeFileExtReplacesOnlyTheLastExtensionOfTheName) {
@@ -39,6 +48,6 @@ TEST(ErrorReport, ShowExceptionShowsTheMessageUnderTheApplicationTitle) {
     ShowException(EInvalidOperation(L"タスクトレイに登録できません"));
     ASSERT_EQ(closer.Count(), 1u);
     auto box = closer.Seen().front();
-    EXPECT_EQ(box.text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(box.text, L"タスクトレイに登録できません。");
     EXPECT_EQ(box.caption, L"error_report_test");
 }

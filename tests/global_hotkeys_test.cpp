@@ -156,7 +156,7 @@ TEST(GlobalHotkeysComponent, HandlerExceptionIsReportedAndLaterPressesStillArriv
     testutil::PressKey(kMods, VK_F9);
     ASSERT_TRUE(testutil::WaitUntil([&] { return got.size() == 1 && closer.Count() == 1; }));
     auto box = closer.Seen().front();
-    EXPECT_EQ(box.text, L"ウィンドウを動かせません.");
+    EXPECT_EQ(box.text, L"ウィンドウを動かせません。");
     EXPECT_EQ(box.caption, L"global_hotkeys_test");
 
     testutil::PressKey(kMods, VK_F9);

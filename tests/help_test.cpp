@@ -4,6 +4,7 @@
 #include "ui/help_window.h"
 #include "ui/options_dialog.h"
 
+#include "base/error_report.h"
 #include "base/names.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -73,9 +74,10 @@ TEST(HelpTopics, KeysShowInTheirCanonicalTextForm) {
     EXPECT_EQ(HotkeyText("alt+f12"), L"Alt+F12");
     EXPECT_EQ(HotkeyText("^Alt+Up"), L"Ctrl+Alt+Up");
     EXPECT_EQ(HotkeyText("Alt+Shift+Z"), L"Shift+Alt+Z");
-    std::wstring bad = HotkeyText("Ctrl+Foo");
-    EXPECT_EQ(bad.rfind(L"なし", 0), 0u) << bad;
-    EXPECT_TRUE(Has(bad, L"Ctrl+Foo")) << bad;
+    // A text that names no key is listed as such, in the words of the
+    // start's report.
+    for (const char* text : {"Ctrl+Foo", "Foo+Bar", "Ctrl+Alt", "Ctrl + Alt + Q"})
+        EXPECT_EQ(HotkeyText(text), L"なし（「" + AnsiToWide(text) + L"」はキーとして読めません）");
 }
 
 TEST(HelpTopics, TheFirstTopicListsEveryCommandWithTheKeysInEffect) {
@@ -138,7 +140,7 @@ TEST(HelpTopics, PageTopicsShowTheirKeysAndValuesNow) {
     EXPECT_FALSE(Has(move, L"右下を上へ"));
     std::wstring resize = Topic(HelpTopic::Resize1, s);
     EXPECT_TRUE(Has(resize, L"\r\n右下を上へ（低く）\tCtrl+Alt+I\r\n"));
-    EXPECT_TRUE(Has(resize, L"\r\n間隔\t-3 ピクセル"));
+    EXPECT_TRUE(Has(resize, L"\r\n間隔\t1 ピクセル")); // -3 takes effect as 1
     EXPECT_TRUE(Has(resize, L"最大化ボタンのないウィンドウ"));
     EXPECT_TRUE(Has(Topic(HelpTopic::Resize2, s), L"（Shift+Ctrl+Alt+Up、"));
     std::wstring mouse = Topic(HelpTopic::Mouse, s);
@@ -195,6 +197,24 @@ TEST(HelpTopics, EveryCommandIsDescribedOnItsPagesTopic) {
     EXPECT_FALSE(Has(file, L"26"));
 }
 
+// The first topic says how OK checks the keys; the settings file topic that
+// the file is written at OK and how numbers out of range are read.
+TEST(HelpTopics, TheKeyChecksAndTheWritesAtOkAreExplained) {
+    AppSettings s = Defaults();
+    std::wstring intro = Topic(HelpTopic::Intro, s);
+    EXPECT_TRUE(Has(intro, L"【キーの確認】"));
+    EXPECT_TRUE(Has(intro, L"入力できなくなるので、確認します"));
+    EXPECT_TRUE(Has(intro, L"ほかのプログラムが使っているキーは"));
+    std::wstring file = Topic(HelpTopic::SettingsFile, s);
+    EXPECT_TRUE(Has(file, L"「OK」を押したときと、終了するときに"));
+    EXPECT_TRUE(Has(file, L"近いほうの端"));
+    EXPECT_TRUE(Has(file, L"に書き込めません。」"));
+    s.MoveP = INT32_MIN;
+    s.MouseOffset = 100000;
+    EXPECT_TRUE(Has(Topic(HelpTopic::Move, s), L"\r\n間隔\t1 ピクセル\r\n"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Mouse, s), L"\r\n隅からの距離\t100 ピクセル\r\n"));
+}
+
 TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     AppSettings s = Defaults();
     HelpFacts f{L"x"};
@@ -210,7 +230,7 @@ TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     EXPECT_TRUE(Has(trouble, L"管理者として実行"));
     EXPECT_TRUE(Has(trouble, L"応答"));
     // An unreadable key text is named as a cause too.
-    EXPECT_TRUE(Has(trouble, L"キーの名前として読めません（Ctrl+Alt のように"));
+    EXPECT_TRUE(Has(trouble, L"キーとして読めないと（Ctrl+Alt のように"));
 }
 
 namespace {

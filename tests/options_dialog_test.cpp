@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "ui/help_topics.h"
+#include "ui/key_checks.h"
 #include "base/dpi.h"
 
 #include "support/testutil.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <memory>
 
 #include <cstdlib>
@@ -73,6 +73,15 @@ class OptionsDialogTest : public ::testing::Test {
                 throw EQuorelError(L"スタートアップ フォルダーにショートカットを作成できません。");
             startsWithWindows_ = on;
         };
+        OptionDlg->KeyHeldElsewhere = [this](TShortCut v) {
+            return std::find(heldElsewhere_.begin(), heldElsewhere_.end(), v) !=
+                   heldElsewhere_.end();
+        };
+        OptionDlg->SaveSettings = [this] {
+            calls_.push_back("save");
+            if (saveThrows_)
+                throw EQuorelError(L"C:\\Q\\Quorel.INI に書き込めません");
+        };
         OptionDlg->OnClosed = [](HWND) { OptionDlg = nullptr; };
         OptionDlg->HelpRequest = [this](unsigned cmd, unsigned long data) {
             EXPECT_EQ(cmd, static_cast<unsigned>(HELP_CONTEXT));
@@ -109,6 +118,8 @@ class OptionsDialogTest : public ::testing::Test {
     std::vector<std::string> calls_;
     std::vector<unsigned long> help_;
     bool trayThrows_ = false;
+    bool saveThrows_ = false;
+    std::vector<TShortCut> heldElsewhere_; // keys another program holds
     bool startsWithWindows_ = false;
     bool startupThrows_ = false;
 };
@@ -136,14 +147,68 @@ TEST(OptionDlgValues, HotkeyControlConversionsIgnoreTheExtendedFlag) {
         EXPECT_EQ(HotkeyControlToShortCut(static_cast<LRESULT>(ShortCutToHotkeyControl(v))), v);
 }
 
-TEST(OptionDlgValues, SpinPositionsAreTheSignedLow16Bits) {
-    EXPECT_EQ(UpDownPositionOf(5), 5);
-    EXPECT_EQ(UpDownPositionOf(0x10005), 5);
-    EXPECT_EQ(UpDownPositionOf(-1), -1);
-    EXPECT_EQ(UpDownPositionOf(0x8000), -32768);
+// A stored value of any size shows at the nearer end of its range; nothing
+// is cut to 16 bits first.
+TEST(OptionDlgValues, SpinPositionsAreTheValueBroughtIntoRange) {
+    EXPECT_EQ(UpDownPositionOf(5, 1, 50), 5);
+    EXPECT_EQ(UpDownPositionOf(100000, 0, 100), 100);
+    EXPECT_EQ(UpDownPositionOf(0x10005, 0, 100), 100);
+    EXPECT_EQ(UpDownPositionOf(-20, 1, 50), 1);
+    EXPECT_EQ(UpDownPositionOf(INT32_MAX, 1, 50), 50);
+    EXPECT_EQ(UpDownPositionOf(INT32_MIN, 0, 100), 0);
+    EXPECT_EQ(UpDownPositionOf(INT32_MIN, INT32_MIN, INT32_MAX), -32768);
     EXPECT_EQ(StoredValueOfUpDown(50), 50);
     EXPECT_EQ(StoredValueOfUpDown(0x10032), 50); // the error flag in the high word
     EXPECT_EQ(StoredValueOfUpDown(0xFFFF), -1);
+}
+
+// A character key asks for a question without Ctrl or Alt (Shift alone does
+// not make it safe); keys that type nothing never do.
+TEST(OptionDlgValues, BareCharacterKeysAndTakenKeys) {
+    for (UINT vk :
+         {UINT('A'), UINT('Z'), UINT('0'), UINT('7'), UINT(VK_SPACE), UINT(VK_NUMPAD5),
+          UINT(VK_ADD), UINT(VK_DIVIDE), UINT(VK_OEM_1), UINT(VK_OEM_PLUS), UINT(VK_OEM_2),
+          UINT(VK_OEM_3), UINT(VK_OEM_4), UINT(VK_OEM_7), UINT(VK_OEM_102)}) {
+        const auto key = static_cast<TShortCut>(vk);
+        EXPECT_TRUE(IsBareCharacterKey(key)) << vk;
+        EXPECT_TRUE(IsBareCharacterKey(scShift | key)) << vk;
+        EXPECT_FALSE(IsBareCharacterKey(scCtrl | key)) << vk;
+        EXPECT_FALSE(IsBareCharacterKey(scShift | scAlt | key)) << vk;
+    }
+    for (UINT vk : {UINT(VK_F1), UINT(VK_F12), UINT(VK_F24), UINT(VK_PAUSE), UINT(VK_INSERT),
+                    UINT(VK_LEFT), UINT(VK_HOME), UINT(VK_ESCAPE), UINT(VK_SEPARATOR), 0u})
+        EXPECT_FALSE(IsBareCharacterKey(scShift | static_cast<TShortCut>(vk))) << vk;
+
+    // The lowest number keeps a shared key; the others are listed as held by
+    // it. Another program is asked about each key no lower number holds.
+    std::vector<TShortCut> asked;
+    auto elsewhere = [&](TShortCut v) {
+        asked.push_back(v);
+        return v == 'K';
+    };
+    const std::vector<KeyField> fields{{5, 'J'}, {2, 0}, {3, 'J'}, {9, 'K'}, {4, 'J'}};
+    const std::vector<TakenKey> taken = FindTakenKeys(fields, elsewhere);
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0].Number, 5);
+    EXPECT_EQ(taken[0].HeldBy, 3);
+    EXPECT_EQ(taken[1].Number, 9);
+    EXPECT_EQ(taken[1].HeldBy, 0);
+    EXPECT_EQ(taken[2].Number, 4);
+    EXPECT_EQ(taken[2].HeldBy, 3);
+    EXPECT_EQ(asked, (std::vector<TShortCut>{'J', 'K'}));
+
+    // The start's one report of texts that name no key.
+    Settings.Language = "ja";
+    EXPECT_TRUE(IsUnreadableKeyText("Ctrl + Alt + Q"));
+    EXPECT_FALSE(IsUnreadableKeyText(""));
+    EXPECT_FALSE(IsUnreadableKeyText("ctrl+alt+q"));
+    EXPECT_EQ(UnreadableKeysMessage({{hkMaxRestore, "Foo+Bar"}, {hkMinimize, "Ctrl+Alt"}}),
+              L"設定ファイルの次のキーは登録していません。\n\n"
+              L"・最大化、元のサイズに戻す：「Foo+Bar」はキーとして読めません\n"
+              L"・最小化：「Ctrl+Alt」はキーとして読めません\n"
+              L"\nオプションの画面でキーを設定し直してください。それまで、ファイルの値はそのまま"
+              L"残ります。");
+    Settings.Language.clear();
 }
 
 TEST(OptionDlgValues, CornerItemsAndHelpContexts) {
@@ -290,7 +355,7 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
             ASSERT_TRUE(page);
             RECT pr;
             GetClientRect(page, &pr);
-            std::vector<std::pair<HWND, RECT>> items;
+            std::vector<std::pair<HWND, RECT>> items, groups;
             for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 RECT r = ClientRectIn(c, page);
                 EXPECT_GE(r.left, 0) << p << " " << WindowText(c).size();
@@ -315,6 +380,32 @@ TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
                                ClassName(c) == L"Button";
                 if (!isGroup)
                     items.push_back({c, r});
+                else
+                    groups.push_back({c, r});
+            }
+            // A group's caption keeps off its frame's line (a blank at each
+            // end) and off every control in the group (they start below the
+            // caption's text).
+            for (const auto& [group, frame] : groups) {
+                const std::wstring caption = WindowText(group);
+                ASSERT_GE(caption.size(), 3u);
+                EXPECT_EQ(caption.front(), L' ');
+                EXPECT_EQ(caption.back(), L' ');
+                SIZE text{};
+                HDC dc = GetDC(group);
+                HGDIOBJ old = SelectObject(
+                    dc, reinterpret_cast<HFONT>(SendMessageW(group, WM_GETFONT, 0, 0)));
+                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+                SelectObject(dc, old);
+                ReleaseDC(group, dc);
+                for (const auto& [control, r] : items) {
+                    RECT inside;
+                    if (!IntersectRect(&inside, &frame, &r))
+                        continue;
+                    EXPECT_GE(r.top, frame.top + text.cy + dpi::Scale(2, dpi))
+                        << "dpi " << dpi << " page " << p << ": id " << GetDlgCtrlID(control)
+                        << " under the caption of " << GetDlgCtrlID(group);
+                }
             }
             for (size_t i = 0; i < items.size(); ++i)
                 for (size_t j = i + 1; j < items.size(); ++j) {
@@ -362,7 +453,7 @@ TEST_F(OptionsDialogTest, ShowingUnregistersTheHotkeysAndFillsFromSettings) {
 
 TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     Open();
-    SetKey(hkMaxRestore, "Shift+Ctrl+Alt+Right");
+    SetKey(hkMaxRestore, "Shift+Ctrl+Alt+F8");
     SetKey(hkMinimize, "");
     SetKey(hkScreenSaver, "F9");
     SetKey(hkPopupMenu, "Ctrl+Alt+Home");
@@ -375,7 +466,7 @@ TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     AppSettings before = Settings;
     CloseWith(idOKBtn);
 
-    EXPECT_EQ(Settings.MaxRestoreKey, "Shift+Ctrl+Alt+Right");
+    EXPECT_EQ(Settings.MaxRestoreKey, "Shift+Ctrl+Alt+F8");
     EXPECT_EQ(Settings.MinKey, "");
     EXPECT_EQ(Settings.ScreenSaver, "F9");
     EXPECT_EQ(Settings.PopupMenuKey, "Ctrl+Alt+Home");
@@ -386,8 +477,8 @@ TEST_F(OptionsDialogTest, OkCopiesEveryControlIntoSettings) {
     EXPECT_EQ(Settings.MouseMovePos, 3);
     EXPECT_TRUE(Settings.StartMouseMove);
     EXPECT_TRUE(Settings.NoTrayIcon);
-    // The tray icon first, then the hotkeys again.
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+    // The file is written, then the tray icon, then the hotkeys again.
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
@@ -396,20 +487,21 @@ TEST_F(OptionsDialogTest, OkRewritesTextsCanonicallyAndStoresTheBounds) {
     Settings.CloseKey = "NoSuchKey";
     Settings.MoveP = 0;
     Settings.SizeP = 80;
-    Settings.MouseOffset = 0x10000 + 7; // the low 16 bits count
+    Settings.MouseOffset = 100000; // not cut to 16 bits
     Settings.MouseMovePos = 7;
     Open();
     EXPECT_EQ(UpDownPos(idMoveP_UpDown), 1);
     EXPECT_EQ(UpDownPos(idSizeP_UpDown), 50);
-    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 7);
+    EXPECT_EQ(UpDownPos(idMouseOffset_UpDown), 100);
     EXPECT_EQ(SendMessageW(C(idMouseMovePos), CB_GETCURSEL, 0, 0), CB_ERR);
     CloseWith(idOKBtn);
     EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
     EXPECT_EQ(Settings.MinKey, "Ctrl+A");
-    EXPECT_EQ(Settings.CloseKey, "");
+    // A text that names no key stays until the user sets that key.
+    EXPECT_EQ(Settings.CloseKey, "NoSuchKey");
     EXPECT_EQ(Settings.MoveP, 1);
     EXPECT_EQ(Settings.SizeP, 50);
-    EXPECT_EQ(Settings.MouseOffset, 7);
+    EXPECT_EQ(Settings.MouseOffset, 100);
     EXPECT_EQ(Settings.MouseMovePos, -1);
 }
 
@@ -421,6 +513,12 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
     OptionDlg->SetActivePage(4);
     SetWindowTextW(C(idMouseOffset), L"2x50"); // as pasted
     EXPECT_EQ(WindowText(C(idMouseOffset)), L"250");
+    // Full-width digits, pasted or typed through an input method, are digits.
+    SetWindowTextW(C(idMouseOffset), L"１２");
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"12");
+    SendMessageW(C(idMouseOffset), EM_SETSEL, 2, 2);
+    SendMessageW(C(idMouseOffset), WM_CHAR, L'３', 1);
+    EXPECT_EQ(WindowText(C(idMouseOffset)), L"123");
     SetFocus(C(idMouseOffset));
     SetFocus(C(idMouseMovePos));
     EXPECT_EQ(WindowText(C(idMouseOffset)), L"100");
@@ -430,6 +528,71 @@ TEST_F(OptionsDialogTest, TypedNumbersAreDigitsBroughtIntoRange) {
     EXPECT_EQ(Settings.MoveP, 50);
     EXPECT_EQ(Settings.SizeP, 1);
     EXPECT_EQ(Settings.MouseOffset, 100);
+}
+
+// A character key without Ctrl or Alt, given at OK, brings a question that
+// names the command and the key; its default answer goes back to the field,
+// the other keeps the key, and it is not asked about again. Function keys
+// pass without a question.
+TEST_F(OptionsDialogTest, OkAsksAboutABareCharacterKeyAndItsDefaultGoesBack) {
+    Settings.Language = "ja";
+    Open();
+    SetKey(hkScreenSaver, "F9");
+    SetKey(hkMouseMove, "7");
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), MessageBoxCloser::kDefaultAnswer);
+        Click(idOKBtn);
+        ASSERT_EQ(closer.Count(), 1u);
+        EXPECT_EQ(closer.Seen()[0].text,
+                  L"「カーソルを隅へ移動」のキー「7」は文字を入力するキーです。ホットキーにすると"
+                  L"、7 はどこにも入力できなくなります。\n\nこのキーにしますか？");
+        EXPECT_EQ(closer.Seen()[0].owner, dlg_);
+    }
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(OptionDlg->ActivePage(), static_cast<int>(OptionPage::Mouse));
+    EXPECT_EQ(GetFocus(), Key(hkMouseMove));
+    EXPECT_EQ(calls_, std::vector<std::string>{"unregister"});
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), IDYES);
+        CloseWith(idOKBtn);
+        EXPECT_EQ(closer.Count(), 1u);
+    }
+    EXPECT_EQ(Settings.MouseMoveKey, "7");
+    EXPECT_EQ(Settings.ScreenSaver, "F9");
+}
+
+// At OK the keys two commands share, and the keys another program holds,
+// are listed in one box with what holds them; its default goes back to the
+// first of them, "No" keeps them and closes.
+TEST_F(OptionsDialogTest, OkListsTakenKeysWithWhatHoldsThem) {
+    Settings.Language = "ja";
+    heldElsewhere_ = {TShortCut(scCtrl | scAlt | 'K')};
+    Open();
+    SetKey(hkMinimize, "Alt+F12"); // the key of number 1
+    SetKey(hkCenter, "Ctrl+Alt+K");
+    const std::wstring expected = L"次のキーはすでに使われているため、働きません。\n\n"
+                                  L"・最小化（Alt+F12）：「最大化、元のサイズに戻す」と同じキー\n"
+                                  L"・中央へ移動（Ctrl+Alt+K）：ほかのプログラムが使用中\n"
+                                  L"\nキーを設定し直しますか？「はい」で最初のキーに戻ります。"
+                                  L"「いいえ」でこのまま閉じます。";
+    OptionDlg->SetActivePage(static_cast<int>(OptionPage::Other));
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), MessageBoxCloser::kDefaultAnswer);
+        Click(idOKBtn);
+        ASSERT_EQ(closer.Count(), 1u);
+        EXPECT_EQ(closer.Seen()[0].text, expected);
+    }
+    EXPECT_TRUE(IsWindowVisible(dlg_));
+    EXPECT_EQ(OptionDlg->ActivePage(), static_cast<int>(OptionPage::General));
+    EXPECT_EQ(GetFocus(), Key(hkMinimize));
+    {
+        MessageBoxCloser closer(GetCurrentProcessId(), IDNO);
+        CloseWith(idOKBtn);
+        EXPECT_EQ(closer.Count(), 1u);
+    }
+    EXPECT_EQ(Settings.MinKey, "Alt+F12");
+    EXPECT_EQ(Settings.CenterKey, "Ctrl+Alt+K");
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, CancelEscAndTheCloseBoxChangeNothing) {
@@ -470,10 +633,25 @@ TEST_F(OptionsDialogTest, EnterIsOkAndAFailingTrayIconDoesNotStrandTheProgram) {
     PostMessageW(Key(hkMaxRestore), WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
     ASSERT_TRUE(WaitUntil([&] { return closer.Count() == 1; }));
-    EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません.");
+    EXPECT_EQ(closer.Seen()[0].text, L"タスクトレイに登録できません。");
     EXPECT_EQ(Settings.MoveP, 9);
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "tray", "register"}));
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
     EXPECT_EQ(OptionDlg, nullptr);
+}
+
+// OK writes the file; a file that cannot be written is reported as at exit,
+// with the Japanese full stop, and the close goes on.
+TEST_F(OptionsDialogTest, OkWritesTheFileAndReportsAFileThatCannotBeWritten) {
+    saveThrows_ = true;
+    Open();
+    MessageBoxCloser closer;
+    SendMessageW(C(idMoveP_UpDown), UDM_SETPOS, 0, MAKELPARAM(9, 0));
+    Click(idOKBtn);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return !IsWindow(dlg_); }));
+    ASSERT_EQ(closer.Count(), 1u);
+    EXPECT_EQ(closer.Seen()[0].text, L"C:\\Q\\Quorel.INI に書き込めません。");
+    EXPECT_EQ(Settings.MoveP, 9);
+    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "save", "tray", "register"}));
 }
 
 // The box shows whether the program starts with Windows when the dialog
@@ -488,9 +666,9 @@ TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
         std::vector<std::string> calls;
     };
     const Case cases[] = {
-        {false, idOKBtn, {"unregister", "tray", "register"}},
+        {false, idOKBtn, {"unregister", "save", "tray", "register"}},
         {true, idCancelBtn, {"unregister", "tray", "register"}},
-        {true, idOKBtn, {"unregister", "start off", "tray", "register"}},
+        {true, idOKBtn, {"unregister", "start off", "save", "tray", "register"}},
     };
     startsWithWindows_ = true;
     for (const Case& c : cases) {
@@ -524,7 +702,8 @@ TEST_F(OptionsDialogTest, StartWithWindowsFollowsItsBoxOnOkOnly) {
     // OK again keeps the other edits and leaves the start as it is.
     CloseWith(idOKBtn);
     EXPECT_TRUE(Settings.NoTrayIcon);
-    EXPECT_EQ(calls_, (std::vector<std::string>{"unregister", "start on", "tray", "register"}));
+    EXPECT_EQ(calls_,
+              (std::vector<std::string>{"unregister", "start on", "save", "tray", "register"}));
 }
 
 TEST_F(OptionsDialogTest, DefaultAndClearAskFirstAndTouchOnlyTheirPage) {

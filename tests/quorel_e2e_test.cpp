@@ -100,13 +100,13 @@ TEST(QuorelProgram, FirstRunIsHiddenEndsASecondCopyAndWritesTheDefaultsAtExit) {
 }
 
 TEST(QuorelProgram, EndOfSessionEndsTheProgramAtOnceWithTheSettingsWritten) {
-    std::string ini = IniWith("MoveP=-3\r\nStartMouseMove=2\r\n");
+    std::string ini = IniWith("MoveP=3\r\nStartMouseMove=2\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     PostMessageW(q.AppWindow(), WM_ENDSESSION, TRUE, 0);
     ASSERT_TRUE(WaitUntil([&] { return !q.Running(); }));
     std::string text = q.IniText();
-    EXPECT_NE(text.find("MoveP=-3\r\n"), std::string::npos);
+    EXPECT_NE(text.find("MoveP=3\r\n"), std::string::npos);
     EXPECT_NE(text.find("StartMouseMove=1\r\n"), std::string::npos);
     EXPECT_NE(text.find("NoTrayIcon=0\r\n"), std::string::npos);
 }

@@ -154,6 +154,48 @@ TEST(IniInteger, FormsAndRejects) {
         EXPECT_EQ(ParseIniInteger(text), std::nullopt) << '"' << text << '"';
 }
 
+// A number out of its range, at any size, ends at the nearer end of it.
+TEST(IniInteger, NumbersOutOfTheirRangeEndAtTheNearerEnd) {
+    EXPECT_EQ(ClampToRange(100000, 0, 100), 100);
+    EXPECT_EQ(ClampToRange(-20, 1, 50), 1);
+    EXPECT_EQ(ClampToRange(INT32_MAX, 1, 50), 50);
+    EXPECT_EQ(ClampToRange(INT32_MIN, 0, 100), 0);
+    EXPECT_EQ(ClampToRange(INT64_MIN, INT32_MIN, INT32_MAX), INT32_MIN);
+    EXPECT_EQ(ClampToRange(7, 1, 50), 7);
+    EXPECT_EQ(ParseIniNumber("99999999999999999999"), INT64_MAX);
+    EXPECT_EQ(ParseIniNumber("-99999999999999999999"), -INT64_MAX);
+
+    const SettingEntry& moveP = *FindIntegerSetting(&AppSettings::MoveP);
+    const SettingEntry& offset = *FindIntegerSetting(&AppSettings::MouseOffset);
+    EXPECT_EQ(FindIntegerSetting(&AppSettings::MouseMovePos)->Min, INT32_MIN); // no range
+    const struct {
+        const SettingEntry& row;
+        const char* text;
+        std::int32_t value;
+    } cases[] = {{offset, "100000", 100},
+                 {moveP, "-20", 1},
+                 {moveP, "2147483647", 50},
+                 {offset, "-2147483648", 0},
+                 {moveP, "99999999999999999999", 50},
+                 {offset, "-99999999999999999999", 0},
+                 {moveP, "$FFFFFFFF", 1},
+                 {moveP, "0x20", 32},
+                 {moveP, "abc", 5},
+                 {offset, "", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IntegerSettingOf(c.row, c.text), c.value) << c.row.Key << "=" << c.text;
+
+    testutil::TempDir dir;
+    std::wstring path = dir.File(L"Range.INI");
+    testutil::WriteFileBytes(path, testutil::IniWith("MoveP=-20\r\nSizeP=2147483647\r\n"
+                                                     "MouseOffset=100000\r\nMouseMovePos=-2\r\n"));
+    LoadSettings(path);
+    EXPECT_EQ(Settings.MoveP, 1);
+    EXPECT_EQ(Settings.SizeP, 50);
+    EXPECT_EQ(Settings.MouseOffset, 100);
+    EXPECT_EQ(Settings.MouseMovePos, -2); // out of 0..3: no corner, as read
+}
+
 TEST(IniValueCut, NeverSplitsACharacter) {
     std::wstring ascii(2000, L'A');
     EXPECT_EQ(CodePagePrefix(ascii, 1023, 1252), std::string(1023, 'A'));
@@ -225,18 +267,18 @@ TEST(IniFile, FolderOutsideTheAnsiCodePage) {
     std::wstring path = folder + L"\\Quorel.INI";
     Settings = AppSettings{};
     LoadSettings(path);
-    Settings.MoveP = -7;
+    Settings.MoveP = 7;
     // A value outside ASCII is stored as the bytes of the system code page.
     const std::string ansi = WideToAnsi(L"Ctrl+\u00e9\u00fc");
     Settings.PopupMenuKey = ansi;
     SaveSettings(path);
     std::string expected = testutil::kDefaultIniText;
-    expected.replace(expected.find("MoveP=5"), 7, "MoveP=-7");
+    expected.replace(expected.find("MoveP=5"), 7, "MoveP=7");
     expected.replace(expected.find("PopupMenuKey="), 13, "PopupMenuKey=" + ansi);
     EXPECT_EQ(testutil::ReadFileBytes(path), expected);
     Settings = AppSettings{};
     LoadSettings(path);
-    EXPECT_EQ(Settings.MoveP, -7);
+    EXPECT_EQ(Settings.MoveP, 7);
     EXPECT_EQ(Settings.MaxRestoreKey, "Alt+F12");
     EXPECT_EQ(Settings.PopupMenuKey, ansi);
 }
@@ -274,7 +316,7 @@ TEST(IniFile, MalformedValuesTakeTheirDefaults) {
     EXPECT_EQ(Settings.MoveP, 10);
     EXPECT_EQ(Settings.SizeP, 5);
     EXPECT_EQ(Settings.MouseMovePos, 2);
-    EXPECT_EQ(Settings.MouseOffset, -3);
+    EXPECT_EQ(Settings.MouseOffset, 0); // -3, at the nearer end of 0..100
     EXPECT_TRUE(Settings.StartMouseMove);
     EXPECT_FALSE(Settings.NoTrayIcon);
 
@@ -282,7 +324,7 @@ TEST(IniFile, MalformedValuesTakeTheirDefaults) {
     std::string text = testutil::ReadFileBytes(path);
     for (const char* line :
          {"[Other]\r\nMoveP=77\r\nKeep=this\r\n", "maxrestorekey=\r\n", "CloseKey=Ctrl+Alt+X\r\n",
-          "MoveP=10\r\n", "SizeP=5\r\n", "MouseOffset=-3\r\n", "StartMouseMove=1\r\n",
+          "MoveP=10\r\n", "SizeP=5\r\n", "MouseOffset=0\r\n", "StartMouseMove=1\r\n",
           "NoTrayIcon=0\r\n", "Extra=kept\r\n", "MinKey=Alt+F11\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 }
@@ -312,7 +354,7 @@ TEST(IniFile, MissingSectionEmptyFileAndOverlongValues) {
     Settings.NoTrayIcon = true;
     LoadSettings(longer);
     EXPECT_EQ(Settings.CloseKey, std::string(IniValueMaxBytes, 'K'));
-    EXPECT_EQ(Settings.MoveP, 5);
+    EXPECT_EQ(Settings.MoveP, 50);     // a number of any size: the top of 1..50
     EXPECT_EQ(Settings.SizeP, 5);      // present but empty: the default
     EXPECT_FALSE(Settings.NoTrayIcon); // likewise
 }

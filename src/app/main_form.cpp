@@ -12,6 +12,7 @@
 #include "settings/settings_file.h"
 #include "settings/startup_shortcut.h"
 #include "ui/about_box.h"
+#include "ui/key_checks.h"
 #include "ui/options_dialog.h"
 #include "winops/window_commands.h"
 
@@ -131,7 +132,12 @@ bool MainForm::TryRegisterHotkey(const std::string& text, int index) {
     bool known = index >= HotkeyCommandFirst && index <= HotkeyCommandLast;
     if (known)
         refused_[static_cast<size_t>(index)] = false;
-    if (text.empty()) {
+    if (known)
+        held_[static_cast<size_t>(index)] = 0;
+    // A text that names no key is never registered (the start reports it,
+    // the help shows it).
+    const TShortCut value = ParseShortCut(text);
+    if (value == 0) {
         hotkeys_->UnregisterKey(index);
         return true;
     }
@@ -139,8 +145,11 @@ bool MainForm::TryRegisterHotkey(const std::string& text, int index) {
     // resizing); every other command runs once per press, however long the
     // keys are held.
     const KeyRepeat repeat = HotkeyRepeats(index) ? KeyRepeat::Repeats : KeyRepeat::Once;
-    if (hotkeys_->RegisterKey(index, ParseShortCut(text), repeat))
+    if (hotkeys_->RegisterKey(index, value, repeat)) {
+        if (known)
+            held_[static_cast<size_t>(index)] = value;
         return true;
+    }
     if (known)
         refused_[static_cast<size_t>(index)] = true;
     ReportSystemError(L"RegisterHotKey", AnsiToWide(text));
@@ -169,6 +178,8 @@ void MainForm::RegisterAllHotkeys() {
 void MainForm::RegisterHotkeysAtStart() {
     for (const HotkeyEntry& e : HotkeyTable()) {
         const std::string& text = Settings.*(e.Field);
+        if (IsUnreadableKeyText(text))
+            startUnreadable_.push_back({e.Number, text});
         if (!TryRegisterHotkey(text, e.Number)) {
             hotkeys_->UnregisterKey(e.Number);
             startRefusals_.push_back(text);
@@ -179,6 +190,12 @@ void MainForm::RegisterHotkeysAtStart() {
 void MainForm::FinishStart() {
     // One box per refused number, in number order, as a later registration
     // shows them; the cursor moves once they are closed.
+    // First the one box about the texts that name no key.
+    std::vector<UnreadableKey> unreadable;
+    unreadable.swap(startUnreadable_);
+    if (!unreadable.empty())
+        MessageBoxW(Handle(), UnreadableKeysMessage(unreadable).c_str(), L"Quorel",
+                    MB_ICONWARNING | MB_OK);
     std::vector<std::string> refusals;
     refusals.swap(startRefusals_);
     for (const std::string& text : refusals)
@@ -190,8 +207,20 @@ void MainForm::FinishStart() {
 void MainForm::UnregisterAllHotkeys() {
     if (!hotkeys_)
         return;
-    for (int i = HotkeyCommandFirst; i <= HotkeyCommandLast; ++i)
+    for (int i = HotkeyCommandFirst; i <= HotkeyCommandLast; ++i) {
         hotkeys_->UnregisterKey(i);
+        held_[static_cast<size_t>(i)] = 0;
+    }
+}
+
+bool MainForm::KeyHeldElsewhere(TShortCut value) {
+    if (!hotkeys_ || value == 0)
+        return false;
+    // A key the program holds itself is not another program's.
+    for (TShortCut held : held_)
+        if (held == value)
+            return false;
+    return !hotkeys_->CanRegister(value);
 }
 
 namespace {
@@ -443,6 +472,8 @@ void MainForm::OpenOptions() {
     dialog->UnregisterHotKeys = [this] { UnregisterAllHotkeys(); };
     dialog->RegisterHotKeys = [this] { RegisterAllHotkeys(); };
     dialog->UpdateTray = [this] { UpdateTrayIcon(); };
+    dialog->KeyHeldElsewhere = [this](TShortCut value) { return KeyHeldElsewhere(value); };
+    dialog->SaveSettings = [this] { SaveSettings(settingsFiles_); };
     dialog->StartsWithWindows = StartsWithWindows;
     dialog->SetStartsWithWindows = SetStartsWithWindows;
     dialog->HelpRequest = [this, dialog](unsigned command, unsigned long data) {

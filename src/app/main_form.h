@@ -20,6 +20,7 @@
 #include "settings/settings.h"
 #include "settings/settings_location.h"
 #include "tray/tray_icon.h"
+#include "ui/key_checks.h"
 #include "winops/blocked_target.h"
 #include "winops/command_runner.h"
 #include "winops/window_identity.h"
@@ -119,6 +120,9 @@ class MainForm : public MessageWindow {
     // text is empty; false when the system refused the combination (the
     // caller reports that and unregisters the number).
     bool TryRegisterHotkey(const std::string& text, int index);
+    // Whether another program holds a key: the program's own registrations
+    // do not count; any other is found by trying the key.
+    bool KeyHeldElsewhere(TShortCut value);
     // The message box about a refused combination, owned by the form.
     void ShowRefusedHotkey(const std::string& text);
     // The first registration: the hotkeys from Settings in ascending number
@@ -175,6 +179,10 @@ class MainForm : public MessageWindow {
     std::array<bool, HotkeyCommandLast + 1> refused_{};
     // The texts the first registration could not register, until reported.
     std::vector<std::string> startRefusals_;
+    // The texts of the file that name no key, until reported at start.
+    std::vector<UnreadableKey> startUnreadable_;
+    // By hotkey number: the combination registered now (0: none).
+    std::array<TShortCut, HotkeyCommandLast + 1> held_{};
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).

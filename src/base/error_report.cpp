@@ -80,8 +80,23 @@ std::wstring ApplicationTitle() {
     return ApplicationTitleFromPath(ExecutablePath());
 }
 
+bool IsJapaneseCharacter(wchar_t c) {
+    // Japanese punctuation, kana and the CJK ideographs; the full-width
+    // forms.
+    return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF);
+}
+
 std::wstring ErrorReportText(const std::wstring& message) {
-    if (!message.empty() && message.back() > L'.')
+    if (message.empty())
+        return message;
+    const wchar_t last = message.back();
+    // A sentence that ends in Japanese ends with the Japanese full stop;
+    // one that already ends with a Japanese mark of its own keeps it.
+    if (IsJapaneseCharacter(last)) {
+        const bool endsSentence = last == L'。' || last == L'！' || last == L'？' || last == L'．';
+        return endsSentence ? message : message + L"。";
+    }
+    if (last > L'.' && last < 0x80)
         return message + L".";
     return message;
 }

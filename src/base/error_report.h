@@ -31,9 +31,14 @@ class EInvalidOperation : public EQuorelError {
 std::wstring ApplicationTitle();
 std::wstring ApplicationTitleFromPath(const std::wstring& exePath);
 
-// The text of the report: the message, with "." appended when its last
-// character sorts after ".".
+// The text of the report: the message as a sentence. One that ends in a
+// Japanese character gets "。" (unless it ends with "。", "！", "？", or "．"); one that ends in
+// another ASCII character sorting after "." gets
+// "."; anything else is left as it is.
 std::wstring ErrorReportText(const std::wstring& message);
+// Whether c is written only in Japanese text: kana, the CJK ideographs,
+// Japanese punctuation and the full-width forms.
+bool IsJapaneseCharacter(wchar_t c);
 
 // The message of any exception as the user should read it.
 std::wstring ExceptionMessage(const std::exception& e);

@@ -47,6 +47,13 @@ bool GlobalHotkeys::RegisterKey(int Index, TShortCut ShortCut, KeyRepeat repeat)
     return call(modifiers, vk);
 }
 
+bool GlobalHotkeys::CanRegister(TShortCut ShortCut) {
+    if (!RegisterKey(kTrialNumber, ShortCut, KeyRepeat::Repeats))
+        return false;
+    UnregisterKey(kTrialNumber);
+    return true;
+}
+
 bool GlobalHotkeys::UnregisterKey(int Index) {
     return UnregisterHotKey(Handle(), Index) != 0;
 }

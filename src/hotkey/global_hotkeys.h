@@ -33,6 +33,12 @@ class GlobalHotkeys : public MessageWindow {
     // Removes the registration of number Index; false when the system
     // refuses (for example when nothing is registered under it).
     bool UnregisterKey(int Index);
+    // Whether the system would register ShortCut now: tried under
+    // kTrialNumber and removed again at once. False when it refuses (a
+    // combination held by another registration, of any program).
+    bool CanRegister(TShortCut ShortCut);
+    // The number a trial registers under; never one of the caller's.
+    static constexpr int kTrialNumber = 0xBFFF;
     // Raises the event for one press: nothing at all without a handler;
     // otherwise the owner's window is brought to the foreground first when
     // Activate is set.

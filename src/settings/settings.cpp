@@ -83,8 +83,9 @@ std::optional<std::int32_t> ParseHex(std::string_view digits) {
     return static_cast<std::int32_t>(value);
 }
 
-// Decimal digits with an optional sign, within the signed 32-bit range.
-std::optional<std::int32_t> ParseDecimal(std::string_view text) {
+// Decimal digits with an optional sign; a number past the 64-bit range
+// saturates at its nearer end.
+std::optional<std::int64_t> ParseDecimal(std::string_view text) {
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
         negative = text[0] == '-';
@@ -92,16 +93,13 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text) {
     }
     if (text.empty())
         return std::nullopt;
-    const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX;
     std::int64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > limit)
-            return std::nullopt;
+        value = value > (INT64_MAX - 9) / 10 ? INT64_MAX : value * 10 + (c - '0');
     }
-    return static_cast<std::int32_t>(negative ? -value : value);
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -149,7 +147,7 @@ std::vector<const HotkeyEntry*> HotkeysInPageOrder() {
     return rows;
 }
 
-std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+std::optional<std::int64_t> ParseIniNumber(std::string_view text) {
     std::size_t start = text.find_first_not_of(" \t");
     if (start == std::string_view::npos)
         return std::nullopt;
@@ -159,4 +157,23 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
     if (text[0] == '$')
         return ParseHex(text.substr(1));
     return ParseDecimal(text);
+}
+
+std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+    std::optional<std::int64_t> value = ParseIniNumber(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+}
+
+const SettingEntry* FindIntegerSetting(std::int32_t AppSettings::*field) {
+    for (const SettingEntry& s : kSettingTable)
+        if (s.Kind == SettingKind::Integer && s.Int == field)
+            return &s;
+    return nullptr;
+}
+
+std::int32_t IntegerSettingOf(const SettingEntry& row, std::string_view text) {
+    std::optional<std::int64_t> value = ParseIniNumber(text);
+    return value ? ClampToRange(*value, row.Min, row.Max) : row.DefaultInt;
 }

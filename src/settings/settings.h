@@ -534,6 +534,10 @@ struct SettingEntry {
     const char* DefaultText;        // Kind == Text
     std::int32_t DefaultInt;        // Kind == Integer or Switch (0/1)
     bool WrittenOnlyWhenSet;        // Kind == Text: see HotkeyEntry
+    // Kind == Integer: the range; a value outside it, read or typed, ends
+    // at its nearer end.
+    std::int32_t Min = INT32_MIN;
+    std::int32_t Max = INT32_MAX;
 };
 
 namespace settings_rows {
@@ -546,9 +550,9 @@ constexpr SettingEntry Hotkey(const HotkeyEntry& h) {
 constexpr SettingEntry Hotkey(HotkeyCommand number) {
     return Hotkey(kHotkeyTable[static_cast<std::size_t>(number - 1)]);
 }
-constexpr SettingEntry Integer(const char* key, std::int32_t AppSettings::*field,
-                               std::int32_t def) {
-    return {key, SettingKind::Integer, nullptr, field, nullptr, nullptr, def, false};
+constexpr SettingEntry Integer(const char* key, std::int32_t AppSettings::*field, std::int32_t def,
+                               std::int32_t min = INT32_MIN, std::int32_t max = INT32_MAX) {
+    return {key, SettingKind::Integer, nullptr, field, nullptr, nullptr, def, false, min, max};
 }
 constexpr SettingEntry Switch(const char* key, bool AppSettings::*field, bool def) {
     return {key, SettingKind::Switch, nullptr, nullptr, field, nullptr, def ? 1 : 0, false};
@@ -566,7 +570,7 @@ inline constexpr std::array kAlwaysWritten{
     Hotkey(hkMoveDown),
     Hotkey(hkMoveLeft),
     Hotkey(hkMoveRight),
-    Integer("MoveP", &AppSettings::MoveP, 5),
+    Integer("MoveP", &AppSettings::MoveP, 5, 1, 50),
     Hotkey(hkRBSizeUp),
     Hotkey(hkRBSizeDown),
     Hotkey(hkRBSizeLeft),
@@ -575,10 +579,10 @@ inline constexpr std::array kAlwaysWritten{
     Hotkey(hkTLSizeDown),
     Hotkey(hkTLSizeLeft),
     Hotkey(hkTLSizeRight),
-    Integer("SizeP", &AppSettings::SizeP, 5),
+    Integer("SizeP", &AppSettings::SizeP, 5, 1, 50),
     Hotkey(hkMouseMove),
     Integer("MouseMovePos", &AppSettings::MouseMovePos, 2),
-    Integer("MouseOffset", &AppSettings::MouseOffset, 0),
+    Integer("MouseOffset", &AppSettings::MouseOffset, 0, 0, 100),
     Switch("StartMouseMove", &AppSettings::StartMouseMove, false),
     Hotkey(hkPopupMenu),
     Switch("NoTrayIcon", &AppSettings::NoTrayIcon, false),
@@ -610,3 +614,15 @@ const std::array<SettingEntry, kSettingTable.size()>& SettingTable();
 // decimal with an optional sign, "$" hex, "0x"/"0X" hex; anything else, or
 // a number outside the signed 32-bit range, gives nothing.
 std::optional<std::int32_t> ParseIniInteger(std::string_view text);
+// The same forms, but a decimal number of any size reads as itself (one
+// beyond the 64-bit range as the nearer end of it).
+std::optional<std::int64_t> ParseIniNumber(std::string_view text);
+// A number brought to the nearer end of min..max.
+constexpr std::int32_t ClampToRange(std::int64_t value, std::int32_t min, std::int32_t max) {
+    return static_cast<std::int32_t>(value < min ? min : value > max ? max : value);
+}
+// The integer row of the file whose field is field, or nullptr.
+const SettingEntry* FindIntegerSetting(std::int32_t AppSettings::*field);
+// The value of an integer row from its text in the file: the number read,
+// brought into the row's range; the default when the text holds none.
+std::int32_t IntegerSettingOf(const SettingEntry& row, std::string_view text);

@@ -91,7 +91,7 @@ void LoadSettings(const std::wstring& iniPath) {
             loaded.*s.Text = ReadSetting(iniPath, s.Key, s.DefaultText);
             break;
         case SettingKind::Integer:
-            loaded.*s.Int = ParseIniInteger(ReadSetting(iniPath, s.Key, "")).value_or(s.DefaultInt);
+            loaded.*s.Int = IntegerSettingOf(s, ReadSetting(iniPath, s.Key, ""));
             break;
         case SettingKind::Switch:
             loaded.*s.Switch =

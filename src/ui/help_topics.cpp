@@ -115,6 +115,11 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      L"@a"
      L"\nキーはオプションの画面で変えます。オプションの画面が開いているあいだは、キーを設定できる"
      L"ように、ホットキーはすべて止まります。\n"
+     L"\n【キーの確認】\n"
+     L"「OK」を押すと、閉じる前にキーを確かめます。\n"
+     L"・Ctrl も Alt も付かない文字のキー（A、7、Space、記号、テンキーの数字など）は、どこにも"
+     L"入力できなくなるので、確認します。F1～F24、Pause、矢印などは確認しません。\n"
+     L"・二つのコマンドに同じキーや、ほかのプログラムが使っているキーは、一覧で知らせます。\n"
      L"\n【タスクトレイのアイコン】\n"
      L"右クリックでメニューが、左ボタンのダブルクリックでオプションの画面が開きます。オプションや"
      L"バージョン情報の画面が開いているときは、その画面が手前に出るだけです。\n"
@@ -133,6 +138,12 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      u8"@a\n"
      u8"To change the keys, open Options. While Options is open, all the hotkeys are off, so "
      u8"that you can type keys into it.\n"
+     u8"\nKey checks\n"
+     u8"When you press OK, Quorel checks the keys before Options closes.\n"
+     u8"• A character key without Ctrl or Alt (A, 7, Space, a punctuation key, a numeric keypad "
+     u8"digit and so on) could no longer be typed anywhere, so Quorel asks first. F1–F24, Pause, "
+     u8"the arrow keys and the like are not asked about.\n"
+     u8"• A key given to two commands, or used by another program, is listed.\n"
      u8"\nNotification area icon\n"
      u8"Right-click the icon to open the menu; double-click it to open Options. If Options or "
      u8"About is already open, that window just comes to the front.\n"
@@ -267,11 +278,11 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      L"@i\n"
      L"\n【読み書きするとき】\n"
      L"・起動したときに一度だけ読みます。ファイルやキーがなければ既定値を使います。\n"
-     L"・終了するときに一度だけ、下の一覧のキーを書き込みます。オプションの画面で変えた設定"
-     L"も、ファイルに書かれるのは終了のときです。\n"
-     L"・動いているあいだにファイルを書き換えても、終了のときに上書きされます。手で編集する"
-     L"ときは、Quorel を終了してからにしてください。\n"
-     L"・書き込めないときは、終了のときに「（ファイル名） に書き込めません」と表示されます。\n"
+     L"・オプションの画面で「OK」を押したときと、終了するときに、下の一覧のキーを書き込みます。"
+     L"\n"
+     L"・動いているあいだにファイルを書き換えても、「OK」や終了のときに上書きされます。手で"
+     L"編集するときは、Quorel を終了してからにしてください。\n"
+     L"・書き込めないときは、そのときに「（ファイル名） に書き込めません。」と表示されます。\n"
      L"\n【キーの一覧】\n"
      L"セクション [Option] に、この順に書き込みます。\n"
      L"@k"
@@ -283,11 +294,14 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      L"Home、Left、Up、Right、Down、Ins、Del、記号のキーはその 1 文字（; や / など）。テンキーは"
      L" Num 0～Num 9、Num *、Num +、Num -、Num .、そのほかのキーは Key 0x13 のように Key 0x と"
      L"16 進 2 けたのキーコードです。\n"
-     L"・値が空（CloseKey= など）ならホットキーなし、キーの行がなければ既定値です。キーの名前が"
-     L"読めないと、そのコマンドは働きません。\n"
+     L"・値が空（CloseKey= など）ならホットキーなし、キーの行がなければ既定値です。キーとして"
+     L"読めない値（Ctrl+Alt、Foo+Bar、空白の入った Ctrl + Alt + Q など）は登録せず、起動のときに"
+     L"まとめて知らせます。その値は、オプションの画面でそのキーを設定するまでファイルに残ります。"
+     L"\n"
      L"\n【数値の書き方】\n"
      L"・10 進数（-3 など負の数も）、$ に続く 16 進数（$1A）、0x に続く 16 進数（0x1A）。読め"
-     L"ない値（空、abc、12px など）は既定値になります。範囲は確かめません。\n"
+     L"ない値（空、abc、12px など）は既定値になります。範囲の外の値は、どんな大きさでも、範囲の"
+     L"近いほうの端になります（MoveP と SizeP は 1～50、MouseOffset は 0～100）。\n"
      L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
      L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
      u8"The settings are kept in Quorel.INI beside Quorel.exe (the program file's name, ending in "
@@ -299,11 +313,10 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      u8"@i\n"
      u8"\nWhen the file is read and written\n"
      u8"• Quorel reads it once, when it starts. A missing file or key gives the default value.\n"
-     u8"• It writes the keys listed below once, when it exits. Settings changed in Options reach "
-     u8"the file only then, too.\n"
-     u8"• Quorel overwrites changes made to the file while it runs. To "
+     u8"• It writes the keys listed below when you press OK in Options, and when it exits.\n"
+     u8"• Quorel overwrites changes made to the file while it runs, at OK or at exit. To "
      u8"edit the file by hand, exit Quorel first.\n"
-     u8"• If Quorel cannot write the file, it says so when it exits.\n"
+     u8"• If Quorel cannot write the file, it says so at that moment.\n"
      u8"\nKeys\n"
      u8"They are written to the [Option] section, in this order.\n"
      u8"@k\n"
@@ -316,30 +329,31 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      u8"or /). Numeric keypad keys are Num 0–Num 9, Num *, Num +, Num - and Num .; "
      u8"any other key is Key 0x and its two-digit hexadecimal key code, such as Key 0x13.\n"
      u8"• An empty value (such as CloseKey=) means no hotkey; a missing line means the default. "
-     u8"If the key name cannot be read, the command does not work.\n"
+     u8"A value that cannot be read as a key (Ctrl+Alt, Foo+Bar, or Ctrl + Alt + Q with spaces) "
+     u8"is not registered, and Quorel lists all such values once when it starts. The value stays "
+     u8"in the file until you set that key in Options.\n"
      u8"\nHow to write a number\n"
      u8"• Decimal (negative numbers such as -3 too), or hexadecimal after $ ($1A) or 0x (0x1A). "
-     u8"A value that cannot be read (empty, abc, 12px and so on) gives the default. The range is "
-     u8"not checked.\n"
+     u8"A value that cannot be read (empty, abc, 12px and so on) gives the default. A value "
+     u8"outside its range, however large, becomes the nearer end of the range (MoveP and SizeP "
+     u8"1 to 50, MouseOffset 0 to 100).\n"
      u8"• For StartMouseMove and NoTrayIcon, any number other than 0 means on.\n"
      u8"• Quotation marks (\" or ') around a value are removed.\n"},
 
     // 困ったときは
     {L"【「ホットキー「…」の登録に失敗しました。」と表示された】\n"
-     L"原因は二つあります。どちらの場合も、そのキーは次に登録し直すまで働きません。\n"
-     L"・そのキーの組み合わせを、ほかのプログラムがすでに使っています（Quorel の二つのコマンドに"
-     L"同じキーを設定したときは、後から登録するほうが失敗します）。オプションの画面で別のキーに"
-     L"するか、そのプログラムを終了してから、オプションの画面を開いて閉じてください。閉じると"
-     L"（「キャンセル」でも）すべて登録し直します。\n"
-     L"・Quorel.INI に書かれたキーが、キーの名前として読めません（Ctrl+Alt のように修飾キー"
-     L"だけで、キーの名前がないときなど）。そのような値は、下の一覧や [はじめに] の一覧に"
-     L"「はキーの名前として読めません」と示されます。オプションの画面でキーを設定し直して"
-     L"「OK」を押すか、Quorel を終了してから [設定ファイル] の書き方に合わせて直してください。\n"
+     L"そのキーの組み合わせを、ほかのプログラムがすでに使っています（Quorel の二つのコマンドに"
+     L"同じキーを設定したときは、後から登録するほうが失敗します）。そのキーは次に登録し直すまで"
+     L"働きません。オプションの画面で別のキーにするか、そのプログラムを終了してから、オプションの"
+     L"画面を開いて閉じてください。閉じると（「キャンセル」でも）すべて登録し直します。「OK」を"
+     L"押したときに、使われているキーの一覧が出ていれば、「はい」でそのキーの欄に戻れます。\n"
      L"@f"
      L"\n【キーを押しても何も起こらない】\n"
      L"・オプションの画面が開いているあいだは、ホットキーはすべて止まっています。\n"
-     L"・Quorel.INI のキーがキーの名前として読めないと、そのコマンドは働きません（[はじめに] の"
-     L"一覧に「はキーの名前として読めません」と示されます）。\n"
+     L"・Quorel.INI の値がキーとして読めないと（Ctrl+Alt のように修飾キーだけで、キーの名前が"
+     L"ないときなど）、そのコマンドは登録しません。[はじめに] の一覧に「はキーとして読めません」"
+     L"と示されます。オプションの画面でキーを設定し直して「OK」を押すか、Quorel を終了してから "
+     L"[設定ファイル] の書き方に合わせて直してください。\n"
      L"・キーは手前のウィンドウに働きます。最大化されているウィンドウや、最大化ボタン、最小化"
      L"ボタンのないウィンドウには働かないキーがあります（各ページの説明を見てください）。\n"
      L"\n【応答しないウィンドウ】\n"
@@ -366,22 +380,22 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      L"する」にチェックを付けます。スタートアップ フォルダーのショートカットに「管理者として"
      L"実行」を設定しても、サインインのときには Windows がそのショートカットを起動しません。\n"
      L"\n【設定が保存されない】\n"
-     L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
+     L"設定は、オプションの画面の「OK」と、終了のときに書き込みます。強制終了したときは、最後の"
+     L"「OK」のあとに変わったもの（ほかの Quorel から引き継いだものなど）は保存されません。\n",
      u8"A message says a hotkey could not be registered\n"
-     u8"There are two causes. Either way, the key does not work until it is registered again.\n"
-     u8"• Another program already uses that key combination (if two of Quorel's commands have "
-     u8"the same key, the one registered second fails). Choose another key in Options, or exit "
-     u8"that program and then open and close Options: closing it (with Cancel, too) registers "
-     u8"all the keys again.\n"
-     u8"• A key in Quorel.INI cannot be read as a key name (for example, only modifiers such as "
-     u8"Ctrl+Alt, with no key). The list below and the list in Overview mark such a value \"is "
-     u8"not a key name\". Set the key again in Options and press OK, or exit Quorel and correct "
-     u8"the value as Settings File describes.\n"
+     u8"Another program already uses that key combination (if two of Quorel's commands have the "
+     u8"same key, the one registered second fails). The key does not work until it is registered "
+     u8"again. Choose another key in Options, or exit that program and then open and close "
+     u8"Options: closing it (with Cancel, too) registers all the keys again. If the list of keys "
+     u8"in use came up when you pressed OK, Yes takes you back to that key's box.\n"
      u8"@f\n"
      u8"A key does nothing\n"
      u8"• While Options is open, all the hotkeys are off.\n"
-     u8"• If a key in Quorel.INI cannot be read as a key name, its command does not work (the "
-     u8"list in Overview marks it \"is not a key name\").\n"
+     u8"• A value in Quorel.INI that cannot be read as a key (for example, only modifiers such as "
+     u8"Ctrl+Alt, with no key) is not registered. The list in Overview marks it \"cannot be read "
+     u8"as a key\". Set the key again in Options and press OK, or exit Quorel and correct the "
+     u8"value "
+     u8"as Settings File describes.\n"
      u8"• The keys act on the active window. Some keys do nothing to a maximized window, or to one "
      u8"without a Maximize or Minimize button (see each page's topic).\n"
      u8"\nA window that is not responding\n"
@@ -409,10 +423,16 @@ const BilingualLong kTexts[kHelpTopicCount] = {
      u8"with highest privileges\". Windows does not start a Startup folder shortcut set to run "
      u8"as administrator when you sign in.\n"
      u8"\nSettings are not saved\n"
-     u8"Quorel writes its settings when it exits. If it is forced to end, they are not saved.\n"},
+     u8"Quorel writes its settings when you press OK in Options and when it exits. If it is "
+     u8"forced to end, what changed after the last OK (such as settings taken over from another "
+     u8"copy of Quorel) is not saved.\n"},
 };
 
-std::wstring Pixels(std::int32_t v, UiLanguage lang) {
+// A number of pixels as it takes effect: within its setting's range.
+std::wstring Pixels(std::int32_t AppSettings::*field, const AppSettings& s, UiLanguage lang) {
+    std::int32_t v = s.*field;
+    if (const SettingEntry* row = FindIntegerSetting(field))
+        v = ClampToRange(v, row->Min, row->Max);
     return DecimalText(v) +
            InLanguage(lang, L" ピクセル", v == 1 || v == -1 ? L" pixel" : L" pixels");
 }
@@ -486,13 +506,13 @@ class Builder {
             Commands(HotkeysInPageOrder(), false);
             break;
         case L'm':
-            out_ += Pixels(s_.MoveP, lang_);
+            out_ += Pixels(&AppSettings::MoveP, s_, lang_);
             break;
         case L's':
-            out_ += Pixels(s_.SizeP, lang_);
+            out_ += Pixels(&AppSettings::SizeP, s_, lang_);
             break;
         case L'o':
-            out_ += Pixels(s_.MouseOffset, lang_);
+            out_ += Pixels(&AppSettings::MouseOffset, s_, lang_);
             break;
         case L'c':
             if (s_.MouseMovePos >= 0 && s_.MouseMovePos <= 3)
@@ -631,7 +651,7 @@ std::wstring HotkeyText(const std::string& stored, UiLanguage language) {
     std::string canonical = FormatShortCut(ParseShortCut(stored));
     if (canonical.empty())
         return InLanguage(language, L"なし（「", L"None (\"") + AnsiToWide(stored) +
-               InLanguage(language, L"」はキーの名前として読めません）", L"\" is not a key name)");
+               InLanguage(language, L"」はキーとして読めません）", L"\" cannot be read as a key)");
     return AnsiToWide(canonical);
 }
 

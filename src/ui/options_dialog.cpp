@@ -6,9 +6,12 @@
 #include "base/dpi.h"
 #include "ui/help_topics.h"
 #include "ui/key_capture.h"
+#include "ui/key_checks.h"
+#include "ui/number_field.h"
 
 #include <commctrl.h>
 
+#include <climits>
 #include <cwchar>
 
 #include <algorithm>
@@ -257,16 +260,17 @@ int ItemControlId(const Item& item) {
     return item.kind == Kind::Hotkey ? HotkeyControlId(item.id) : item.id;
 }
 
-// The spin control of a number field, and its range.
+// The spin control of a number field; its range is its setting's.
 struct NumberField {
     int edit, upDown;
-    short min, max, initial;
     std::int32_t AppSettings::*field;
+    std::int32_t Min() const { return FindIntegerSetting(field)->Min; }
+    std::int32_t Max() const { return FindIntegerSetting(field)->Max; }
 };
 constexpr NumberField kNumberFields[] = {
-    {idMoveP, idMoveP_UpDown, 1, 50, 1, &AppSettings::MoveP},
-    {idSizeP, idSizeP_UpDown, 1, 50, 1, &AppSettings::SizeP},
-    {idMouseOffset, idMouseOffset_UpDown, 0, 100, 0, &AppSettings::MouseOffset},
+    {idMoveP, idMoveP_UpDown, &AppSettings::MoveP},
+    {idSizeP, idSizeP_UpDown, &AppSettings::SizeP},
+    {idMouseOffset, idMouseOffset_UpDown, &AppSettings::MouseOffset},
 };
 
 const NumberField* FindNumberField(int editId) {
@@ -345,10 +349,6 @@ TShortCut HotkeyControlToShortCut(LRESULT value) {
     return static_cast<TShortCut>(result);
 }
 
-short UpDownPositionOf(std::int32_t stored) {
-    return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uint32_t>(stored)));
-}
-
 std::int32_t StoredValueOfUpDown(LRESULT position) {
     return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::uintptr_t>(position)));
 }
@@ -356,8 +356,8 @@ std::int32_t StoredValueOfUpDown(LRESULT position) {
 std::wstring DigitsOf(const std::wstring& text) {
     std::wstring digits;
     for (wchar_t c : text)
-        if (c >= L'0' && c <= L'9')
-            digits += c;
+        if (wchar_t d = HalfWidthDigit(c); d >= L'0' && d <= L'9')
+            digits += d;
     return digits;
 }
 
@@ -367,13 +367,14 @@ std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t m
         return std::nullopt;
     std::int64_t value = 0;
     for (wchar_t c : text) {
+        c = HalfWidthDigit(c);
         if (c < L'0' || c > L'9')
             return std::nullopt;
         // Past the top of the range the digits that follow change nothing.
         if (value <= max)
             value = value * 10 + (c - L'0');
     }
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, min, max));
+    return ClampToRange(value, min, max);
 }
 
 int CornerItemOf(std::int32_t stored) {
@@ -449,9 +450,13 @@ void OptionsDialog::CreateControls() {
     for (const Item& it : Layout96()) {
         HWND page = Page(static_cast<int>(it.page));
         switch (it.kind) {
-        case Kind::Group:
-            ui::CreateChild(page, L"BUTTON", it.text, WS_VISIBLE | BS_GROUPBOX, 0, it.id);
+        case Kind::Group: {
+            // A blank on each side keeps the frame's top line off the
+            // caption's ends at every scale.
+            const std::wstring caption = std::wstring(L" ") + it.text + L" ";
+            ui::CreateChild(page, L"BUTTON", caption.c_str(), WS_VISIBLE | BS_GROUPBOX, 0, it.id);
             break;
+        }
         case Kind::Label:
             ui::CreateChild(page, L"STATIC", it.text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, it.id);
             break;
@@ -476,8 +481,11 @@ void OptionsDialog::CreateControls() {
                                       WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS,
                                       0, f->upDown);
             SendMessageW(ud, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
-            SendMessageW(ud, UDM_SETRANGE, 0, MAKELPARAM(f->max, f->min));
-            SendMessageW(ud, UDM_SETPOS, 0, MAKELPARAM(f->initial, 0));
+            ui::GuardNumberField(edit);
+            SendMessageW(ud, UDM_SETRANGE, 0,
+                         MAKELPARAM(UpDownPositionOf(f->Max(), SHRT_MIN, SHRT_MAX),
+                                    UpDownPositionOf(f->Min(), SHRT_MIN, SHRT_MAX)));
+            SendMessageW(ud, UDM_SETPOS, 0, MAKELPARAM(f->Min(), 0));
             break;
         }
         case Kind::Combo: {
@@ -663,8 +671,10 @@ void OptionsDialog::FillFromSettings() {
         SetHotkey(e.Number, ParseShortCut(Settings.*e.Field));
     shownAtOpening_.clear();
     for (const NumberField& f : kNumberFields) {
-        SendMessageW(Control(f.upDown), UDM_SETPOS, 0,
-                     MAKELPARAM(static_cast<WORD>(UpDownPositionOf(Settings.*f.field)), 0));
+        SendMessageW(
+            Control(f.upDown), UDM_SETPOS, 0,
+            MAKELPARAM(static_cast<WORD>(UpDownPositionOf(Settings.*f.field, f.Min(), f.Max())),
+                       0));
         shownAtOpening_.push_back(
             StoredValueOfUpDown(SendMessageW(Control(f.upDown), UDM_GETPOS, 0, 0)));
     }
@@ -681,8 +691,14 @@ void OptionsDialog::FillFromSettings() {
 }
 
 void OptionsDialog::CopyToSettings() {
-    for (const HotkeyEntry& e : HotkeyTable())
-        Settings.*e.Field = FormatShortCut(GetHotkey(e.Number));
+    for (const HotkeyEntry& e : HotkeyTable()) {
+        const TShortCut value = GetHotkey(e.Number);
+        // A text of the file that names no key shows as no key; it stays
+        // as it is until the user gives the command a key.
+        if (value == 0 && IsUnreadableKeyText(Settings.*e.Field))
+            continue;
+        Settings.*e.Field = FormatShortCut(value);
+    }
     for (const NumberField& f : kNumberFields)
         Settings.*f.field = StoredValueOfUpDown(SendMessageW(Control(f.upDown), UDM_GETPOS, 0, 0));
     LRESULT item = SendMessageW(Control(idMouseMovePos), CB_GETCURSEL, 0, 0);
@@ -732,8 +748,12 @@ void OptionsDialog::FormClose() {
         return;
     closing_ = true;
     ShowWindow(hwnd_, SW_HIDE);
-    if (accepted_)
+    if (accepted_) {
         RunGuarded([this] { CopyToSettings(); });
+        // Written now, as at exit: what OK accepted outlives a crash.
+        if (SaveSettings)
+            RunGuarded([this] { SaveSettings(); });
+    }
     // A tray icon that cannot be set up is reported, and the close goes
     // on: the hotkeys are registered again and the dialog goes, or the
     // program would be left without hotkeys, menu and dialog.
@@ -753,7 +773,9 @@ void OptionsDialog::KeepDigitsOnly(int editId) {
         return;
     // Typed characters are refused by the field itself; this takes what
     // came in by other ways (pasted, dropped, from an input method).
-    MessageBeep(MB_OK);
+    // Full-width digits become digits; anything else is dropped.
+    if (digits.size() != text.size())
+        MessageBeep(MB_OK);
     SetWindowTextW(edit, digits.c_str());
     SendMessageW(edit, EM_SETSEL, digits.size(), digits.size());
 }
@@ -767,10 +789,10 @@ void OptionsDialog::SettleNumberField(int editId) {
     if (!edit || !upDown)
         return;
     auto index = static_cast<size_t>(f - kNumberFields);
-    std::optional<std::int32_t> typed = TypedNumber(ui::GetText(edit), f->min, f->max);
+    std::optional<std::int32_t> typed = TypedNumber(ui::GetText(edit), f->Min(), f->Max());
     std::int32_t value = typed                            ? *typed
                          : index < shownAtOpening_.size() ? shownAtOpening_[index]
-                                                          : f->initial;
+                                                          : f->Min();
     // A text that changes keeps the caret at its end, where the user
     // typed it, for when the focus comes back.
     wchar_t settled[16] = {};
@@ -779,7 +801,8 @@ void OptionsDialog::SettleNumberField(int editId) {
         SetWindowTextW(edit, settled);
         SendMessageW(edit, EM_SETSEL, length, length);
     }
-    SendMessageW(upDown, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(UpDownPositionOf(value)), 0));
+    SendMessageW(upDown, UDM_SETPOS, 0,
+                 MAKELPARAM(static_cast<WORD>(UpDownPositionOf(value, f->Min(), f->Max())), 0));
 }
 
 void OptionsDialog::OnOk() {
@@ -790,10 +813,54 @@ void OptionsDialog::OnOk() {
         ui::SettleKeyCapture(Control(HotkeyControlId(e.Number)));
     for (const NumberField& f : kNumberFields)
         SettleNumberField(f.edit);
+    if (!ConfirmBareCharacterKeys() || !ConfirmTakenKeys())
+        return;
     if (!ApplyStartWithWindows())
         return;
     accepted_ = true;
     FormClose();
+}
+
+void OptionsDialog::GoToKeyField(int number) {
+    const HotkeyEntry* e = FindHotkey(number);
+    if (!e)
+        return;
+    SetActivePage(static_cast<int>(e->Page));
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(HotkeyControlId(number))),
+                 TRUE);
+}
+
+bool OptionsDialog::ConfirmBareCharacterKeys() {
+    for (const HotkeyEntry* e : HotkeysInPageOrder()) {
+        const auto n = static_cast<size_t>(e->Number);
+        const TShortCut value = GetHotkey(e->Number);
+        // Asked once for each key while the dialog is open.
+        if (!IsBareCharacterKey(value) || value == confirmedBare_[n])
+            continue;
+        const int answer = MessageBoxW(hwnd_, BareKeyQuestion(*e, value).c_str(), L"Quorel",
+                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) {
+            GoToKeyField(e->Number);
+            return false;
+        }
+        confirmedBare_[n] = value;
+    }
+    return true;
+}
+
+bool OptionsDialog::ConfirmTakenKeys() {
+    std::vector<KeyField> fields;
+    for (const HotkeyEntry* e : HotkeysInPageOrder())
+        fields.push_back({e->Number, GetHotkey(e->Number)});
+    const std::vector<TakenKey> taken = FindTakenKeys(fields, KeyHeldElsewhere);
+    if (taken.empty())
+        return true;
+    const int answer = MessageBoxW(hwnd_, TakenKeysQuestion(taken).c_str(), L"Quorel",
+                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
+    if (answer == IDNO)
+        return true;
+    GoToKeyField(taken.front().Number);
+    return false;
 }
 
 bool OptionsDialog::ApplyStartWithWindows() {

@@ -11,9 +11,11 @@
 #include "settings/settings.h"
 #include "ui/dialog_util.h"
 #include "ui/dialog_window.h"
+#include "ui/number_field.h"
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -63,14 +65,19 @@ constexpr int HotkeyControlId(int number) {
 bool IsExtendedKey(unsigned vk);
 WPARAM ShortCutToHotkeyControl(TShortCut value);
 TShortCut HotkeyControlToShortCut(LRESULT value);
-// A stored step or distance as the spin control's 16-bit position (the low
-// 16 bits taken as signed), and a position read with UDM_GETPOS as stored.
-short UpDownPositionOf(std::int32_t stored);
+// A stored step or distance as the spin control's 16-bit position: the
+// value brought into min..max first, whatever its size; and a position read
+// with UDM_GETPOS as stored.
+constexpr short UpDownPositionOf(std::int32_t stored, std::int32_t min, std::int32_t max) {
+    return static_cast<short>(ClampToRange(ClampToRange(stored, min, max), -32768, 32767));
+}
 std::int32_t StoredValueOfUpDown(LRESULT position);
-// The digits of a text, in order; everything else left out.
+// The digits of a text, in order, full-width ones as ASCII digits;
+// everything else left out.
 std::wstring DigitsOf(const std::wstring& text);
-// The number typed into a number field, brought to the nearer bound of
-// min..max; nullopt for an empty text or one with anything but digits.
+// The number typed into a number field (ASCII or full-width digits),
+// brought to the nearer bound of min..max; nullopt for an empty text or one
+// with anything but digits.
 std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t min,
                                         std::int32_t max);
 // The drop-down item of a corner value: 0..3, or -1 (no item) otherwise.
@@ -120,6 +127,13 @@ class OptionsDialog : public DialogWindow {
     std::function<bool()> StartsWithWindows;
     std::function<void(bool on)> SetStartsWithWindows;
     std::function<void(unsigned command, unsigned long data)> HelpRequest;
+    // Whether a key is held by another program: OK tries the keys it is
+    // about to register through it (the opener's own registrations do not
+    // count). Unset: no key is.
+    std::function<bool(TShortCut)> KeyHeldElsewhere;
+    // Writes the settings file, after OK has copied the controls into
+    // Settings; throws EQuorelError with the message for the user.
+    std::function<void()> SaveSettings;
     // The dialog is shown and wants keyboard navigation from the message
     // loop.
     std::function<void(HWND dialog)> OnModeless;
@@ -162,6 +176,15 @@ class OptionsDialog : public DialogWindow {
     // false, with the message shown and the box as it was, when it
     // cannot.
     bool ApplyStartWithWindows();
+    // The checks of the keys at OK; false when the user goes back to a
+    // field (the focus is then there).
+    // A character key without Ctrl or Alt: the user confirms it.
+    bool ConfirmBareCharacterKeys();
+    // Keys two commands share or another program holds: listed, and the
+    // user goes back to the first or keeps them.
+    bool ConfirmTakenKeys();
+    // Shows the page of a command's key field and puts the focus there.
+    void GoToKeyField(int number);
 
     void NotifyClosed();
 
@@ -171,6 +194,8 @@ class OptionsDialog : public DialogWindow {
     ui::UniqueFont font_;
     // The number fields' positions as filled in, in field order.
     std::vector<std::int32_t> shownAtOpening_;
+    // By command number: the bare character key the user confirmed for it.
+    std::array<TShortCut, HotkeyCommandLast + 1> confirmedBare_{};
     HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
     bool startsWithWindows_ = false; // as the box was filled in

@@ -742,7 +742,14 @@ MessageBoxCloser::MessageBoxCloser(DWORD pid, WPARAM answer) : impl_(new Impl) {
                 }
                 // Posted, so a box that belongs to this very thread's
                 // caller is answered from its own modal loop.
-                PostMessageW(h, WM_COMMAND, impl_->answer, 0);
+                WPARAM answer = impl_->answer;
+                if (answer == kDefaultAnswer) {
+                    DWORD_PTR def = 0;
+                    if (SendMessageTimeoutW(h, DM_GETDEFID, 0, 0, SMTO_NORMAL, 5000, &def) &&
+                        HIWORD(def) == DC_HASDEFID)
+                        answer = LOWORD(def);
+                }
+                PostMessageW(h, WM_COMMAND, answer, 0);
                 // Wait until this box is gone before looking again.
                 for (int i = 0; i < 400 && IsWindow(h) && IsWindowVisible(h); ++i)
                     Sleep(5);

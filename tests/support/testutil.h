@@ -273,10 +273,12 @@ struct SeenBox {
 
 // Watches, on a thread of its own, for visible dialog windows (class
 // "#32770") of one process, records each one's caption and text, and
-// answers it with the given command (IDOK by default) through WM_COMMAND.
+// answers it with the given command (IDOK by default) through WM_COMMAND;
+// kDefaultAnswer answers with the box's default button, as Enter does.
 // Use it around a step that shows message boxes on the thread under test.
 class MessageBoxCloser {
   public:
+    static constexpr WPARAM kDefaultAnswer = 0;
     explicit MessageBoxCloser(DWORD pid = GetCurrentProcessId(), WPARAM answer = IDOK);
     ~MessageBoxCloser();
     MessageBoxCloser(const MessageBoxCloser&) = delete;
