@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "base/message_window.h"
 #include "hotkey/global_hotkeys.h"
 #include "settings/settings_location.h"
+#include "settings/ui_language.h"
 #include "tray/tray_icon.h"
 #include "winops/blocked_target.h"
 #include "winops/command_runner.h"
@@ -84,6 +86,9 @@ class MainForm : public MessageWindow {
     // Shows or hides the tray icon according to Settings.NoTrayIcon. Throws
     // EInvalidOperation from the tray component.
     void UpdateTrayIcon();
+    // The menu and the tray tip in the language in effect, made again when
+    // it has changed since they were made (the options' OK).
+    void ShowLanguage();
     // Opens the program's menu at the mouse cursor, or brings the open
     // dialog forward.
     void ShowMenuAtCursor();
@@ -155,6 +160,8 @@ class MainForm : public MessageWindow {
     std::array<bool, HotkeyCommandLast + 1> refused_{};
     // The texts the first registration could not register, until reported.
     std::vector<std::string> startRefusals_;
+    // The language the menu and the tray tip are in.
+    std::optional<UiLanguage> shownLanguage_;
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).
@@ -162,12 +169,6 @@ class MainForm : public MessageWindow {
     BlockedTargetNotice blocked_{SystemBlockedCheck()};
     ElevatedRestart restart_;
 };
-
-// The balloon's text when a command could not reach a window of a program
-// run as administrator.
-inline constexpr wchar_t kBlockedTargetNotice[] =
-    L"このウィンドウは管理者として実行されています。Quorel から操作するには、"
-    L"ここをクリックして Quorel を管理者として再起動してください。";
 
 // Tells a running copy that the program was started again, and lets it
 // take the foreground from this copy (it may open its menu).

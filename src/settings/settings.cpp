@@ -12,7 +12,8 @@ constexpr bool HotkeysInNumberOrder() {
 }
 static_assert(HotkeysInNumberOrder(), "hotkey rows must be in number order from 1");
 
-// Every hotkey has exactly one text row, and every text row is a hotkey.
+// Every hotkey has exactly one text row, and every text row but the
+// language is a hotkey.
 constexpr bool EveryHotkeyStoredOnce() {
     for (const HotkeyEntry& h : kHotkeyTable) {
         int rows = 0;
@@ -24,7 +25,7 @@ constexpr bool EveryHotkeyStoredOnce() {
     }
     int textRows = 0;
     for (const SettingEntry& s : kSettingTable)
-        if (s.Kind == SettingKind::Text)
+        if (s.Kind == SettingKind::Text && s.Text != &AppSettings::Language)
             ++textRows;
     return textRows == static_cast<int>(kHotkeyTable.size());
 }
@@ -137,6 +138,10 @@ std::vector<const HotkeyEntry*> HotkeysInPageOrder() {
         for (const HotkeyEntry* h : HotkeysOfPage(static_cast<OptionPage>(page)))
             rows.push_back(h);
     return rows;
+}
+
+std::string KnownLanguageSetting(std::string_view text) {
+    return text == "ja" || text == "en" ? std::string(text) : std::string();
 }
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
