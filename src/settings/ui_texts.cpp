@@ -79,7 +79,6 @@ constexpr auto kTexts = std::to_array<TextPair>({
     {TextId::CornerTopRight, L"右上", L"Top right"},
     {TextId::CornerBottomLeft, L"左下", L"Bottom left"},
     {TextId::CornerBottomRight, L"右下", L"Bottom right"},
-    {TextId::HelpCaption, L"Quorel ヘルプ", L"Quorel Help"},
 });
 
 constexpr bool EveryTextInItsPlace() {

@@ -70,8 +70,6 @@ enum class TextId : int {
     CornerTopRight,
     CornerBottomLeft,
     CornerBottomRight,
-    // The help window's caption.
-    HelpCaption,
     Count
 };
 

@@ -5,7 +5,6 @@
 #include "ui/dialog_util.h"
 #include "base/common_controls.h"
 #include "base/dpi.h"
-#include "settings/ui_texts.h"
 
 #include <algorithm>
 
@@ -79,9 +78,9 @@ HelpAnchor HelpAnchorOf(HWND dialog) {
 
 HelpWindow::HelpWindow(HWND owner) {
     ui::RegisterDialogClass(names::kHelpWindowClass);
-    CreateModeless(ui::EmptyDialogTemplate(kStyle, kExStyle, names::kHelpWindowClass,
-                                           UiText(TextId::HelpCaption)),
-                   owner);
+    CreateModeless(
+        ui::EmptyDialogTemplate(kStyle, kExStyle, names::kHelpWindowClass, L"Quorel ヘルプ"),
+        owner);
 }
 
 HelpWindow::~HelpWindow() {
@@ -133,23 +132,8 @@ void HelpWindow::PlaceBeside(HWND window) {
 }
 
 void HelpWindow::Refresh() {
-    if (!hwnd_)
-        return;
-    if (language_ != CurrentUiLanguage())
-        ShowLanguage();
-    FillText(true);
-}
-
-void HelpWindow::ShowLanguage() {
-    language_ = CurrentUiLanguage();
-    SetWindowTextW(hwnd_, UiText(TextId::HelpCaption));
-    HWND list = GetDlgItem(hwnd_, idHelpContents);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (int i = 0; i < kHelpTopicCount; ++i)
-        SendMessageW(list, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(HelpTopicTitle(static_cast<HelpTopic>(i))));
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(topic_), 0);
-    Layout(dpi_);
+    if (hwnd_)
+        FillText(true);
 }
 
 void HelpWindow::CreateControls() {
@@ -170,7 +154,7 @@ void HelpWindow::CreateControls() {
 
 void HelpWindow::Layout(UINT dpi) {
     dpi_ = dpi;
-    font_ = ui::CreateTextFont(language_, dpi);
+    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
     HWND text = GetDlgItem(hwnd_, idHelpText);
     for (int id : {idHelpContents, idHelpText})
         SendMessageW(GetDlgItem(hwnd_, id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()),

@@ -8,7 +8,6 @@
 
 #include "base/handles.h"
 #include "ui/dialog_window.h"
-#include "settings/ui_language.h"
 #include "ui/help_topics.h"
 
 #include <windows.h>
@@ -84,13 +83,9 @@ class HelpWindow : public DialogWindow {
     void Layout(UINT dpi);
     void Arrange();
     void FillText(bool keepPlace);
-    // The caption, the topics' titles and the font in the language in
-    // effect.
-    void ShowLanguage();
     void PlaceBeside(HWND window);
 
     UINT dpi_ = 96;
-    UiLanguage language_ = CurrentUiLanguage();
     HelpTopic topic_ = HelpTopic::Intro;
     bool shown_ = false;
     handles::UniqueFont font_;
