@@ -4,8 +4,9 @@
 # whose imports are only the Known DLLs it needs from its first line (the
 # shell, COM and Common Controls it loads when first needed, which keeps
 # them out of the time until its hotkeys work), whose header states
-# the Windows it needs and the protections it takes, and that it carries its version record and a
-# manifest with the version of src/res/version.h.
+# the Windows it needs and the protections it takes, and that it carries its version record
+# (its texts in a Japanese and an English block) and a manifest with the
+# version of src/res/version.h.
 #   scripts/check-exe.sh build/i686/Quorel.exe
 #   scripts/check-exe.sh build/x86_64/Quorel.exe x86_64
 set -euo pipefail
@@ -73,16 +74,27 @@ expect() { # what, line of the decompiled resources (fixed string)
 expect "version record" "VERSIONINFO"
 expect "file version" "FILEVERSION $numbers"
 expect "product version" "PRODUCTVERSION $numbers"
-expect "Japanese Unicode block" "BLOCK \"041104b0\""
-expect "translation" "VALUE \"Translation\", 0x411, 1200"
-expect "FileVersion" "VALUE \"FileVersion\", \"$file_text\""
-expect "ProductVersion" "VALUE \"ProductVersion\", \"$short_text\""
-expect "ProductName" "VALUE \"ProductName\", \"Quorel\""
-expect "FileDescription" "VALUE \"FileDescription\", \"Quorel\""
-expect "CompanyName" "VALUE \"CompanyName\", \"Quorel Project\""
-expect "LegalCopyright" "VALUE \"LegalCopyright\", \"Copyright (c) 2026 Quorel Project\""
-expect "OriginalFilename" "VALUE \"OriginalFilename\", \"Quorel.exe\""
-expect "InternalName" "VALUE \"InternalName\", \"Quorel\""
+expect "translations: Japanese and English, Unicode" "VALUE \"Translation\", 0x411, 1200, 0x409, 1200"
+# Each language's block of texts, with the same texts.
+block() { # the lines of a StringFileInfo block
+  awk -v b="BLOCK \"$1\"" 'index($0, b) {on = 1; next} on && /^ *END/ {exit} on' <<<"$rc"
+}
+for lang in 041104b0:Japanese 040904b0:English; do
+  code=${lang%%:*} name=${lang#*:}
+  texts=$(block "$code")
+  [ -n "$texts" ] || missing+=("$name Unicode block: BLOCK \"$code\"")
+  in_block() { # what, line (fixed string)
+    grep -qF -- "$2" <<<"$texts" || missing+=("$name $1: $2")
+  }
+  in_block "FileVersion" "VALUE \"FileVersion\", \"$file_text\""
+  in_block "ProductVersion" "VALUE \"ProductVersion\", \"$short_text\""
+  in_block "ProductName" "VALUE \"ProductName\", \"Quorel\""
+  in_block "FileDescription" "VALUE \"FileDescription\", \"Quorel\""
+  in_block "CompanyName" "VALUE \"CompanyName\", \"Quorel Project\""
+  in_block "LegalCopyright" "VALUE \"LegalCopyright\", \"Copyright (c) 2026 Quorel Project\""
+  in_block "OriginalFilename" "VALUE \"OriginalFilename\", \"Quorel.exe\""
+  in_block "InternalName" "VALUE \"InternalName\", \"Quorel\""
+done
 expect "manifest" "RT_MANIFEST"
 expect "manifest's assembly version" "name=\"\"Quorel\"\" version=\"\"$file_text\"\""
 if [ ${#missing[@]} -gt 0 ]; then

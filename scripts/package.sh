@@ -4,7 +4,8 @@
 # build/package-x64), checks them, and writes
 #   dist/Quorel-<version>-x86.zip         for 32-bit Windows
 #   dist/Quorel-<version>-x64.zip         for 64-bit Windows
-# each holding Quorel.exe, Readme.txt and LICENSE, and each with its
+# each holding Quorel.exe, Readme.txt (Japanese), Readme-en.txt (English)
+# and LICENSE, and each with its
 # SHA-256 checksum beside it (<archive>.sha256, for sha256sum -c).
 # The version comes from src/res/version.h. The archives are reproducible:
 # the same source gives the same bytes (fixed order, fixed file times: the
@@ -42,17 +43,20 @@ package() {
   cmake --build "$build" --target Quorel
   scripts/check-exe.sh "$build/Quorel.exe" "$arch"
 
-  # The archive's files: the read-me in UTF-8 with a byte order mark and
-  # CRLF line ends (as Notepad on a Japanese Windows reads it), the license
-  # with CRLF line ends.
+  # The archive's files: the read-mes, Japanese and English, in UTF-8 with
+  # a byte order mark and CRLF line ends (as Notepad on any Windows reads
+  # them), the license with CRLF line ends.
   mkdir -p "$files"
   cp "$build/Quorel.exe" "$files/Quorel.exe"
-  { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' package/Readme.txt; } >"$files/Readme.txt"
+  local readme
+  for readme in Readme.txt Readme-en.txt; do
+    { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "package/$readme"; } >"$files/$readme"
+  done
   sed -e 's/$/\r/' LICENSE >"$files/LICENSE"
 
   local zip="dist/$name.zip"
   rm -f "$zip" "$zip.sha256"
-  python3 - "$files" "$zip.tmp" "$SOURCE_DATE_EPOCH" Quorel.exe Readme.txt LICENSE <<'PY'
+  python3 - "$files" "$zip.tmp" "$SOURCE_DATE_EPOCH" Quorel.exe Readme.txt Readme-en.txt LICENSE <<'PY'
 import os, sys, time, zipfile
 stage, out, epoch, names = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4:]
 # ZIP keeps local time in two-second steps from 1980 on; write the UTC time.

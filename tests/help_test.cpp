@@ -25,14 +25,23 @@ bool Has(const std::wstring& text, const std::wstring& part) {
     return text.find(part) != std::wstring::npos;
 }
 
+// The default settings, with the Japanese help in effect: the tests read
+// Japanese unless they say otherwise.
 AppSettings Defaults() {
     TempDir dir;
     LoadSettings(dir.File(L"none.ini"));
+    Settings.Language = "ja";
     return Settings;
 }
 
-std::wstring Topic(HelpTopic t, const AppSettings& s, const HelpFacts& f = HelpFacts{}) {
-    return HelpTopicText(t, s, f);
+std::wstring Topic(HelpTopic t, const AppSettings& s, const HelpFacts& f = HelpFacts{},
+                   UiLanguage language = UiLanguage::Japanese) {
+    return HelpTopicText(t, s, f, language);
+}
+
+// A command's name as the English help shows it.
+std::wstring EnglishName(const HotkeyEntry& e) {
+    return InLanguage(UiLanguage::English, e.Name, e.NameEn);
 }
 
 } // namespace
@@ -47,7 +56,7 @@ TEST(HelpTopics, ContextNumbersOpenTheirPagesTopicAndAnythingElseTheFirst) {
     for (int page = 0; page < kOptionPageCount; ++page) {
         HelpTopic t = HelpTopicOfContext(HelpContextOfPage(static_cast<OptionPage>(page)));
         EXPECT_EQ(static_cast<int>(t), page + 1);
-        EXPECT_STREQ(HelpTopicTitle(t), pages[page]);
+        EXPECT_STREQ(HelpTopicTitle(t, UiLanguage::Japanese), pages[page]);
     }
     EXPECT_EQ(HelpTopicOfRequest(HELP_CONTEXT, 16), HelpTopic::Resize1);
     EXPECT_EQ(HelpTopicOfRequest(HELP_FINDER, 0), HelpTopic::Intro);
@@ -55,7 +64,12 @@ TEST(HelpTopics, ContextNumbersOpenTheirPagesTopicAndAnythingElseTheFirst) {
 }
 
 TEST(HelpTopics, KeysShowInTheirCanonicalTextForm) {
+    Defaults();
     EXPECT_EQ(HotkeyText(""), L"なし");
+    EXPECT_EQ(HotkeyText("", UiLanguage::English), L"None");
+    EXPECT_EQ(HotkeyText("alt+f12", UiLanguage::English), L"Alt+F12");
+    EXPECT_EQ(HotkeyText("Ctrl+Foo", UiLanguage::English),
+              L"None (\"Ctrl+Foo\" is not a key name)");
     EXPECT_EQ(HotkeyText("alt+f12"), L"Alt+F12");
     EXPECT_EQ(HotkeyText("^Alt+Up"), L"Ctrl+Alt+Up");
     EXPECT_EQ(HotkeyText("Alt+Shift+Z"), L"Shift+Alt+Z");
@@ -91,11 +105,12 @@ TEST(HelpTopics, TheFirstTopicListsEveryCommandWithTheKeysInEffect) {
 TEST(HelpTopics, EveryTopicIsBuiltCompletelyWithCrLfLines) {
     AppSettings s = Defaults();
     HelpFacts f{L"C:\\Tools\\Quorel.INI"};
-    for (int i = 0; i < kHelpTopicCount; ++i) {
-        auto topic = static_cast<HelpTopic>(i);
-        std::wstring t = Topic(topic, s, f);
-        SCOPED_TRACE(HelpTopicTitle(topic));
-        EXPECT_EQ(t.rfind(std::wstring(L"■ ") + HelpTopicTitle(topic) + L"\r\n", 0), 0u);
+    for (int i = 0; i < kHelpTopicCount * 2; ++i) {
+        auto topic = static_cast<HelpTopic>(i % kHelpTopicCount);
+        auto lang = i < kHelpTopicCount ? UiLanguage::Japanese : UiLanguage::English;
+        std::wstring t = Topic(topic, s, f, lang);
+        SCOPED_TRACE(HelpTopicTitle(topic, lang));
+        EXPECT_EQ(t.rfind(std::wstring(L"■ ") + HelpTopicTitle(topic, lang) + L"\r\n", 0), 0u);
         // No empty line before the text.
         EXPECT_FALSE(Has(t.substr(0, t.find(L"\r\n") + 6), L"\r\n\r\n\r\n"));
         EXPECT_FALSE(Has(t, L"@")) << "a placeholder was left";
@@ -198,6 +213,123 @@ TEST(HelpTopics, ARefusedCombinationIsMarkedWhereverItIsListed) {
     EXPECT_TRUE(Has(trouble, L"キーの名前として読めません（Ctrl+Alt のように"));
 }
 
+namespace {
+
+// A character of Japanese script: kana, kanji, and the full-width forms and
+// punctuation that go with them.
+bool IsJapanese(wchar_t c) {
+    return (c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x9FFF) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// The text without the Japanese texts of the command rows that have no
+// English ones yet (the help shows their Japanese then).
+std::wstring WithoutUntranslatedRows(std::wstring t) {
+    std::vector<std::wstring> untranslated;
+    for (const HotkeyEntry& e : HotkeyTable()) {
+        if (!e.NameEn)
+            untranslated.push_back(e.Name);
+        if (!e.DescriptionEn)
+            untranslated.push_back(e.Description);
+    }
+    // The longer first: one name may hold another.
+    std::sort(untranslated.begin(), untranslated.end(),
+              [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
+    for (const std::wstring& ja : untranslated)
+        for (size_t at; (at = t.find(ja)) != std::wstring::npos;)
+            t.erase(at, ja.size());
+    return t;
+}
+
+size_t CountOf(const std::wstring& t, wchar_t c) {
+    return static_cast<size_t>(std::count(t.begin(), t.end(), c));
+}
+
+} // namespace
+
+// The help reads in the language in effect when it is built: the first
+// topic with Settings.Language pinned to each language.
+TEST(HelpTopics, TheFirstTopicReadsInTheLanguageInEffect) {
+    AppSettings s = Defaults();
+    s.MinKey = "";
+    HelpFacts f{L"x"};
+    Settings.Language = "ja";
+    std::wstring ja = HelpTopicText(HelpTopic::Intro, s, f);
+    EXPECT_EQ(ja.rfind(L"■ はじめに\r\n\r\nQuorel は、", 0), 0u) << ja.substr(0, 40);
+    EXPECT_TRUE(Has(ja, L"\r\n最小化\tなし\r\n"));
+    EXPECT_TRUE(Has(ja, L"\r\nアイコン\t表示する\r\n"));
+    EXPECT_STREQ(HelpWindowCaption(), L"Quorel ヘルプ");
+
+    Settings.Language = "en";
+    std::wstring en = HelpTopicText(HelpTopic::Intro, s, f);
+    EXPECT_EQ(en.rfind(L"■ Overview\r\n\r\nQuorel stays running in the background", 0), 0u)
+        << en.substr(0, 40);
+    EXPECT_TRUE(Has(en, L"\r\nCurrent hotkeys\r\n"));
+    EXPECT_TRUE(Has(en, L"\r\n" + EnglishName(*FindHotkey(hkMinimize)) + L"\tNone\r\n"));
+    EXPECT_TRUE(Has(en, L"\r\n" + EnglishName(*FindHotkey(hkMaxRestore)) + L"\tAlt+F12\r\n"));
+    EXPECT_TRUE(Has(en, L"\r\nIcon\tShown\r\n"));
+    EXPECT_STREQ(HelpWindowCaption(), L"Quorel Help");
+    EXPECT_STREQ(HelpTopicTitle(HelpTopic::Trouble), L"Troubleshooting");
+    Settings.Language = "ja";
+}
+
+// Every topic has its English text beside its Japanese one, line for line
+// and pair for pair, and the English holds no Japanese, with the settings
+// taking each variable part either way.
+TEST(HelpTopics, EveryTopicReadsInBothLanguagesLineForLine) {
+    AppSettings plain = Defaults();
+    AppSettings odd = plain;
+    odd.MaxRestoreKey = "Ctrl+Alt";
+    odd.CenterKey = "Ctrl+Alt+C";
+    odd.MouseMovePos = 7;
+    odd.MoveP = 1;
+    odd.StartMouseMove = true;
+    odd.NoTrayIcon = true;
+    HelpFacts oddFacts{L"x"};
+    oddFacts.StartsWithWindows = true;
+    oddFacts.Refused[hkMinimize] = true;
+    for (int i = 0; i < kHelpTopicCount; ++i) {
+        auto topic = static_cast<HelpTopic>(i);
+        SCOPED_TRACE(HelpTopicTitle(topic, UiLanguage::English));
+        EXPECT_STRNE(HelpTopicTitle(topic, UiLanguage::English),
+                     HelpTopicTitle(topic, UiLanguage::Japanese));
+        for (const auto& [s, f] : {std::pair{plain, HelpFacts{L"x"}}, std::pair{odd, oddFacts}}) {
+            std::wstring ja = Topic(topic, s, f, UiLanguage::Japanese);
+            std::wstring en = Topic(topic, s, f, UiLanguage::English);
+            EXPECT_EQ(CountOf(en, L'\n'), CountOf(ja, L'\n'));
+            EXPECT_EQ(CountOf(en, L'\t'), CountOf(ja, L'\t'));
+            std::wstring rest = WithoutUntranslatedRows(en);
+            size_t japanese = static_cast<size_t>(
+                std::find_if(rest.begin(), rest.end(), IsJapanese) - rest.begin());
+            EXPECT_EQ(japanese, rest.size())
+                << "Japanese in the English help: "
+                << testing::PrintToString(rest.substr(japanese < 30 ? 0 : japanese - 30, 60));
+        }
+    }
+    // The values and notes the topics insert.
+    EXPECT_TRUE(
+        Has(Topic(HelpTopic::Move, odd, oddFacts, UiLanguage::English), L"\r\nStep\t1 pixel\r\n"));
+    std::wstring mouse = Topic(HelpTopic::Mouse, odd, oddFacts, UiLanguage::English);
+    EXPECT_TRUE(Has(mouse, L"\r\nCorner\tNone (with the value 7 the pointer does not move)\r\n"));
+    EXPECT_TRUE(Has(mouse, L"\r\nMove at startup\tYes\r\n"));
+    std::wstring other = Topic(HelpTopic::Other, odd, oddFacts, UiLanguage::English);
+    EXPECT_TRUE(Has(other, L"\r\nNotification area icon\tHidden\r\n"));
+    EXPECT_TRUE(Has(other, L"\r\nStart with Windows\tYes\r\n"));
+    std::wstring trouble = Topic(HelpTopic::Trouble, odd, oddFacts, UiLanguage::English);
+    EXPECT_TRUE(Has(trouble, L"\r\n" + EnglishName(*FindHotkey(hkMinimize)) +
+                                 L"\tAlt+F11 (could not be registered)\r\n"));
+    EXPECT_TRUE(Has(Topic(HelpTopic::Trouble, plain, HelpFacts{L"x"}, UiLanguage::English),
+                    L"\r\nRight now, every key is registered.\r\n"));
+    std::wstring file = Topic(HelpTopic::SettingsFile, odd, oddFacts, UiLanguage::English);
+    EXPECT_TRUE(Has(file, L"\r\nMoveP\tMove step (pixels) (default: 5)\r\n"));
+    EXPECT_TRUE(Has(file, L"\r\nMaxRestoreKey\t" + EnglishName(*FindHotkey(hkMaxRestore)) +
+                              L" (default: Alt+F12)\r\n"));
+    EXPECT_TRUE(Has(file, L"\r\nCenterKey\t" + EnglishName(*FindHotkey(hkCenter)) +
+                              L" (default: None) (written only while it holds a key)\r\n"));
+    std::wstring resize = Topic(HelpTopic::Resize2, plain, HelpFacts{L"x"}, UiLanguage::English);
+    EXPECT_TRUE(Has(resize, L"back to their defaults (Shift+Ctrl+Alt+Up, Shift+Ctrl+Alt+Down, "));
+}
+
 // Where the help goes when the options dialog opens it: beside the dialog
 // on its monitor where there is room, narrower on the roomier side where
 // there is less, else over it between its caption and its buttons.
@@ -240,6 +372,7 @@ std::wstring WindowTopicText(HelpTopic t) {
 class HelpWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        Settings.Language = "ja";
         help_ = std::make_unique<HelpWindow>(nullptr);
         help_->TopicText = &WindowTopicText;
         help_->OnModeless = [this](HWND) { events_.push_back(L"modeless"); };
@@ -365,4 +498,173 @@ TEST_F(HelpWindowTest, FollowsTheMonitorsDpiAndKeepsItsPlaceOnRefresh) {
     help_->Refresh();
     EXPECT_EQ(SendMessageW(Text(h), EM_GETFIRSTVISIBLELINE, 0, 0), first);
     EXPECT_EQ(Selected(h), 0);
+}
+
+// --- the Japanese text ---------------------------------------------------
+
+namespace {
+
+// Every topic, rendered with the default settings and once more with
+// settings and facts that take each variable part its other way, as one
+// UTF-8 text.
+std::string RenderEveryTopic() {
+    AppSettings plain = Defaults();
+    AppSettings odd = plain;
+    odd.MaxRestoreKey = "Ctrl+Alt";
+    odd.MinKey = "";
+    odd.CenterKey = "Ctrl+Alt+C";
+    odd.MouseMovePos = 7;
+    odd.StartMouseMove = true;
+    odd.NoTrayIcon = true;
+    odd.MoveP = 12;
+    HelpFacts plainFacts{L"C:\\Tools\\Quorel.INI"};
+    HelpFacts oddFacts{L"D:\\Apps\\Quorel.INI"};
+    oddFacts.StartsWithWindows = true;
+    oddFacts.Refused[hkMoveUp] = true;
+    std::wstring all;
+    for (const auto& [s, f] : {std::pair{&plain, &plainFacts}, std::pair{&odd, &oddFacts}})
+        for (int i = 0; i < kHelpTopicCount; ++i)
+            all += Topic(static_cast<HelpTopic>(i), *s, *f);
+    std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, all.c_str(),
+                                                             static_cast<int>(all.size()), nullptr,
+                                                             0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), static_cast<int>(all.size()), utf8.data(),
+                        static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
+} // namespace
+
+// The Japanese help reads exactly as it always has: every topic against
+// the text kept in tests/data/help-ja.txt. With QUOREL_WRITE_GOLDEN set the
+// test writes that file instead (after a deliberate change of the text).
+TEST(HelpTopics, TheJapaneseTextIsUnchanged) {
+    const std::string path = QUOREL_TEST_DATA_DIR "/help-ja.txt";
+    std::string actual = RenderEveryTopic();
+    if (GetEnvironmentVariableA("QUOREL_WRITE_GOLDEN", nullptr, 0) > 0) {
+        FILE* f = fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr) << path;
+        fwrite(actual.data(), 1, actual.size(), f);
+        fclose(f);
+        GTEST_SKIP() << "wrote " << path;
+    }
+    FILE* f = fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr) << path;
+    std::string expected;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+        expected.append(buf, n);
+    fclose(f);
+    EXPECT_EQ(actual, expected);
+}
+
+// At Refresh after a change of the language in effect, the open window
+// takes the new language: caption, contents, font and text.
+TEST_F(HelpWindowTest, TakesTheNewLanguageOnRefresh) {
+    auto face = [](HWND w) {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return std::wstring(lf.lfFaceName);
+    };
+    auto item = [](HWND h, int i) {
+        wchar_t buf[64] = {};
+        SendMessageW(GetDlgItem(h, idHelpContents), LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+        return std::wstring(buf);
+    };
+    HWND h = Show(HelpTopic::Move);
+    EXPECT_EQ(item(h, 8), L"困ったときは");
+    EXPECT_EQ(face(Text(h)), L"ＭＳ Ｐゴシック");
+    for (const char* lang : {"en", "ja"}) {
+        Settings.Language = lang;
+        help_->Refresh();
+        const bool en = Settings.Language == "en";
+        EXPECT_EQ(WindowText(h), en ? L"Quorel Help" : L"Quorel ヘルプ");
+        EXPECT_EQ(item(h, 8), en ? L"Troubleshooting" : L"困ったときは");
+        EXPECT_EQ(SendMessageW(GetDlgItem(h, idHelpContents), LB_GETCOUNT, 0, 0), kHelpTopicCount);
+        EXPECT_EQ(Selected(h), 2);
+        EXPECT_EQ(ControlText(Text(h)).rfind(en ? L"topic Move\r\n" : L"topic 移動\r\n", 0), 0u);
+        EXPECT_EQ(face(Text(h)), en ? L"Segoe UI" : L"ＭＳ Ｐゴシック");
+        EXPECT_EQ(face(GetDlgItem(h, idHelpContents)), face(Text(h)));
+    }
+    // A window made while English is in effect starts in English.
+    Settings.Language = "en";
+    help_ = std::make_unique<HelpWindow>(nullptr);
+    help_->TopicText = &WindowTopicText;
+    h = Show(HelpTopic::Intro);
+    EXPECT_EQ(WindowText(h), L"Quorel Help");
+    EXPECT_EQ(item(h, 0), L"Overview");
+    Settings.Language = "ja";
+}
+
+// Nothing of the help is cut off, in either language at 100, 150 and 200 %:
+// each topic's title fits the contents list, and on every topic the values
+// paired with a name start in one column, right of the longest name, on
+// the name's line.
+TEST(HelpWindowFit, TitlesFitAndValuesLineUpInBothLanguagesAtEveryScale) {
+    AppSettings s = Defaults();
+    s.MaxRestoreKey = "Ctrl+Alt"; // the longest value: a note that it names no key
+    HelpFacts f{L"C:\\Users\\someone\\AppData\\Roaming\\Quorel\\Quorel.INI"};
+    f.Refused[hkMinimize] = true;
+    for (const char* lang : {"ja", "en"}) {
+        Settings.Language = lang;
+        HelpWindow help(nullptr);
+        help.TopicText = [&](HelpTopic t) { return HelpTopicText(t, s, f); };
+        help.Show(HelpTopic::Intro);
+        HWND h = help.Handle();
+        ASSERT_TRUE(h);
+        HWND list = GetDlgItem(h, idHelpContents), text = GetDlgItem(h, idHelpText);
+        for (UINT dpi : {96u, 144u, 192u}) {
+            SCOPED_TRACE(std::string(lang) + " at " + std::to_string(dpi));
+            if (dpi != 96) {
+                RECT r;
+                GetWindowRect(h, &r);
+                RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, 96),
+                               r.top + MulDiv(r.bottom - r.top, dpi, 96)};
+                SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                             reinterpret_cast<LPARAM>(&suggested));
+            }
+            for (int i = 0; i < kHelpTopicCount; ++i) {
+                RECT item{};
+                SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+                HDC dc = GetDC(list);
+                HGDIOBJ old =
+                    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+                const wchar_t* title = HelpTopicTitle(static_cast<HelpTopic>(i));
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, title, static_cast<int>(wcslen(title)), &extent);
+                SelectObject(dc, old);
+                ReleaseDC(list, dc);
+                EXPECT_LE(extent.cx, item.right - item.left) << i;
+            }
+            RECT client;
+            GetClientRect(text, &client);
+            for (int i = 0; i < kHelpTopicCount; ++i) {
+                help.Show(static_cast<HelpTopic>(i));
+                std::wstring body = ControlText(text);
+                SCOPED_TRACE(HelpTopicTitle(static_cast<HelpTopic>(i)));
+                int column = -1;
+                for (size_t line = 0; line < body.size();) {
+                    size_t end = body.find(L'\n', line);
+                    size_t tab = body.find(L'\t', line);
+                    if (tab < end) {
+                        auto at = [&](size_t c) {
+                            LRESULT p = SendMessageW(text, EM_POSFROMCHAR, c, 0);
+                            return POINT{static_cast<short>(LOWORD(p)),
+                                         static_cast<short>(HIWORD(p))};
+                        };
+                        POINT start = at(line), name = at(tab), value = at(tab + 1);
+                        EXPECT_EQ(value.y, start.y) << "the value goes to the next line";
+                        EXPECT_GT(value.x, name.x);
+                        EXPECT_LT(value.x, client.right);
+                        if (column < 0)
+                            column = value.x;
+                        EXPECT_EQ(value.x, column) << "not in the column: line at " << line;
+                    }
+                    line = end + 1;
+                }
+            }
+        }
+    }
+    Settings.Language = "ja";
 }

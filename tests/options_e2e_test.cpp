@@ -13,6 +13,7 @@
 #include "res/version.h"
 #include "settings/settings.h"
 #include "settings/startup_shortcut.h"
+#include "settings/ui_language.h"
 #include "support/testutil.h"
 
 #include <commctrl.h>
@@ -196,8 +197,15 @@ std::wstring HelpText(HWND help) {
     return ControlText(GetDlgItem(help, idHelpText));
 }
 
-bool ShowsTopic(HWND help, const std::wstring& title) {
-    return HelpText(help).rfind(L"■ " + title + L"\r\n", 0) == 0;
+bool ShowsTopic(HWND help, HelpTopic topic) {
+    return HelpText(help).rfind(
+               std::wstring(L"■ ") + HelpTopicTitle(topic, UiLanguage::English) + L"\r\n", 0) == 0;
+}
+
+// A command's name in the English help.
+std::wstring EnglishName(int number) {
+    const HotkeyEntry* e = FindHotkey(number);
+    return InLanguage(UiLanguage::English, e->Name, e->NameEn);
 }
 
 bool Shows(HWND help, const std::wstring& line) {
@@ -738,23 +746,24 @@ TEST(OptionsE2E, AModifierAloneClearsTheFieldAndTypedStepsAreDigitsInRange) {
 // The dialog's Help button and F1 open the current page's topic in the help
 // window that is already open, and the dialog stays open and usable. The
 // help shows the settings in effect, not the dialog's unsaved edits, and
-// follows them when OK applies them.
+// follows them when OK applies them. The help here is in English.
 TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
-    std::string ini = IniWith("RB_SizeUpKey=Ctrl+Alt+I\r\nSizeP=7\r\nMouseMoveKey=\r\n");
+    std::string ini =
+        IniWith("RB_SizeUpKey=Ctrl+Alt+I\r\nSizeP=7\r\nMouseMoveKey=\r\nLanguage=en\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     PostMessageW(q.MainForm(), WM_COMMAND, kHelpCommand, 0);
     HWND help = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(q)) != nullptr; }));
-    EXPECT_TRUE(ShowsTopic(help, L"はじめに"));
+    EXPECT_TRUE(ShowsTopic(help, HelpTopic::Intro));
 
     Options dlg(q);
     ASSERT_NE(dlg.Handle(), nullptr);
     ASSERT_TRUE(dlg.GoToPage(2));
     dlg.Click(idHelpBtn);
-    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"サイズ変更1"); }));
-    EXPECT_TRUE(Shows(help, L"右下を上へ（低く）\tCtrl+Alt+I"));
-    EXPECT_TRUE(Shows(help, L"間隔\t7 ピクセル（サイズ変更1、2 共通）"));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, HelpTopic::Resize1); }));
+    EXPECT_TRUE(Shows(help, EnglishName(hkRBSizeUp) + L"\tCtrl+Alt+I"));
+    EXPECT_TRUE(Shows(help, L"Step\t7 pixels (shared by Resize 1 and 2)"));
     EXPECT_EQ(SendMessageW(GetDlgItem(help, idHelpContents), LB_GETCURSEL, 0, 0), 3);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == help; }));
     EXPECT_EQ(q.VisibleWindows(names::kHelpWindowClass).size(), 1u);
@@ -767,14 +776,14 @@ TEST(OptionsE2E, HelpAndF1OpenThePagesTopicAndTheDialogStaysOpen) {
     dlg.SetKey(hkMouseMove, Hk('K', kCtrl | kAlt));
     ASSERT_TRUE(dlg.GoToPage(4));
     PressKey(0, VK_F1);
-    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, L"マウス"); }));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsTopic(help, HelpTopic::Mouse); }));
     EXPECT_TRUE(LeavesInView(help, dlg));
-    EXPECT_TRUE(Shows(help, L"カーソルを隅へ移動\tなし"));
+    EXPECT_TRUE(Shows(help, EnglishName(hkMouseMove) + L"\tNone"));
     EXPECT_EQ(dlg.Key(hkMouseMove), Hk('K', kCtrl | kAlt));
 
     // OK applies it, and the open help shows it.
     ASSERT_TRUE(dlg.CloseWith(IDOK));
-    EXPECT_TRUE(WaitUntil([&] { return Shows(help, L"カーソルを隅へ移動\tCtrl+Alt+K"); }));
+    EXPECT_TRUE(WaitUntil([&] { return Shows(help, EnglishName(hkMouseMove) + L"\tCtrl+Alt+K"); }));
     EXPECT_TRUE(IsWindow(help));
     ASSERT_TRUE(q.Close());
     EXPECT_EQ(IniValue(q.IniText(), "MouseMoveKey"), "Ctrl+Alt+K");

@@ -272,9 +272,12 @@ TEST(QuorelProgram, TheExeCarriesItsVersionRecordAndAManifestOfTheSameVersion) {
         EXPECT_EQ(v.productVersion[i], version[i]) << i;
     }
     EXPECT_EQ(v.fileType, DWORD{VFT_APP});
-    // One Japanese block in Unicode.
+    // A Japanese block first, then an English one, both in Unicode and
+    // with the same texts.
     EXPECT_EQ(v.language, 0x0411);
     EXPECT_EQ(v.codePage, 1200);
+    const std::vector<std::pair<WORD, WORD>> translations{{0x0411, 1200}, {0x0409, 1200}};
+    EXPECT_EQ(v.translations, translations);
     for (auto [name, value] : {std::pair{L"FileVersion", L"" QUOREL_VERSION_FILE_TEXT},
                                {L"ProductVersion", L"" QUOREL_VERSION_TEXT},
                                {L"FileDescription", L"Quorel"},
@@ -283,7 +286,8 @@ TEST(QuorelProgram, TheExeCarriesItsVersionRecordAndAManifestOfTheSameVersion) {
                                {L"LegalCopyright", L"Copyright (c) 2026 Quorel Project"},
                                {L"OriginalFilename", L"Quorel.exe"},
                                {L"InternalName", L"Quorel"}})
-        EXPECT_EQ(v.String(name), value) << name;
+        for (auto [language, codePage] : translations)
+            EXPECT_EQ(v.String(name, language, codePage), value) << name << " " << language;
 
     std::string manifest = ReadManifest(QuorelExePath());
     EXPECT_NE(manifest.find("name=\"Quorel\" version=\"" QUOREL_VERSION_FILE_TEXT "\""),

@@ -3,6 +3,8 @@
 // the program's tray receiver window as the shell would post them.
 #include "base/names.h"
 #include "res/version.h"
+#include "settings/settings.h"
+#include "settings/ui_language.h"
 #include "ui/help_window.h"
 
 #include "support/testutil.h"
@@ -174,26 +176,33 @@ void ChooseHelpInTheMenu(const QuorelProcess& q) {
 } // namespace
 
 // The menu's help opens the built-in help on its first topic, which lists
-// the keys in effect. It is no dialog: the tray, the menu and the hotkeys
-// keep working, and a second request brings the same window forward. Esc
-// closes it.
+// the keys in effect, here in English. It is no dialog: the tray, the menu
+// and the hotkeys keep working, and a second request brings the same
+// window forward. Esc closes it.
 TEST(QuorelTray, TheMenusHelpShowsTheKeysInEffectInOneWindowThatEscCloses) {
     std::string ini = IniWith("MaxRestoreKey=ctrl+alt+f10\r\n"
                               "MinKey=\r\n"
                               "MoveUpKey=^Alt+U\r\n"
-                              "PopupMenuKey=Ctrl+Alt+F6\r\n");
+                              "PopupMenuKey=Ctrl+Alt+F6\r\n"
+                              "Language=en\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     ChooseHelpInTheMenu(q);
     HWND help = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (help = HelpWindowOf(q)) != nullptr; }));
+    EXPECT_EQ(WindowText(help), L"Quorel Help");
     std::wstring text = ControlText(GetDlgItem(help, idHelpText));
-    EXPECT_EQ(text.rfind(L"■ はじめに\r\n", 0), 0u) << text.substr(0, 40);
-    for (const wchar_t* line :
-         {L"\r\n最大化、元のサイズに戻す\tCtrl+Alt+F10\r\n", L"\r\n最小化\tなし\r\n",
-          L"\r\n上へ移動\tCtrl+Alt+U\r\n", L"\r\n下へ移動\tShift+Alt+Down\r\n",
-          L"\r\nメニューを開く\tCtrl+Alt+F6\r\n", L"\r\nスクリーンセーバー\tなし\r\n"})
-        EXPECT_NE(text.find(line), std::wstring::npos) << line;
+    EXPECT_EQ(text.rfind(L"■ Overview\r\n", 0), 0u) << text.substr(0, 40);
+    const std::pair<int, const wchar_t*> keys[] = {
+        {hkMaxRestore, L"Ctrl+Alt+F10"}, {hkMinimize, L"None"},         {hkMoveUp, L"Ctrl+Alt+U"},
+        {hkMoveDown, L"Shift+Alt+Down"}, {hkPopupMenu, L"Ctrl+Alt+F6"}, {hkScreenSaver, L"None"}};
+    for (auto [number, key] : keys) {
+        const HotkeyEntry* e = FindHotkey(number);
+        std::wstring line = std::wstring(L"\r\n") +
+                            InLanguage(UiLanguage::English, e->Name, e->NameEn) + L"\t" + key +
+                            L"\r\n";
+        EXPECT_NE(text.find(line), std::wstring::npos) << e->Key;
+    }
     EXPECT_EQ(SendMessageW(GetDlgItem(help, idHelpContents), LB_GETCURSEL, 0, 0), 0);
     // No message box, no help viewer of the system.
     EXPECT_TRUE(q.VisibleWindows(L"#32770").empty());

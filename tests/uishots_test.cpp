@@ -168,24 +168,28 @@ std::wstring HelpShotText(HelpTopic topic) {
 } // namespace
 
 // The help window with the default keys: its first topic, and the Move
-// topic at 100 % and at 150 %.
+// topic at 100 % and at 150 %; in Japanese, and in English ("-en").
 TEST(UiShots, DISABLED_RenderHelp) {
     TempDir dir;
     LoadSettings(dir.File(L"none.ini")); // the defaults
-    HelpWindow help(nullptr);
-    help.TopicText = &HelpShotText;
-    help.Show(HelpTopic::Intro);
-    HWND h = help.Handle();
-    ASSERT_NE(h, nullptr);
-    SetWindowPos(h, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-    // Active, as after opening it from the menu (see the About box).
-    WaitUntil([&] { return GetForegroundWindow() == h; });
-    SendMessageW(h, WM_NCACTIVATE, TRUE, 0);
-    EXPECT_TRUE(Capture(h, L"help"));
-    help.Show(HelpTopic::Move);
-    Capture(h, L"help-1");
-    SimulateDpi(h, 96, 144);
-    Capture(h, L"help-1-144");
+    for (const char* language : {"ja", "en"}) {
+        Settings.Language = language;
+        const std::wstring suffix = Settings.Language == "en" ? L"-en" : L"";
+        HelpWindow help(nullptr);
+        help.TopicText = &HelpShotText;
+        help.Show(HelpTopic::Intro);
+        HWND h = help.Handle();
+        ASSERT_NE(h, nullptr);
+        SetWindowPos(h, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+        // Active, as after opening it from the menu (see the About box).
+        WaitUntil([&] { return GetForegroundWindow() == h; });
+        SendMessageW(h, WM_NCACTIVATE, TRUE, 0);
+        EXPECT_TRUE(Capture(h, L"help" + suffix));
+        help.Show(HelpTopic::Move);
+        Capture(h, L"help-1" + suffix);
+        SimulateDpi(h, 96, 144);
+        Capture(h, L"help-1" + suffix + L"-144");
+    }
 }
 
 // The popup menu of the real program, opened from the tray icon (the

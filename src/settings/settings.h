@@ -132,9 +132,9 @@ struct HotkeyEntry {
     const wchar_t* Name;        // the command's name in the help
     const wchar_t* Description; // what it does, for the help's page topic
     // The same three texts in English (settings/ui_language.h picks).
-    const wchar_t* LabelEn = nullptr;
-    const wchar_t* NameEn = nullptr;
-    const wchar_t* DescriptionEn = nullptr;
+    const wchar_t* LabelEn;
+    const wchar_t* NameEn;
+    const wchar_t* DescriptionEn;
 };
 
 inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({

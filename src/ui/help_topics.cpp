@@ -12,38 +12,62 @@
 
 namespace {
 
-const wchar_t* const kTitles[kHelpTopicCount] = {
-    L"はじめに", L"全般",   L"移動",         L"サイズ変更1",  L"サイズ変更2",
-    L"マウス",   L"その他", L"設定ファイル", L"困ったときは",
+// A text of the help in Japanese and in English.
+struct Bilingual {
+    const wchar_t* ja;
+    const wchar_t* en;
+};
+
+const Bilingual kTitles[kHelpTopicCount] = {
+    {L"はじめに", L"Overview"},
+    {L"全般", L"General"},
+    {L"移動", L"Move"},
+    {L"サイズ変更1", L"Resize 1"},
+    {L"サイズ変更2", L"Resize 2"},
+    {L"マウス", L"Mouse"},
+    {L"その他", L"Other"},
+    {L"設定ファイル", L"Settings File"},
+    {L"困ったときは", L"Troubleshooting"},
 };
 
 // Text shared by the pages with four arrow keys.
-const wchar_t kNoResize[] = L"最大化されているウィンドウと、最大化ボタンのないウィンドウ（多くの"
-                            L"ダイアログなど）には何もしません。枠をドラッグして大きさを変えられる"
-                            L"ウィンドウでも同じです。\n";
-const wchar_t kButtons[] = L"\n【ページのボタン】\n「デフォルト」はこのページのキーを最初の設定（";
-const wchar_t kButtonsEnd[] = L"）に戻し、「クリア」は消します。どちらも「OK」で画面を閉じたときに"
-                              L"有効になります。\n";
+const Bilingual kNoResize = {
+    L"最大化されているウィンドウと、最大化ボタンのないウィンドウ（多くの"
+    L"ダイアログなど）には何もしません。枠をドラッグして大きさを変えられる"
+    L"ウィンドウでも同じです。\n",
+    L"Nothing happens to a maximized window or to a window without a Maximize button (such as "
+    L"most dialog boxes), even if its border can be dragged to resize it.\n"};
+const Bilingual kButtons = {
+    L"\n【ページのボタン】\n「デフォルト」はこのページのキーを最初の設定（",
+    L"\nButtons on this page\nDefault sets the keys of this page back to their defaults ("};
+const Bilingual kButtonsEnd = {
+    L"）に戻し、「クリア」は消します。どちらも「OK」で画面を閉じたときに"
+    L"有効になります。\n",
+    L"), and Clear removes them. Either takes effect when you close Options with OK.\n"};
 
 // The meanings of the INI keys that are not hotkeys (a hotkey's meaning is
 // its name in the hotkey table).
 struct ValueMeaning {
     std::string_view key;
-    const wchar_t* meaning;
+    const wchar_t* ja;
+    const wchar_t* en;
 };
 constexpr ValueMeaning kValueMeanings[] = {
-    {"MoveP", L"移動の間隔（ピクセル）"},
-    {"SizeP", L"サイズ変更の間隔（ピクセル）"},
-    {"MouseMovePos", L"隅：0 左上、1 右上、2 左下、3 右下"},
-    {"MouseOffset", L"隅からの距離（ピクセル）"},
-    {"StartMouseMove", L"起動時に隅へ移動：1 する、0 しない"},
-    {"NoTrayIcon", L"アイコンを表示しない：1 表示しない、0 表示する"},
+    {"MoveP", L"移動の間隔（ピクセル）", L"Move step (pixels)"},
+    {"SizeP", L"サイズ変更の間隔（ピクセル）", L"Resize step (pixels)"},
+    {"MouseMovePos", L"隅：0 左上、1 右上、2 左下、3 右下",
+     L"Corner: 0 top left, 1 top right, 2 bottom left, 3 bottom right"},
+    {"MouseOffset", L"隅からの距離（ピクセル）", L"Distance from the corner (pixels)"},
+    {"StartMouseMove", L"起動時に隅へ移動：1 する、0 しない",
+     L"Move to the corner at startup: 1 yes, 0 no"},
+    {"NoTrayIcon", L"アイコンを表示しない：1 表示しない、0 表示する",
+     L"Hide the icon: 1 hidden, 0 shown"},
 };
 
-constexpr const wchar_t* ValueMeaningOf(std::string_view key) {
+constexpr const ValueMeaning* ValueMeaningOf(std::string_view key) {
     for (const ValueMeaning& m : kValueMeanings)
         if (m.key == key)
-            return m.meaning;
+            return &m;
     return nullptr;
 }
 
@@ -63,7 +87,8 @@ const PageHelp* PageHelpOfTopic(HelpTopic topic) {
     return nullptr;
 }
 
-// The topics. A line ends with "\n"; a tab separates a name from its value.
+// The topics, each in Japanese and then in English. A line ends with "\n";
+// a tab separates a name from its value.
 // "@" and one character stand for what the program inserts when it builds
 // the text:
 //   @p        the commands of the topic's options page with their keys now
@@ -74,181 +99,346 @@ const PageHelp* PageHelpOfTopic(HelpTopic topic) {
 //   @i        the settings file's path; @k the keys of the file
 //   @f        the hotkeys whose registration failed
 //   @n        when a resize key does nothing; @b the page's two buttons
-const wchar_t* const kTexts[kHelpTopicCount] = {
+const Bilingual kTexts[kHelpTopicCount] = {
     // はじめに
-    L"Quorel は、ホットキーで手前の（アクティブな）ウィンドウを最大化、最小化したり、動かしたり、"
-    L"大きさを変えたりする常駐プログラムです。ホットキーは、どのプログラムを使っているときでも"
-    L"働きます。\n"
-    L"\n【いまのホットキー】\n"
-    L"@a"
-    L"\nキーはオプションの画面で変えます。オプションの画面が開いているあいだは、キーを設定できる"
-    L"ように、ホットキーはすべて止まります。\n"
-    L"\n【タスクトレイのアイコン】\n"
-    L"右クリックでメニューが、左ボタンのダブルクリックでオプションの画面が開きます。オプションや"
-    L"バージョン情報の画面が開いているときは、その画面が手前に出るだけです。\n"
-    L"アイコン\t@T\n"
-    L"\n【メニュー】\n"
-    L"オプション、すべて元のサイズに戻す、すべて最小化、スクリーンセーバー（[全般] の同じ名前の"
-    L"コマンドと同じ）、ヘルプ、バージョン情報、Quorel の終了（設定を保存して終了します）。\n"
-    L"\n【一度に一つだけ】\n"
-    L"動いているときにもう一度起動すると、あとから起動したほうはすぐに終了します。アイコンを"
-    L"表示しない設定のときは、そのとき動いている Quorel がマウスカーソルの位置にメニューを開き"
-    L"ます（オプションなどの画面が開いているときを除きます）。\n"
-    L"\nこのヘルプの文字は選択してコピーできます（Ctrl+A ですべて選択、Ctrl+C でコピー）。\n",
+    {L"Quorel は、ホットキーで手前の（アクティブな）ウィンドウを最大化、最小化したり、動かしたり、"
+     L"大きさを変えたりする常駐プログラムです。ホットキーは、どのプログラムを使っているときでも"
+     L"働きます。\n"
+     L"\n【いまのホットキー】\n"
+     L"@a"
+     L"\nキーはオプションの画面で変えます。オプションの画面が開いているあいだは、キーを設定できる"
+     L"ように、ホットキーはすべて止まります。\n"
+     L"\n【タスクトレイのアイコン】\n"
+     L"右クリックでメニューが、左ボタンのダブルクリックでオプションの画面が開きます。オプションや"
+     L"バージョン情報の画面が開いているときは、その画面が手前に出るだけです。\n"
+     L"アイコン\t@T\n"
+     L"\n【メニュー】\n"
+     L"オプション、すべて元のサイズに戻す、すべて最小化、スクリーンセーバー（[全般] の同じ名前の"
+     L"コマンドと同じ）、ヘルプ、バージョン情報、Quorel の終了（設定を保存して終了します）。\n"
+     L"\n【一度に一つだけ】\n"
+     L"動いているときにもう一度起動すると、あとから起動したほうはすぐに終了します。アイコンを"
+     L"表示しない設定のときは、そのとき動いている Quorel がマウスカーソルの位置にメニューを開き"
+     L"ます（オプションなどの画面が開いているときを除きます）。\n"
+     L"\nこのヘルプの文字は選択してコピーできます（Ctrl+A ですべて選択、Ctrl+C でコピー）。\n",
+     L"Quorel stays running in the background and lets you maximize, minimize, move and resize "
+     L"the active window with hotkeys. The hotkeys work whatever program you are using.\n"
+     L"\nCurrent hotkeys\n"
+     L"@a"
+     L"\nTo change the keys, open Options. While Options is open, all the hotkeys are off, so that "
+     L"you can type keys into it.\n"
+     L"\nNotification area icon\n"
+     L"Right-click the icon to open the menu; double-click it to open Options. If Options or About "
+     L"is already open, that window just comes to the front.\n"
+     L"Icon\t@T\n"
+     L"\nMenu\n"
+     L"Options, Restore All, Minimize All, Screen Saver (the same as the commands of those names "
+     L"on the General page), Help, About and Exit (saves the settings and ends Quorel).\n"
+     L"\nOne copy at a time\n"
+     L"If you start Quorel while it is already running, the new copy ends at once. When the icon "
+     L"is hidden, the running copy opens its menu at the mouse pointer instead (unless Options or "
+     L"another of its windows is open).\n"
+     L"\nYou can select and copy the text of this help (Ctrl+A selects all, Ctrl+C copies).\n"},
 
     // 全般
-    L"「手前のウィンドウ」とは、キーを押したときにアクティブな（キーボードの入力を受けている）"
-    L"ウィンドウです。\n"
-    L"\n【いまのキー】\n"
-    L"@p"
-    L"\n【働き】\n"
-    L"@d",
+    {L"「手前のウィンドウ」とは、キーを押したときにアクティブな（キーボードの入力を受けている）"
+     L"ウィンドウです。\n"
+     L"\n【いまのキー】\n"
+     L"@p"
+     L"\n【働き】\n"
+     L"@d",
+     L"The commands act on the active window: the window that receives keyboard input when you "
+     L"press the key.\n"
+     L"\nCurrent keys\n"
+     L"@p"
+     L"\nWhat they do\n"
+     L"@d"},
 
     // 移動
-    L"手前のウィンドウを上下左右に動かします。\n"
-    L"\n【いまのキー】\n"
-    L"@p"
-    L"間隔\t@m\n"
-    L"\n【働き】\n"
-    L"@d"
-    L"「間隔」は 1～50 ピクセルです。大きさは変わりません。\n"
-    L"・最大化されているウィンドウと、デスクトップ（背景）は動かしません。\n"
-    L"・ダイアログやツールウィンドウも動かせます。\n"
-    L"・画面の端では止まりません。押し続けると、ウィンドウは画面の外へ出ていきます。\n"
-    L"@b",
+    {L"手前のウィンドウを上下左右に動かします。\n"
+     L"\n【いまのキー】\n"
+     L"@p"
+     L"間隔\t@m\n"
+     L"\n【働き】\n"
+     L"@d"
+     L"「間隔」は 1～50 ピクセルです。大きさは変わりません。\n"
+     L"・最大化されているウィンドウと、デスクトップ（背景）は動かしません。\n"
+     L"・ダイアログやツールウィンドウも動かせます。\n"
+     L"・画面の端では止まりません。押し続けると、ウィンドウは画面の外へ出ていきます。\n"
+     L"@b",
+     L"Moves the active window up, down, left or right.\n"
+     L"\nCurrent keys\n"
+     L"@p"
+     L"Step\t@m\n"
+     L"\nWhat they do\n"
+     L"@d"
+     L"The step is 1 to 50 pixels. The size of the window does not change.\n"
+     L"• Maximized windows and the desktop (the background) are not moved.\n"
+     L"• Dialog boxes and tool windows can be moved too.\n"
+     L"• The window does not stop at the edge of the screen: hold the key down and it moves off "
+     L"the "
+     L"screen.\n"
+     L"@b"},
 
     // サイズ変更1
-    L"手前のウィンドウの右下を動かして大きさを変えます。左上の角は動きません。\n"
-    L"\n【いまのキー】\n"
-    L"@p"
-    L"間隔\t@s（サイズ変更1、2 共通）\n"
-    L"\n【働き】\n"
-    L"キーを押すたびに、辺を「間隔」のピクセル数（1～50）だけ動かします。\n"
-    L"@d"
-    L"@n@b",
+    {L"手前のウィンドウの右下を動かして大きさを変えます。左上の角は動きません。\n"
+     L"\n【いまのキー】\n"
+     L"@p"
+     L"間隔\t@s（サイズ変更1、2 共通）\n"
+     L"\n【働き】\n"
+     L"キーを押すたびに、辺を「間隔」のピクセル数（1～50）だけ動かします。\n"
+     L"@d"
+     L"@n@b",
+     L"Resizes the active window by moving its bottom-right corner. The top-left corner stays "
+     L"where "
+     L"it is.\n"
+     L"\nCurrent keys\n"
+     L"@p"
+     L"Step\t@s (shared by Resize 1 and 2)\n"
+     L"\nWhat they do\n"
+     L"Each press moves an edge by the step, in pixels (1 to 50).\n"
+     L"@d"
+     L"@n@b"},
 
     // サイズ変更2
-    L"手前のウィンドウの左上を動かして大きさを変えます。右下の角は動きません。\n"
-    L"\n【いまのキー】\n"
-    L"@p"
-    L"間隔\t@s（[サイズ変更1] で設定します）\n"
-    L"\n【働き】\n"
-    L"キーを押すたびに、辺を「間隔」のピクセル数だけ動かします。\n"
-    L"@d"
-    L"@n@b",
+    {L"手前のウィンドウの左上を動かして大きさを変えます。右下の角は動きません。\n"
+     L"\n【いまのキー】\n"
+     L"@p"
+     L"間隔\t@s（[サイズ変更1] で設定します）\n"
+     L"\n【働き】\n"
+     L"キーを押すたびに、辺を「間隔」のピクセル数だけ動かします。\n"
+     L"@d"
+     L"@n@b",
+     L"Resizes the active window by moving its top-left corner. The bottom-right corner stays "
+     L"where "
+     L"it is.\n"
+     L"\nCurrent keys\n"
+     L"@p"
+     L"Step\t@s (set on the Resize 1 page)\n"
+     L"\nWhat they do\n"
+     L"Each press moves an edge by the step, in pixels.\n"
+     L"@d"
+     L"@n@b"},
 
     // マウス
-    L"【いまの設定】\n"
-    L"@p"
-    L"移動する位置\t@c\n"
-    L"隅からの距離\t@o\n"
-    L"起動時に隅へ移動\t@M\n"
-    L"\n【働き】\n"
-    L"@d"
-    L"「起動時に隅へ移動」をオンにすると、起動時に、ホットキーを登録したあとで一度隅へ移動"
-    L"します。\n",
+    {L"【いまの設定】\n"
+     L"@p"
+     L"移動する位置\t@c\n"
+     L"隅からの距離\t@o\n"
+     L"起動時に隅へ移動\t@M\n"
+     L"\n【働き】\n"
+     L"@d"
+     L"「起動時に隅へ移動」をオンにすると、起動時に、ホットキーを登録したあとで一度隅へ移動"
+     L"します。\n",
+     L"Current settings\n"
+     L"@p"
+     L"Corner\t@c\n"
+     L"Distance from the corner\t@o\n"
+     L"Move at startup\t@M\n"
+     L"\nWhat they do\n"
+     L"@d"
+     L"If moving to the corner at startup is selected, Quorel moves the pointer to the corner once "
+     L"when it starts, after registering its hotkeys.\n"},
 
     // その他
-    L"【いまの設定】\n"
-    L"@p"
-    L"トレイのアイコン\t@T\n"
-    L"Windows の起動時に起動\t@W\n"
-    L"\n【働き】\n"
-    L"@d"
-    L"・「タスクトレイのアイコンを表示しない」をオンにして「OK」を押すと、すぐにアイコンが"
-    L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n"
-    L"・「Windows の起動時に Quorel を起動する」をオンにして「OK」を押すと、スタートアップ"
-    L"フォルダーに、この Quorel.exe を起動するショートカット Quorel.lnk を作ります。オフにして"
-    L"「OK」を押すと、そのショートカットを削除します。設定ファイルには書きません。\n",
+    {L"【いまの設定】\n"
+     L"@p"
+     L"トレイのアイコン\t@T\n"
+     L"Windows の起動時に起動\t@W\n"
+     L"\n【働き】\n"
+     L"@d"
+     L"・「タスクトレイのアイコンを表示しない」をオンにして「OK」を押すと、すぐにアイコンが"
+     L"消えます。そのあとメニューは、上のキーか、Quorel をもう一度起動すると開きます。\n"
+     L"・「Windows の起動時に Quorel を起動する」をオンにして「OK」を押すと、スタートアップ"
+     L"フォルダーに、この Quorel.exe を起動するショートカット Quorel.lnk を作ります。オフにして"
+     L"「OK」を押すと、そのショートカットを削除します。設定ファイルには書きません。\n",
+     L"Current settings\n"
+     L"@p"
+     L"Notification area icon\t@T\n"
+     L"Start with Windows\t@W\n"
+     L"\nWhat they do\n"
+     L"@d"
+     L"• If you choose to hide the notification area icon and press OK, the icon goes away at "
+     L"once. "
+     L"The menu then opens with the key above, or when you start Quorel again.\n"
+     L"• If you choose to start Quorel with Windows and press OK, Quorel puts a shortcut, "
+     L"Quorel.lnk, to this Quorel.exe in your Startup folder. Clear the choice and press OK to "
+     L"delete the shortcut. This setting is not kept in the settings file.\n"},
 
     // 設定ファイル
-    L"設定は、Quorel.exe と同じフォルダーの Quorel.INI（実行ファイルの拡張子を .INI に変えた"
-    L"名前）にあります。そのフォルダーに書き込めないとき（Program Files の下など）は、"
-    L"%APPDATA%\\Quorel フォルダーの同じ名前のファイルを使います。このファイルがまだないときは、"
-    L"最初の起動で Quorel.exe と同じフォルダーの Quorel.INI があればそこから読み、フォルダーは"
-    L"初めて書き込むときに作ります。どちらを使うかは起動のときに決めます。"
-    L"いま使っているファイル：\n"
-    L"@i\n"
-    L"\n【読み書きするとき】\n"
-    L"・起動したときに一度だけ読みます。ファイルやキーがなければ既定値を使います。\n"
-    L"・終了するときに一度だけ、下の一覧のキーを書き込みます。オプションの画面で変えた設定"
-    L"も、ファイルに書かれるのは終了のときです。\n"
-    L"・動いているあいだにファイルを書き換えても、終了のときに上書きされます。手で編集する"
-    L"ときは、Quorel を終了してからにしてください。\n"
-    L"・書き込めないときは、終了のときに「（ファイル名） に書き込めません」と表示されます。\n"
-    L"\n【キーの一覧】\n"
-    L"セクション [Option] に、この順に書き込みます。\n"
-    L"@k"
-    L"\n【キーの組み合わせの書き方】\n"
-    L"例：Shift+Ctrl+Alt+Right\n"
-    L"・Shift+、Ctrl+、Alt+ のあとにキーの名前を書きます（+ の前後に空白は入れません）。読む"
-    L"ときは順番を問わず、Ctrl+ の代わりに ^ も使え、大文字と小文字を区別しません。\n"
-    L"・キーの名前：A～Z、0～9、F1～F24、BkSp、Tab、Enter、Esc、Space、PgUp、PgDn、End、"
-    L"Home、Left、Up、Right、Down、Ins、Del、記号のキーはその 1 文字（; や / など）。テンキーは"
-    L" Num 0～Num 9、Num *、Num +、Num -、Num .、そのほかのキーは Key 0x13 のように Key 0x と"
-    L"16 進 2 けたのキーコードです。\n"
-    L"・値が空（CloseKey= など）ならホットキーなし、キーの行がなければ既定値です。キーの名前が"
-    L"読めないと、そのコマンドは働きません。\n"
-    L"\n【数値の書き方】\n"
-    L"・10 進数（-3 など負の数も）、$ に続く 16 進数（$1A）、0x に続く 16 進数（0x1A）。読め"
-    L"ない値（空、abc、12px など）は既定値になります。範囲は確かめません。\n"
-    L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
-    L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
+    {L"設定は、Quorel.exe と同じフォルダーの Quorel.INI（実行ファイルの拡張子を .INI に変えた"
+     L"名前）にあります。そのフォルダーに書き込めないとき（Program Files の下など）は、"
+     L"%APPDATA%\\Quorel フォルダーの同じ名前のファイルを使います。このファイルがまだないときは、"
+     L"最初の起動で Quorel.exe と同じフォルダーの Quorel.INI があればそこから読み、フォルダーは"
+     L"初めて書き込むときに作ります。どちらを使うかは起動のときに決めます。"
+     L"いま使っているファイル：\n"
+     L"@i\n"
+     L"\n【読み書きするとき】\n"
+     L"・起動したときに一度だけ読みます。ファイルやキーがなければ既定値を使います。\n"
+     L"・終了するときに一度だけ、下の一覧のキーを書き込みます。オプションの画面で変えた設定"
+     L"も、ファイルに書かれるのは終了のときです。\n"
+     L"・動いているあいだにファイルを書き換えても、終了のときに上書きされます。手で編集する"
+     L"ときは、Quorel を終了してからにしてください。\n"
+     L"・書き込めないときは、終了のときに「（ファイル名） に書き込めません」と表示されます。\n"
+     L"\n【キーの一覧】\n"
+     L"セクション [Option] に、この順に書き込みます。\n"
+     L"@k"
+     L"\n【キーの組み合わせの書き方】\n"
+     L"例：Shift+Ctrl+Alt+Right\n"
+     L"・Shift+、Ctrl+、Alt+ のあとにキーの名前を書きます（+ の前後に空白は入れません）。読む"
+     L"ときは順番を問わず、Ctrl+ の代わりに ^ も使え、大文字と小文字を区別しません。\n"
+     L"・キーの名前：A～Z、0～9、F1～F24、BkSp、Tab、Enter、Esc、Space、PgUp、PgDn、End、"
+     L"Home、Left、Up、Right、Down、Ins、Del、記号のキーはその 1 文字（; や / など）。テンキーは"
+     L" Num 0～Num 9、Num *、Num +、Num -、Num .、そのほかのキーは Key 0x13 のように Key 0x と"
+     L"16 進 2 けたのキーコードです。\n"
+     L"・値が空（CloseKey= など）ならホットキーなし、キーの行がなければ既定値です。キーの名前が"
+     L"読めないと、そのコマンドは働きません。\n"
+     L"\n【数値の書き方】\n"
+     L"・10 進数（-3 など負の数も）、$ に続く 16 進数（$1A）、0x に続く 16 進数（0x1A）。読め"
+     L"ない値（空、abc、12px など）は既定値になります。範囲は確かめません。\n"
+     L"・StartMouseMove と NoTrayIcon は、0 以外の数値がオンです。\n"
+     L"・値を \" か ' で囲むと、囲みは取り除かれます。\n",
+     L"The settings are kept in Quorel.INI in the same folder as Quorel.exe (the name of the "
+     L"program file with the extension .INI). If Quorel cannot write to that folder (under Program "
+     L"Files, for example), it uses the file of the same name in the %APPDATA%\\Quorel folder "
+     L"instead. While that file does not exist yet, Quorel reads the Quorel.INI in the folder of "
+     L"Quorel.exe, if there is one, and it creates the folder when it first writes the file. "
+     L"Quorel decides which file to use each time it starts. The file in use now:\n"
+     L"@i\n"
+     L"\nWhen the file is read and written\n"
+     L"• Quorel reads it once, when it starts. A missing file or key gives the default value.\n"
+     L"• It writes the keys listed below once, when it exits. Settings changed in Options reach "
+     L"the "
+     L"file only then, too.\n"
+     L"• Changes made to the file while Quorel is running are overwritten when it exits. To edit "
+     L"the file by hand, exit Quorel first.\n"
+     L"• If Quorel cannot write the file, it says so when it exits.\n"
+     L"\nKeys\n"
+     L"They are written to the [Option] section, in this order.\n"
+     L"@k"
+     L"\nHow to write a key combination\n"
+     L"Example: Shift+Ctrl+Alt+Right\n"
+     L"• Write Shift+, Ctrl+ and Alt+ as needed, then the name of the key (no spaces around +). "
+     L"When reading, Quorel takes them in any order, accepts ^ for Ctrl+, and ignores case.\n"
+     L"• Key names: A–Z, 0–9, F1–F24, BkSp, Tab, Enter, Esc, Space, PgUp, PgDn, End, Home, "
+     L"Left, Up, Right, Down, Ins, Del, and for a punctuation key its one character (such as ; "
+     L"or /). The keys of the numeric keypad are Num 0–Num 9, Num *, Num +, Num - and Num .; any "
+     L"other key is Key 0x and its two-digit hexadecimal key code, such as Key 0x13.\n"
+     L"• An empty value (such as CloseKey=) means no hotkey; a missing line means the default. If "
+     L"the key name cannot be read, the command does not work.\n"
+     L"\nHow to write a number\n"
+     L"• Decimal (negative numbers such as -3 too), or hexadecimal after $ ($1A) or 0x (0x1A). A "
+     L"value that cannot be read (empty, abc, 12px and so on) gives the default. The range is not "
+     L"checked.\n"
+     L"• For StartMouseMove and NoTrayIcon, any number other than 0 means on.\n"
+     L"• Quotation marks (\" or ') around a value are removed.\n"},
 
     // 困ったときは
-    L"【「ホットキー「…」の登録に失敗しました。」と表示された】\n"
-    L"原因は二つあります。どちらの場合も、そのキーは次に登録し直すまで働きません。\n"
-    L"・そのキーの組み合わせを、ほかのプログラムがすでに使っています（Quorel の二つのコマンドに"
-    L"同じキーを設定したときは、後から登録するほうが失敗します）。オプションの画面で別のキーに"
-    L"するか、そのプログラムを終了してから、オプションの画面を開いて閉じてください。閉じると"
-    L"（「キャンセル」でも）すべて登録し直します。\n"
-    L"・Quorel.INI に書かれたキーが、キーの名前として読めません（Ctrl+Alt のように修飾キー"
-    L"だけで、キーの名前がないときなど）。そのような値は、下の一覧や [はじめに] の一覧に"
-    L"「はキーの名前として読めません」と示されます。オプションの画面でキーを設定し直して"
-    L"「OK」を押すか、Quorel を終了してから [設定ファイル] の書き方に合わせて直してください。\n"
-    L"@f"
-    L"\n【キーを押しても何も起こらない】\n"
-    L"・オプションの画面が開いているあいだは、ホットキーはすべて止まっています。\n"
-    L"・Quorel.INI のキーがキーの名前として読めないと、そのコマンドは働きません（[はじめに] の"
-    L"一覧に「はキーの名前として読めません」と示されます）。\n"
-    L"・キーは手前のウィンドウに働きます。最大化されているウィンドウや、最大化ボタン、最小化"
-    L"ボタンのないウィンドウには働かないキーがあります（各ページの説明を見てください）。\n"
-    L"\n【応答しないウィンドウ】\n"
-    L"応答していない（固まっている）ウィンドウや、操作に時間のかかるウィンドウには、操作が"
-    L"すぐには効きません。それでも Quorel はそのウィンドウを待たないので、ほかのウィンドウへの"
-    L"キー、メニュー、通知領域のアイコンはそのまま働きます。そのウィンドウへの操作は、ふたたび"
-    L"応答したときに、押した順に一度ずつ行われます（移動やサイズ変更は押した回数だけ進みます）。"
-    L"「すべて元のサイズに戻す」と「すべて最小化」は、ウィンドウを一つずつ順に処理し、少し待っても"
-    L"終わらないウィンドウは、応答したときに行うことにして次へ進みます。\n"
-    L"\n【管理者として実行しているプログラム】\n"
-    L"管理者として実行しているプログラム（タスク マネージャー、管理者のコマンド プロンプト、"
-    L"インストーラーなど）のウィンドウは、管理者として実行していない Quorel からは動かせません"
-    L"（最大化、最小化、移動、サイズ変更、閉じるのどれも効きません）。Windows が許していない"
-    L"ためです。\n"
-    L"・そのようなウィンドウでキーを押すと、アイコンを表示していれば、そのことを通知でお知らせ"
-    L"します（起動してから一度だけ）。通知をクリックすると、Quorel を管理者として再起動します。"
-    L"確認の画面で「はい」を選ぶと、設定を保存してから新しい Quorel に替わります。「いいえ」なら"
-    L"何も変わらず、いまの Quorel が動き続けます。\n"
-    L"・管理者として実行している Quorel は、アイコンのヒントが「Quorel (管理者)」になります。"
-    L"アイコンを表示しないときも、Quorel をもう一度起動すればメニューが開きます。\n"
-    L"・はじめから管理者として実行するには、エクスプローラーで Quorel.exe を右クリックして"
-    L"「管理者として実行」を選びます。Windows の起動時に管理者として実行するには、タスク"
-    L"スケジューラで「ログオン時」に Quorel.exe を起動するタスクを作り、「最上位の特権で実行"
-    L"する」にチェックを付けます。スタートアップ フォルダーのショートカットに「管理者として"
-    L"実行」を設定しても、サインインのときには Windows がそのショートカットを起動しません。\n"
-    L"\n【設定が保存されない】\n"
-    L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
+    {L"【「ホットキー「…」の登録に失敗しました。」と表示された】\n"
+     L"原因は二つあります。どちらの場合も、そのキーは次に登録し直すまで働きません。\n"
+     L"・そのキーの組み合わせを、ほかのプログラムがすでに使っています（Quorel の二つのコマンドに"
+     L"同じキーを設定したときは、後から登録するほうが失敗します）。オプションの画面で別のキーに"
+     L"するか、そのプログラムを終了してから、オプションの画面を開いて閉じてください。閉じると"
+     L"（「キャンセル」でも）すべて登録し直します。\n"
+     L"・Quorel.INI に書かれたキーが、キーの名前として読めません（Ctrl+Alt のように修飾キー"
+     L"だけで、キーの名前がないときなど）。そのような値は、下の一覧や [はじめに] の一覧に"
+     L"「はキーの名前として読めません」と示されます。オプションの画面でキーを設定し直して"
+     L"「OK」を押すか、Quorel を終了してから [設定ファイル] の書き方に合わせて直してください。\n"
+     L"@f"
+     L"\n【キーを押しても何も起こらない】\n"
+     L"・オプションの画面が開いているあいだは、ホットキーはすべて止まっています。\n"
+     L"・Quorel.INI のキーがキーの名前として読めないと、そのコマンドは働きません（[はじめに] の"
+     L"一覧に「はキーの名前として読めません」と示されます）。\n"
+     L"・キーは手前のウィンドウに働きます。最大化されているウィンドウや、最大化ボタン、最小化"
+     L"ボタンのないウィンドウには働かないキーがあります（各ページの説明を見てください）。\n"
+     L"\n【応答しないウィンドウ】\n"
+     L"応答していない（固まっている）ウィンドウや、操作に時間のかかるウィンドウには、操作が"
+     L"すぐには効きません。それでも Quorel はそのウィンドウを待たないので、ほかのウィンドウへの"
+     L"キー、メニュー、通知領域のアイコンはそのまま働きます。そのウィンドウへの操作は、ふたたび"
+     L"応答したときに、押した順に一度ずつ行われます（移動やサイズ変更は押した回数だけ進みます）。"
+     L"「すべて元のサイズに戻す」と「すべて最小化」は、ウィンドウを一つずつ順に処理し、少し待っても"
+     L"終わらないウィンドウは、応答したときに行うことにして次へ進みます。\n"
+     L"\n【管理者として実行しているプログラム】\n"
+     L"管理者として実行しているプログラム（タスク マネージャー、管理者のコマンド プロンプト、"
+     L"インストーラーなど）のウィンドウは、管理者として実行していない Quorel からは動かせません"
+     L"（最大化、最小化、移動、サイズ変更、閉じるのどれも効きません）。Windows が許していない"
+     L"ためです。\n"
+     L"・そのようなウィンドウでキーを押すと、アイコンを表示していれば、そのことを通知でお知らせ"
+     L"します（起動してから一度だけ）。通知をクリックすると、Quorel を管理者として再起動します。"
+     L"確認の画面で「はい」を選ぶと、設定を保存してから新しい Quorel に替わります。「いいえ」なら"
+     L"何も変わらず、いまの Quorel が動き続けます。\n"
+     L"・管理者として実行している Quorel は、アイコンのヒントが「Quorel (管理者)」になります。"
+     L"アイコンを表示しないときも、Quorel をもう一度起動すればメニューが開きます。\n"
+     L"・はじめから管理者として実行するには、エクスプローラーで Quorel.exe を右クリックして"
+     L"「管理者として実行」を選びます。Windows の起動時に管理者として実行するには、タスク"
+     L"スケジューラで「ログオン時」に Quorel.exe を起動するタスクを作り、「最上位の特権で実行"
+     L"する」にチェックを付けます。スタートアップ フォルダーのショートカットに「管理者として"
+     L"実行」を設定しても、サインインのときには Windows がそのショートカットを起動しません。\n"
+     L"\n【設定が保存されない】\n"
+     L"設定は終了するときに書き込みます。強制終了したときは保存されません。\n",
+     L"A message says a hotkey could not be registered\n"
+     L"There are two causes. Either way, the key does not work until it is registered again.\n"
+     L"• Another program already uses that key combination (if two of Quorel's commands have the "
+     L"same key, the one registered second fails). Choose another key in Options, or exit that "
+     L"program and then open and close Options: closing it (with Cancel, too) registers all the "
+     L"keys again.\n"
+     L"• A key in Quorel.INI cannot be read as a key name (for example, only modifiers such as "
+     L"Ctrl+Alt, with no key). The list below and the list in Overview mark such a value "
+     L"\"is not a key name\". Set the key again in Options and press OK, or exit Quorel and "
+     L"correct the value as Settings File describes.\n"
+     L"@f"
+     L"\nA key does nothing\n"
+     L"• While Options is open, all the hotkeys are off.\n"
+     L"• If a key in Quorel.INI cannot be read as a key name, its command does not work (the list "
+     L"in Overview marks it \"is not a key name\").\n"
+     L"• The keys act on the active window. Some keys do nothing to a maximized window, or to a "
+     L"window without a Maximize or Minimize button (see the topic of each page).\n"
+     L"\nA window that is not responding\n"
+     L"A window that is not responding (hung), or that takes its time over a command, does not "
+     L"react at once. Quorel does not wait for it, though: the keys for other windows, the menu "
+     L"and "
+     L"the notification area icon go on working. That window gets its commands when it responds "
+     L"again, each once and in the order pressed (a move or resize goes as many steps as you "
+     L"pressed). Restore All and Minimize All take the windows one by one; a window that has not "
+     L"finished after a short wait gets its command when it responds, and Quorel goes on to the "
+     L"next.\n"
+     L"\nPrograms run as administrator\n"
+     L"Quorel cannot act on the windows of a program run as administrator (Task Manager, an "
+     L"administrator Command Prompt, an installer and so on) unless Quorel runs as administrator "
+     L"too: maximize, minimize, move, resize and close all do nothing. Windows does not allow "
+     L"it.\n"
+     L"• When you press a key on such a window, Quorel tells you so in a notification (once after "
+     L"it starts, and only while its icon is shown). Click the notification to restart Quorel as "
+     L"administrator. If you choose Yes when Windows asks, Quorel saves its settings and the new "
+     L"copy takes over; if you choose No, nothing changes and the running Quorel carries on.\n"
+     L"• When Quorel runs as administrator, the tooltip of its icon says so. With the icon hidden, "
+     L"starting Quorel again still opens its menu.\n"
+     L"• To run Quorel as administrator from the start, right-click Quorel.exe in File Explorer "
+     L"and choose \"Run as administrator\". To run it as administrator when Windows starts, create "
+     L"a task in Task Scheduler that starts Quorel.exe \"At log on\", and select \"Run with "
+     L"highest "
+     L"privileges\". Windows does not start a Startup folder shortcut set to run as administrator "
+     L"when you sign in.\n"
+     L"\nSettings are not saved\n"
+     L"Quorel writes its settings when it exits. If it is forced to end, they are not saved.\n"},
 };
 
-std::wstring Pixels(std::int32_t v) {
-    return DecimalText(v) + L" ピクセル";
+std::wstring Pixels(std::int32_t v, UiLanguage lang) {
+    return DecimalText(v) +
+           InLanguage(lang, L" ピクセル", v == 1 || v == -1 ? L" pixel" : L" pixels");
 }
 
 // A topic being built from its template.
 class Builder {
   public:
-    Builder(HelpTopic topic, const AppSettings& s, const HelpFacts& f)
-        : topic_(topic), s_(s), f_(f) {}
+    Builder(HelpTopic topic, const AppSettings& s, const HelpFacts& f, UiLanguage lang)
+        : topic_(topic), s_(s), f_(f), lang_(lang) {}
+
+    // A text of the topic in its language.
+    const wchar_t* T(const wchar_t* ja, const wchar_t* en) const {
+        return InLanguage(lang_, ja, en);
+    }
+    const wchar_t* T(const Bilingual& text) const { return T(text.ja, text.en); }
+    const wchar_t* NameOf(const HotkeyEntry& e) const { return T(e.Name, e.NameEn); }
 
     bool Failed(int number) const {
         const HotkeyEntry* e = FindHotkey(number);
@@ -266,10 +456,10 @@ class Builder {
         for (const HotkeyEntry* e : rows) {
             if (failedOnly && !Failed(e->Number))
                 continue;
-            std::wstring key = HotkeyText(s_.*e->Field);
+            std::wstring key = HotkeyText(s_.*e->Field, lang_);
             if (Failed(e->Number))
-                key += L"（登録できませんでした）";
-            Pair(e->Name, key);
+                key += T(L"（登録できませんでした）", L" (could not be registered)");
+            Pair(NameOf(*e), key);
         }
     }
 
@@ -280,17 +470,20 @@ class Builder {
     }
 
     void Insert(wchar_t what) {
-        static const wchar_t* const corners[] = {L"左上", L"右上", L"左下", L"右下"};
+        static const Bilingual corners[] = {{L"左上", L"Top left"},
+                                            {L"右上", L"Top right"},
+                                            {L"左下", L"Bottom left"},
+                                            {L"右下", L"Bottom right"}};
         switch (what) {
         case L'p':
             Commands(PageRows(), false);
             break;
         case L'd':
             for (const HotkeyEntry* e : PageRows()) {
-                out_ += L"・";
-                out_ += e->Name;
-                out_ += L"：";
-                out_ += e->Description;
+                out_ += T(L"・", L"• ");
+                out_ += NameOf(*e);
+                out_ += T(L"：", L": ");
+                out_ += T(e->Description, e->DescriptionEn);
                 out_ += L'\n';
             }
             break;
@@ -298,29 +491,29 @@ class Builder {
             Commands(HotkeysInPageOrder(), false);
             break;
         case L'm':
-            out_ += Pixels(s_.MoveP);
+            out_ += Pixels(s_.MoveP, lang_);
             break;
         case L's':
-            out_ += Pixels(s_.SizeP);
+            out_ += Pixels(s_.SizeP, lang_);
             break;
         case L'o':
-            out_ += Pixels(s_.MouseOffset);
+            out_ += Pixels(s_.MouseOffset, lang_);
             break;
         case L'c':
             if (s_.MouseMovePos >= 0 && s_.MouseMovePos <= 3)
-                out_ += corners[s_.MouseMovePos];
+                out_ += T(corners[s_.MouseMovePos]);
             else
-                out_ +=
-                    L"なし（値 " + DecimalText(s_.MouseMovePos) + L" ではカーソルは動きません）";
+                out_ += T(L"なし（値 ", L"None (with the value ") + DecimalText(s_.MouseMovePos) +
+                        T(L" ではカーソルは動きません）", L" the pointer does not move)");
             break;
         case L'M':
-            out_ += s_.StartMouseMove ? L"する" : L"しない";
+            out_ += s_.StartMouseMove ? T(L"する", L"Yes") : T(L"しない", L"No");
             break;
         case L'T':
-            out_ += s_.NoTrayIcon ? L"表示しない" : L"表示する";
+            out_ += s_.NoTrayIcon ? T(L"表示しない", L"Hidden") : T(L"表示する", L"Shown");
             break;
         case L'W':
-            out_ += f_.StartsWithWindows ? L"する" : L"しない";
+            out_ += f_.StartsWithWindows ? T(L"する", L"Yes") : T(L"しない", L"No");
             break;
         case L'i':
             out_ += f_.IniPath;
@@ -329,24 +522,25 @@ class Builder {
             IniKeys();
             break;
         case L'n':
-            out_ += kNoResize;
+            out_ += T(kNoResize);
             break;
         case L'b': {
-            out_ += kButtons;
+            out_ += T(kButtons);
             const wchar_t* separator = L"";
             for (const HotkeyEntry* e : PageRows()) {
                 out_ += separator;
-                out_ += HotkeyText(e->DefaultText);
-                separator = L"、";
+                out_ += HotkeyText(e->DefaultText, lang_);
+                separator = T(L"、", L", ");
             }
-            out_ += kButtonsEnd;
+            out_ += T(kButtonsEnd);
             break;
         }
         case L'f': {
             size_t before = out_.size();
             Commands(HotkeysInPageOrder(), true);
             if (out_.size() == before)
-                out_ += L"いま、登録できなかったキーはありません。\n";
+                out_ += T(L"いま、登録できなかったキーはありません。\n",
+                          L"Right now, every key is registered.\n");
             break;
         }
         default:
@@ -360,13 +554,17 @@ class Builder {
             if (e.Kind == SettingKind::Text) {
                 for (const HotkeyEntry& h : HotkeyTable())
                     if (h.Field == e.Text)
-                        meaning = h.Name;
-                meaning += L"（既定 " + HotkeyText(e.DefaultText) + L"）";
+                        meaning = NameOf(h);
+                meaning += T(L"（既定 ", L" (default: ") + HotkeyText(e.DefaultText, lang_) +
+                           T(L"）", L")");
                 if (e.WrittenOnlyWhenSet)
-                    meaning += L"（キーを設定したときだけ書き込みます）";
+                    meaning += T(L"（キーを設定したときだけ書き込みます）",
+                                 L" (written only while it holds a key)");
             } else {
-                meaning = ValueMeaningOf(e.Key);
-                meaning += L"（既定 " + DecimalText(e.DefaultInt) + L"）";
+                const ValueMeaning* m = ValueMeaningOf(e.Key);
+                meaning = T(m->ja, m->en);
+                meaning +=
+                    T(L"（既定 ", L" (default: ") + DecimalText(e.DefaultInt) + T(L"）", L")");
             }
             Pair(AnsiToWide(e.Key), meaning);
         }
@@ -374,9 +572,9 @@ class Builder {
 
     std::wstring Build() {
         out_ = L"■ ";
-        out_ += HelpTopicTitle(topic_);
+        out_ += HelpTopicTitle(topic_, lang_);
         out_ += L"\n\n";
-        for (const wchar_t* p = kTexts[static_cast<int>(topic_)]; *p; ++p) {
+        for (const wchar_t* p = T(kTexts[static_cast<int>(topic_)]); *p; ++p) {
             if (*p == L'@' && p[1])
                 Insert(*++p);
             else
@@ -397,14 +595,19 @@ class Builder {
     HelpTopic topic_;
     const AppSettings& s_;
     const HelpFacts& f_;
+    UiLanguage lang_;
     std::wstring out_;
 };
 
 } // namespace
 
-const wchar_t* HelpTopicTitle(HelpTopic topic) {
+const wchar_t* HelpTopicTitle(HelpTopic topic, UiLanguage language) {
     int i = static_cast<int>(topic);
-    return i >= 0 && i < kHelpTopicCount ? kTitles[i] : L"";
+    return i >= 0 && i < kHelpTopicCount ? InLanguage(language, kTitles[i].ja, kTitles[i].en) : L"";
+}
+
+const wchar_t* HelpWindowCaption(UiLanguage language) {
+    return InLanguage(language, L"Quorel ヘルプ", L"Quorel Help");
 }
 
 HelpTopic HelpTopicOfContext(unsigned long context) {
@@ -427,18 +630,20 @@ HelpTopic HelpTopicOfRequest(unsigned command, unsigned long data) {
     return HelpTopic::Intro;
 }
 
-std::wstring HotkeyText(const std::string& stored) {
+std::wstring HotkeyText(const std::string& stored, UiLanguage language) {
     if (stored.empty())
-        return L"なし";
+        return InLanguage(language, L"なし", L"None");
     std::string canonical = FormatShortCut(ParseShortCut(stored));
     if (canonical.empty())
-        return L"なし（「" + AnsiToWide(stored) + L"」はキーの名前として読めません）";
+        return InLanguage(language, L"なし（「", L"None (\"") + AnsiToWide(stored) +
+               InLanguage(language, L"」はキーの名前として読めません）", L"\" is not a key name)");
     return AnsiToWide(canonical);
 }
 
-std::wstring HelpTopicText(HelpTopic topic, const AppSettings& settings, const HelpFacts& facts) {
+std::wstring HelpTopicText(HelpTopic topic, const AppSettings& settings, const HelpFacts& facts,
+                           UiLanguage language) {
     int i = static_cast<int>(topic);
     if (i < 0 || i >= kHelpTopicCount)
         return {};
-    return Builder(topic, settings, facts).Build();
+    return Builder(topic, settings, facts, language).Build();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "settings/settings.h"
+#include "settings/ui_language.h"
 
 #include <array>
 #include <iterator>
@@ -42,8 +43,13 @@ static_assert(std::size(kPageHelp) == kOptionPageCount, "every options page has 
 // The help context of an options page (0 for none).
 unsigned long HelpContextOfPage(OptionPage page);
 
+// Each text below comes in the language given, by default the one in effect
+// (CurrentUiLanguage) when it is asked for.
+
 // The entry of a topic in the contents list.
-const wchar_t* HelpTopicTitle(HelpTopic topic);
+const wchar_t* HelpTopicTitle(HelpTopic topic, UiLanguage language = CurrentUiLanguage());
+// The help window's caption.
+const wchar_t* HelpWindowCaption(UiLanguage language = CurrentUiLanguage());
 
 // The topic of a help context number: a page's number (kPageHelp) opens the
 // page's topic, any other number the first topic.
@@ -64,9 +70,10 @@ struct HelpFacts {
 };
 
 // A stored shortcut text as the help shows it: its canonical text form
-// ("Alt+F12"), "なし" when empty, and a note when it names no key.
-std::wstring HotkeyText(const std::string& stored);
+// ("Alt+F12"), "なし" ("None") when empty, and a note when it names no key.
+std::wstring HotkeyText(const std::string& stored, UiLanguage language = CurrentUiLanguage());
 
 // The whole text of a topic, lines ending in CR LF. Lines that pair a name
 // with a value hold one tab between them.
-std::wstring HelpTopicText(HelpTopic topic, const AppSettings& settings, const HelpFacts& facts);
+std::wstring HelpTopicText(HelpTopic topic, const AppSettings& settings, const HelpFacts& facts,
+                           UiLanguage language = CurrentUiLanguage());

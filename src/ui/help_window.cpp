@@ -24,7 +24,8 @@ constexpr int kMinClientHeight = 240;
 constexpr int kMargin = 8;
 constexpr int kContentsWidth = 128;
 constexpr int kTextMargin = 6;    // inside the text control, left and right
-constexpr int kTabPosition = 160; // where a value paired with a name starts
+constexpr int kTabPosition = 160; // where a value paired with a name starts, at least
+constexpr int kTabGap = 12;       // between the longest such name and its value
 
 // Ctrl held without Alt (Ctrl+Alt is AltGr on many layouts).
 bool CtrlOnly() {
@@ -78,9 +79,10 @@ HelpAnchor HelpAnchorOf(HWND dialog) {
 
 HelpWindow::HelpWindow(HWND owner) {
     ui::RegisterDialogClass(names::kHelpWindowClass);
-    CreateModeless(
-        ui::EmptyDialogTemplate(kStyle, kExStyle, names::kHelpWindowClass, L"Quorel ヘルプ"),
-        owner);
+    language_ = CurrentUiLanguage();
+    CreateModeless(ui::EmptyDialogTemplate(kStyle, kExStyle, names::kHelpWindowClass,
+                                           HelpWindowCaption(language_)),
+                   owner);
 }
 
 HelpWindow::~HelpWindow() {
@@ -132,8 +134,27 @@ void HelpWindow::PlaceBeside(HWND window) {
 }
 
 void HelpWindow::Refresh() {
-    if (hwnd_)
-        FillText(true);
+    if (!hwnd_)
+        return;
+    if (UiLanguage now = CurrentUiLanguage(); now != language_) {
+        language_ = now;
+        SetWindowTextW(hwnd_, HelpWindowCaption(language_));
+        FillContents();
+        Layout(dpi_); // the language's font; fills the text when shown
+        if (shown_)
+            return;
+    }
+    FillText(true);
+}
+
+void HelpWindow::FillContents() {
+    HWND list = GetDlgItem(hwnd_, idHelpContents);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < kHelpTopicCount; ++i)
+        SendMessageW(
+            list, LB_ADDSTRING, 0,
+            reinterpret_cast<LPARAM>(HelpTopicTitle(static_cast<HelpTopic>(i), language_)));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(topic_), 0);
 }
 
 void HelpWindow::CreateControls() {
@@ -141,9 +162,7 @@ void HelpWindow::CreateControls() {
                                 WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY |
                                     LBS_NOINTEGRALHEIGHT,
                                 WS_EX_CLIENTEDGE, idHelpContents);
-    for (int i = 0; i < kHelpTopicCount; ++i)
-        SendMessageW(list, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(HelpTopicTitle(static_cast<HelpTopic>(i))));
+    FillContents();
     HWND text = ui::CreateChild(hwnd_, L"EDIT", nullptr,
                                 WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
                                     ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
@@ -154,24 +173,51 @@ void HelpWindow::CreateControls() {
 
 void HelpWindow::Layout(UINT dpi) {
     dpi_ = dpi;
-    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+    // Japanese in the program's Japanese font; English in the system's
+    // dialog font, which every Windows has (a Windows in another language
+    // may lack the Japanese one).
+    font_ = language_ == UiLanguage::Japanese
+                ? ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi)
+                : ui::CreateDialogFont(L"Segoe UI", -12, FW_NORMAL, DEFAULT_CHARSET, dpi);
     HWND text = GetDlgItem(hwnd_, idHelpText);
     for (int id : {idHelpContents, idHelpText})
         SendMessageW(GetDlgItem(hwnd_, id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()),
                      TRUE);
     SendMessageW(text, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELPARAM(dpi::Scale(kTextMargin, dpi), dpi::Scale(kTextMargin, dpi)));
+    Arrange();
+    if (shown_)
+        FillText(true); // its tab stop, for this font
+    InvalidateRect(text, nullptr, TRUE);
+}
+
+void HelpWindow::SetTabStop(const std::wstring& body) {
+    // Values paired with a name start in one column, right of the longest
+    // name of the text.
+    HWND text = GetDlgItem(hwnd_, idHelpText);
+    int widest = 0;
+    for (size_t line = 0; line < body.size();) {
+        size_t end = body.find(L'\n', line);
+        if (end == std::wstring::npos)
+            end = body.size();
+        size_t tab = body.find(L'\t', line);
+        if (tab < end)
+            widest = std::max(
+                widest, static_cast<int>(
+                            ui::TextExtent(text, font_.get(), body.substr(line, tab - line)).cx));
+        line = end + 1;
+    }
+    const int column = std::max(dpi::Scale(kTabPosition, dpi_), widest + dpi::Scale(kTabGap, dpi_));
     // Tab stops are given in quarters of the font's average character
     // width (the letters' average, as the control measures it).
     SIZE letters =
         ui::TextExtent(text, font_.get(), L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     int average = (letters.cx / 26 + 1) / 2;
     if (average > 0) {
-        int stop = MulDiv(dpi::Scale(kTabPosition, dpi), 4, average);
+        // Rounded up, so that the column is never left of the longest name.
+        int stop = (column * 4 + average - 1) / average;
         SendMessageW(text, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
     }
-    Arrange();
-    InvalidateRect(text, nullptr, TRUE);
 }
 
 void HelpWindow::Arrange() {
@@ -191,6 +237,7 @@ void HelpWindow::FillText(bool keepPlace) {
     HWND text = GetDlgItem(hwnd_, idHelpText);
     LRESULT firstLine = keepPlace ? SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0) : 0;
     std::wstring body = TopicText ? TopicText(topic_) : std::wstring();
+    SetTabStop(body);
     SetWindowTextW(text, body.c_str());
     SendMessageW(text, EM_SETSEL, 0, 0);
     if (firstLine > 0)

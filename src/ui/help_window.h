@@ -59,7 +59,8 @@ class HelpWindow : public DialogWindow {
     // maximized, stays where it is.
     void Show(HelpTopic topic, HWND beside = nullptr);
     // Builds the shown topic's text again (the settings have changed),
-    // keeping the place the user has scrolled to.
+    // keeping the place the user has scrolled to; the caption, contents
+    // and font too when the language in effect has changed.
     void Refresh();
     // The topic shown.
     HelpTopic Topic() const { return topic_; }
@@ -82,11 +83,14 @@ class HelpWindow : public DialogWindow {
     void CreateControls();
     void Layout(UINT dpi);
     void Arrange();
+    void FillContents();
     void FillText(bool keepPlace);
+    void SetTabStop(const std::wstring& body);
     void PlaceBeside(HWND window);
 
     UINT dpi_ = 96;
     HelpTopic topic_ = HelpTopic::Intro;
+    UiLanguage language_ = UiLanguage::Japanese;
     bool shown_ = false;
     handles::UniqueFont font_;
 };

@@ -415,12 +415,18 @@ FileVersionRecord ReadFileVersion(const std::wstring& exePath) {
         len >= 2 * sizeof(WORD)) {
         r.language = translation[0];
         r.codePage = translation[1];
+        for (UINT i = 0; i + 1 < len / sizeof(WORD); i += 2)
+            r.translations.emplace_back(translation[i], translation[i + 1]);
     }
     r.found = true;
     return r;
 }
 
 std::wstring FileVersionRecord::String(const wchar_t* name) const {
+    return String(name, language, codePage);
+}
+
+std::wstring FileVersionRecord::String(const wchar_t* name, WORD language, WORD codePage) const {
     wchar_t path[128];
     swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", language, codePage, name);
     wchar_t* value = nullptr;

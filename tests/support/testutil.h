@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testutil {
@@ -75,10 +76,14 @@ struct FileVersionRecord {
     DWORD fileType = 0;
     WORD language = 0; // of the first translation
     WORD codePage = 0; // of the first translation
+    // Every translation: language and code page.
+    std::vector<std::pair<WORD, WORD>> translations;
     std::vector<char> data;
-    // A value of the string block of the first translation; empty when the
-    // block or the value is missing.
+    // A value of the string block of the first translation, or of the
+    // language and code page given; empty when the block or the value is
+    // missing.
     std::wstring String(const wchar_t* name) const;
+    std::wstring String(const wchar_t* name, WORD language, WORD codePage) const;
 };
 FileVersionRecord ReadFileVersion(const std::wstring& exePath);
 
