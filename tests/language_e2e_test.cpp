@@ -50,10 +50,16 @@ HWND Titled(const QuorelProcess& q, const wchar_t* title) {
 // another process cannot be read under Wine, so a menu is known by its
 // width: the width of its texts in the menu font.
 int MenuWidth(const QuorelProcess& q) {
-    q.WaitIdle();
-    PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
     std::vector<HWND> menus;
-    if (!WaitUntil([&] { return !(menus = q.VisibleWindows(L"#32768")).empty(); }))
+    // Pressed again if the first press came before the program was ready
+    // for it (it has just closed a dialog or started).
+    for (int attempt = 0; attempt < 3 && menus.empty(); ++attempt) {
+        q.WaitIdle();
+        PressKey(MOD_CONTROL | MOD_ALT, VK_F6);
+        WaitUntil([&] { return !(menus = q.VisibleWindows(L"#32768")).empty(); },
+                  std::chrono::milliseconds(4000));
+    }
+    if (menus.empty())
         return 0;
     RECT r{};
     GetWindowRect(menus.front(), &r);
