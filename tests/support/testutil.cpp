@@ -538,9 +538,16 @@ bool QuorelProcess::Start(const std::wstring& currentDirectory) {
                         &si, &pi_))
         return false;
     WaitForInputIdle(pi_.hProcess, 10000);
-    return WaitUntil([&] { return MainForm() != nullptr || !Running(); },
-                     std::chrono::milliseconds(10000)) &&
-           Running();
+    if (!WaitUntil([&] { return MainForm() != nullptr || !Running(); },
+                   std::chrono::milliseconds(10000)) ||
+        !Running())
+        return false;
+    // The form's window comes before its tray icon and the rest of its
+    // start; once the form answers, its thread has finished starting and
+    // runs its message loop.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(MainForm(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+    return Running();
 }
 
 int QuorelProcess::StartSecondCopy(DWORD timeoutMs) {
