@@ -4,6 +4,7 @@
 #include "ui/about_box.h"
 
 #include "base/dpi.h"
+#include "settings/settings.h"
 
 #include "support/testutil.h"
 
@@ -45,82 +46,99 @@ int ShowAbout(const std::function<void(AboutBox&)>& check,
 
 } // namespace
 
+// In each language: its caption and font, and the same layout.
+struct AboutLanguage {
+    const char* setting;
+    const wchar_t* caption;
+    const wchar_t* face;
+    BYTE charset;
+};
+constexpr AboutLanguage kAboutLanguages[] = {
+    {"ja", L"バージョン情報", L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET},
+    {"en", L"About Quorel", L"Segoe UI", DEFAULT_CHARSET},
+};
+
 TEST(AboutBox, OpensWithItsCaptionsAndLayout) {
-    ShowAbout(
-        [](AboutBox& b) {
-            HWND h = b.Handle();
-            ASSERT_TRUE(IsWindowVisible(h));
-            EXPECT_EQ(WindowText(h), L"バージョン情報");
-            EXPECT_EQ(ClassName(h), L"TAboutBox");
-            UINT dpi = dpi::ForMonitor(dpi::PrimaryMonitor());
-            auto S = [dpi](int v) { return dpi::Scale(v, dpi); };
-            RECT client;
-            GetClientRect(h, &client);
-            EXPECT_EQ(client.right, S(313));
-            EXPECT_EQ(client.bottom, S(113));
-            LONG style = GetWindowLongW(h, GWL_STYLE);
-            EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    for (const AboutLanguage& language : kAboutLanguages) {
+        SCOPED_TRACE(language.setting);
+        Settings.Language = language.setting;
+        ShowAbout(
+            [&language](AboutBox& b) {
+                HWND h = b.Handle();
+                ASSERT_TRUE(IsWindowVisible(h));
+                EXPECT_EQ(WindowText(h), language.caption);
+                EXPECT_EQ(ClassName(h), L"TAboutBox");
+                UINT dpi = dpi::ForMonitor(dpi::PrimaryMonitor());
+                auto S = [dpi](int v) { return dpi::Scale(v, dpi); };
+                RECT client;
+                GetClientRect(h, &client);
+                EXPECT_EQ(client.right, S(313));
+                EXPECT_EQ(client.bottom, S(113));
+                LONG style = GetWindowLongW(h, GWL_STYLE);
+                EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
 
-            EXPECT_EQ(WindowText(GetDlgItem(h, idAboutProgramName)), L"Quorel");
-            EXPECT_EQ(WindowText(GetDlgItem(h, idAboutVersion)), L"Version 1.06");
-            EXPECT_EQ(WindowText(GetDlgItem(h, idAboutNotice)), kAboutNotice);
-            EXPECT_EQ(WindowText(GetDlgItem(h, idAboutWebLink)), kAboutWebAddress);
-            EXPECT_EQ(WindowText(GetDlgItem(h, idAboutMailLink)), kAboutMailAddress);
-            HWND ok = GetDlgItem(h, idAboutOk);
-            EXPECT_EQ(WindowText(ok), L"OK");
-            EXPECT_EQ(GetWindow(h, GW_CHILD), ok); // first in the tab order
-            EXPECT_EQ(GetFocus(), ok);
+                EXPECT_EQ(WindowText(GetDlgItem(h, idAboutProgramName)), L"Quorel");
+                EXPECT_EQ(WindowText(GetDlgItem(h, idAboutVersion)), L"Version 1.06");
+                EXPECT_EQ(WindowText(GetDlgItem(h, idAboutNotice)), kAboutNotice);
+                EXPECT_EQ(WindowText(GetDlgItem(h, idAboutWebLink)), kAboutWebAddress);
+                EXPECT_EQ(WindowText(GetDlgItem(h, idAboutMailLink)), kAboutMailAddress);
+                HWND ok = GetDlgItem(h, idAboutOk);
+                EXPECT_EQ(WindowText(ok), L"OK");
+                EXPECT_EQ(GetWindow(h, GW_CHILD), ok); // first in the tab order
+                EXPECT_EQ(GetFocus(), ok);
 
-            // Label1 in its own font.
-            LOGFONTW lf{};
-            GetObjectW(reinterpret_cast<HFONT>(
-                           SendMessageW(GetDlgItem(h, idAboutProgramName), WM_GETFONT, 0, 0)),
-                       sizeof lf, &lf);
-            EXPECT_EQ(std::wstring(lf.lfFaceName), L"Times New Roman");
-            EXPECT_EQ(lf.lfWeight, FW_BOLD);
-            EXPECT_EQ(lf.lfHeight, S(-16));
-            GetObjectW(reinterpret_cast<HFONT>(
-                           SendMessageW(GetDlgItem(h, idAboutNotice), WM_GETFONT, 0, 0)),
-                       sizeof lf, &lf);
-            EXPECT_EQ(std::wstring(lf.lfFaceName), L"ＭＳ Ｐゴシック");
-            EXPECT_EQ(lf.lfHeight, S(-12));
-            EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+                // Label1 in its own font.
+                LOGFONTW lf{};
+                GetObjectW(reinterpret_cast<HFONT>(
+                               SendMessageW(GetDlgItem(h, idAboutProgramName), WM_GETFONT, 0, 0)),
+                           sizeof lf, &lf);
+                EXPECT_EQ(std::wstring(lf.lfFaceName), L"Times New Roman");
+                EXPECT_EQ(lf.lfWeight, FW_BOLD);
+                EXPECT_EQ(lf.lfHeight, S(-16));
+                GetObjectW(reinterpret_cast<HFONT>(
+                               SendMessageW(GetDlgItem(h, idAboutNotice), WM_GETFONT, 0, 0)),
+                           sizeof lf, &lf);
+                EXPECT_EQ(std::wstring(lf.lfFaceName), language.face);
+                EXPECT_EQ(lf.lfHeight, S(-12));
+                EXPECT_EQ(lf.lfCharSet, language.charset);
 
-            // The program's icon.
-            EXPECT_NE(SendMessageW(GetDlgItem(h, idAboutIcon), STM_GETICON, 0, 0), 0);
+                // The program's icon.
+                EXPECT_NE(SendMessageW(GetDlgItem(h, idAboutIcon), STM_GETICON, 0, 0), 0);
 
-            // The stored layout; every item inside the client area, none
-            // overlapping another.
-            struct Place {
-                int id, left, top;
-            };
-            const Place places[] = {{idAboutOk, 232, 8},        {idAboutProgramName, 64, 8},
-                                    {idAboutVersion, 64, 30},   {idAboutNotice, 64, 45},
-                                    {idAboutSeparator, 48, 64}, {idAboutWebLink, 49, 72},
-                                    {idAboutMailLink, 49, 86}};
-            for (const Place& p : places) {
-                RECT r = RectIn(GetDlgItem(h, p.id), h);
-                EXPECT_EQ(r.left, S(p.left)) << p.id;
-                EXPECT_EQ(r.top, S(p.top)) << p.id;
-            }
-            RECT okr = RectIn(ok, h);
-            EXPECT_EQ(okr.right - okr.left, S(73));
-            EXPECT_EQ(okr.bottom - okr.top, S(21));
-            EXPECT_EQ(RectIn(GetDlgItem(h, idAboutSeparator), h).right, S(48 + 257));
-            std::vector<RECT> rects;
-            for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                RECT r = RectIn(c, h);
-                EXPECT_LE(r.right, client.right) << GetDlgCtrlID(c);
-                EXPECT_LE(r.bottom, client.bottom) << GetDlgCtrlID(c);
-                rects.push_back(r);
-            }
-            for (size_t i = 0; i < rects.size(); ++i)
-                for (size_t j = i + 1; j < rects.size(); ++j) {
-                    RECT x;
-                    EXPECT_FALSE(IntersectRect(&x, &rects[i], &rects[j])) << i << " " << j;
+                // The stored layout; every item inside the client area, none
+                // overlapping another.
+                struct Place {
+                    int id, left, top;
+                };
+                const Place places[] = {{idAboutOk, 232, 8},        {idAboutProgramName, 64, 8},
+                                        {idAboutVersion, 64, 30},   {idAboutNotice, 64, 45},
+                                        {idAboutSeparator, 48, 64}, {idAboutWebLink, 49, 72},
+                                        {idAboutMailLink, 49, 86}};
+                for (const Place& p : places) {
+                    RECT r = RectIn(GetDlgItem(h, p.id), h);
+                    EXPECT_EQ(r.left, S(p.left)) << p.id;
+                    EXPECT_EQ(r.top, S(p.top)) << p.id;
                 }
-        },
-        [](AboutBox& b) { SendMessageW(GetDlgItem(b.Handle(), idAboutOk), BM_CLICK, 0, 0); });
+                RECT okr = RectIn(ok, h);
+                EXPECT_EQ(okr.right - okr.left, S(73));
+                EXPECT_EQ(okr.bottom - okr.top, S(21));
+                EXPECT_EQ(RectIn(GetDlgItem(h, idAboutSeparator), h).right, S(48 + 257));
+                std::vector<RECT> rects;
+                for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                    RECT r = RectIn(c, h);
+                    EXPECT_LE(r.right, client.right) << GetDlgCtrlID(c);
+                    EXPECT_LE(r.bottom, client.bottom) << GetDlgCtrlID(c);
+                    rects.push_back(r);
+                }
+                for (size_t i = 0; i < rects.size(); ++i)
+                    for (size_t j = i + 1; j < rects.size(); ++j) {
+                        RECT x;
+                        EXPECT_FALSE(IntersectRect(&x, &rects[i], &rects[j])) << i << " " << j;
+                    }
+            },
+            [](AboutBox& b) { SendMessageW(GetDlgItem(b.Handle(), idAboutOk), BM_CLICK, 0, 0); });
+    }
+    Settings.Language.clear();
 }
 
 TEST(AboutBox, EnterEscOkAndCloseEndIt) {

@@ -94,22 +94,30 @@ TEST(MainFormDispatch, EveryNumberRunsItsCommandAndNothingElseDoesAnything) {
         EXPECT_FALSE(ActsOnForegroundWindow(k)) << k;
 }
 
+// In both languages, with the same access keys.
 TEST(MainFormMenu, TrayVariantHasTheBoldOptionsItemAndNoCancel_CursorVariantTheOtherWay) {
-    MenuHandle m = CreateProgramMenu();
-    const std::wstring all = L"オプション(&O)...|-|すべて元のサイズに戻す(&R)|すべて最小化(&N)|-|"
-                             L"スクリーンセーバー(&S)|-|ヘルプ(&H)...|バージョン情報(&A)...|-|"
-                             L"Quorel の終了(&X)|キャンセル(&C)";
-    EXPECT_EQ(Captions(m.get()), all);
-    for (int round = 0; round < 2; ++round) {
-        PreparePopupMenu(m.get(), true);
-        EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(idOption));
-        EXPECT_EQ(Captions(m.get()), all.substr(0, all.rfind(L'|')));
-
-        PreparePopupMenu(m.get(), false);
-        EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(-1));
+    const std::pair<const char*, std::wstring> languages[] = {
+        {"ja", L"オプション(&O)...|-|すべて元のサイズに戻す(&R)|すべて最小化(&N)|-|"
+               L"スクリーンセーバー(&S)|-|ヘルプ(&H)...|バージョン情報(&A)...|-|"
+               L"Quorel の終了(&X)|キャンセル(&C)"},
+        {"en", L"&Options...|-|&Restore All Windows|Mi&nimize All Windows|-|"
+               L"Start &Screen Saver|-|&Help...|&About Quorel...|-|E&xit Quorel|&Cancel"}};
+    for (const auto& [language, all] : languages) {
+        Settings.Language = language;
+        MenuHandle m = CreateProgramMenu();
         EXPECT_EQ(Captions(m.get()), all);
-        EXPECT_EQ(GetMenuItemID(m.get(), 11), static_cast<UINT>(idCancel));
+        for (int round = 0; round < 2; ++round) {
+            PreparePopupMenu(m.get(), true);
+            EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(idOption));
+            EXPECT_EQ(Captions(m.get()), all.substr(0, all.rfind(L'|')));
+
+            PreparePopupMenu(m.get(), false);
+            EXPECT_EQ(GetMenuDefaultItem(m.get(), FALSE, 0), static_cast<UINT>(-1));
+            EXPECT_EQ(Captions(m.get()), all);
+            EXPECT_EQ(GetMenuItemID(m.get(), 11), static_cast<UINT>(idCancel));
+        }
     }
+    Settings.Language.clear();
 }
 
 TEST_F(MainFormTest, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
@@ -136,7 +144,7 @@ TEST_F(MainFormTest, OnlyTheMoveAndResizeCommandsRepeatWhileTheKeyIsHeld) {
 // message loop runs, so the icon is there when the box shows.
 TEST_F(MainFormTest, TheHotkeysComeBeforeTheIconAndARefusalIsReportedOnceTheLoopRuns) {
     WriteFileBytes(IniFilePath(), IniWith("MouseMovePos=0\r\nMouseOffset=10\r\n"
-                                          "StartMouseMove=1\r\n"));
+                                          "StartMouseMove=1\r\nLanguage=ja\r\n"));
     std::vector<std::string> events;
     GlobalHotkeys::SystemRegister = [&](HWND, int id, UINT, UINT) -> BOOL {
         events.push_back("register " + std::to_string(id));

@@ -47,6 +47,7 @@ class OptionsDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         LoadSettings(dir_.File(L"none.ini")); // the defaults
+        Settings.Language = "ja";             // the texts below are Japanese
     }
 
     void TearDown() override {
@@ -334,89 +335,178 @@ TEST_F(OptionsDialogTest, FormAndPagesAsLaidOut) {
     EXPECT_EQ(WindowText(C(idStartWithWindows)), L"Windows の起動時に Quorel を起動する");
     EXPECT_EQ(WindowText(C(idMoveDefaults)), L"デフォルト");
     EXPECT_EQ(WindowText(C(idSizeTopLeftClear)), L"クリア");
+    // The language list: automatic in the dialog's language, each language
+    // under its own name.
+    HWND language = C(idLanguage);
+    EXPECT_EQ(GetParent(language), GetDlgItem(dlg_, idPage0 + 5));
+    EXPECT_EQ(GetWindowLongW(language, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    const wchar_t* languages[] = {L"Windows と同じ", L"日本語", L"English"};
+    ASSERT_EQ(SendMessageW(language, CB_GETCOUNT, 0, 0), 3);
+    for (int i = 0; i < 3; ++i) {
+        wchar_t buf[32] = {};
+        SendMessageW(language, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        EXPECT_EQ(std::wstring(buf), languages[i]);
+    }
 }
 
-// Every control lies inside its page and no two overlap, at 96 dpi and
-// after a change to 144 and 192 dpi.
-TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
+// In English: the captions, the labels from the command table, the
+// language list with the same two names.
+TEST_F(OptionsDialogTest, InEnglishEveryTextIsEnglish) {
+    Settings.Language = "en";
     Open();
-    for (UINT dpi : {96u, 144u, 192u}) {
-        if (dpi != 96) {
-            RECT suggested{0, 0, dpi::Scale(380, dpi), dpi::Scale(340, dpi)};
-            SendMessageW(dlg_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                         reinterpret_cast<LPARAM>(&suggested));
-            HWND ok = GetDlgItem(dlg_, idOKBtn);
-            RECT r = ClientRectIn(ok, dlg_);
-            EXPECT_EQ(r.right - r.left, dpi::Scale(88, dpi));
-            EXPECT_EQ(r.bottom - r.top, dpi::Scale(21, dpi));
-        }
-        for (int p = 0; p < kOptionPageCount; ++p) {
-            HWND page = GetDlgItem(dlg_, idPage0 + p);
-            ASSERT_TRUE(page);
-            RECT pr;
-            GetClientRect(page, &pr);
-            std::vector<std::pair<HWND, RECT>> items, groups;
-            for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                RECT r = ClientRectIn(c, page);
-                EXPECT_GE(r.left, 0) << p << " " << WindowText(c).size();
-                EXPECT_GE(r.top, 0);
-                EXPECT_LE(r.right, pr.right) << "page " << p << " id " << GetDlgCtrlID(c);
-                if (ClassName(c) != L"ComboBox") { // its height includes the list
-                    EXPECT_LE(r.bottom, pr.bottom) << "page " << p << " id " << GetDlgCtrlID(c);
-                }
-                if (ClassName(c) == L"Static") {
-                    // A label shows its whole text.
+    EXPECT_EQ(WindowText(dlg_), L"Options");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg_, idCancelBtn)), L"Cancel");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg_, idHelpBtn)), L"Help");
+    for (const HotkeyEntry& e : HotkeyTable())
+        EXPECT_EQ(WindowText(GetWindow(Key(e.Number), GW_HWNDPREV)), e.LabelEn) << e.Key;
+    EXPECT_EQ(WindowText(C(idNoTrayIcon)), L"Hide the icon in the notification area");
+    EXPECT_EQ(WindowText(C(idMoveDefaults)), L"Defaults");
+    const wchar_t* languages[] = {L"Same as Windows", L"日本語", L"English"};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t buf[32] = {};
+        SendMessageW(C(idLanguage), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        EXPECT_EQ(std::wstring(buf), languages[i]);
+    }
+    wchar_t corner[32] = {};
+    SendMessageW(C(idMouseMovePos), CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(corner));
+    EXPECT_EQ(std::wstring(corner), L"Bottom right");
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(C(idNoTrayIcon), WM_GETFONT, 0, 0)), sizeof lf,
+               &lf);
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Segoe UI");
+    // A message box of the dialog speaks its language.
+    MessageBoxCloser closer(GetCurrentProcessId(), IDCANCEL);
+    Click(idMoveClear);
+    ASSERT_TRUE(WaitDialog(dlg_, [&] { return closer.Count() == 1; }));
+    EXPECT_EQ(closer.Seen()[0].text, L"The hotkeys on the \"Move\" page will be cleared.");
+}
+
+// The language list shows the setting and OK stores the choice; what the
+// list cannot name (nothing else is read from the file) shows as automatic.
+TEST_F(OptionsDialogTest, TheLanguageListShowsAndStoresTheSetting) {
+    const std::pair<const char*, int> cases[] = {{"", 0}, {"ja", 1}, {"en", 2}, {"fr", 0}};
+    for (auto [setting, item] : cases) {
+        Settings.Language = setting;
+        Open();
+        EXPECT_EQ(SendMessageW(C(idLanguage), CB_GETCURSEL, 0, 0), item) << setting;
+        SendMessageW(C(idLanguage), CB_SETCURSEL, static_cast<WPARAM>((item + 1) % 3), 0);
+        CloseWith(idOKBtn);
+        const char* stored[] = {"", "ja", "en"};
+        EXPECT_EQ(Settings.Language, stored[(item + 1) % 3]) << setting;
+        // Cancel keeps the setting.
+        Open();
+        SendMessageW(C(idLanguage), CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        const std::string before = Settings.Language;
+        CloseWith(idCancelBtn);
+        EXPECT_EQ(Settings.Language, before);
+    }
+}
+
+// Every control lies inside its page and no two overlap, and every text
+// fits its control, at 96 dpi and after a change to 144 and 192 dpi, in
+// both languages.
+TEST_F(OptionsDialogTest, NothingClippedOrOverlappingAtEveryScale) {
+    for (const char* language : {"ja", "en"}) {
+        SCOPED_TRACE(language);
+        Settings.Language = language;
+        owned_.reset();
+        Open();
+        for (UINT dpi : {96u, 144u, 192u}) {
+            if (dpi != 96) {
+                RECT suggested{0, 0, dpi::Scale(380, dpi), dpi::Scale(340, dpi)};
+                SendMessageW(dlg_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                             reinterpret_cast<LPARAM>(&suggested));
+                HWND ok = GetDlgItem(dlg_, idOKBtn);
+                RECT r = ClientRectIn(ok, dlg_);
+                EXPECT_EQ(r.right - r.left, dpi::Scale(88, dpi));
+                EXPECT_EQ(r.bottom - r.top, dpi::Scale(21, dpi));
+            }
+            for (int p = 0; p < kOptionPageCount; ++p) {
+                HWND page = GetDlgItem(dlg_, idPage0 + p);
+                ASSERT_TRUE(page);
+                RECT pr;
+                GetClientRect(page, &pr);
+                std::vector<std::pair<HWND, RECT>> items, groups;
+                for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                    RECT r = ClientRectIn(c, page);
+                    EXPECT_GE(r.left, 0) << p << " " << WindowText(c).size();
+                    EXPECT_GE(r.top, 0);
+                    EXPECT_LE(r.right, pr.right) << "page " << p << " id " << GetDlgCtrlID(c);
+                    if (ClassName(c) != L"ComboBox") { // its height includes the list
+                        EXPECT_LE(r.bottom, pr.bottom) << "page " << p << " id " << GetDlgCtrlID(c);
+                    }
                     SIZE s{};
-                    HDC dc = GetDC(c);
+                    {
+                        HDC dc = GetDC(c);
+                        HGDIOBJ old = SelectObject(
+                            dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
+                        std::wstring text = WindowText(c);
+                        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+                        SelectObject(dc, old);
+                        ReleaseDC(c, dc);
+                    }
+                    const LONG type = GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK;
+                    const bool isButton = ClassName(c) == L"Button";
+                    // A label shows its whole text; a check box its box, a gap
+                    // and its text; a push button its text inside its edges; a
+                    // group box its title between its corners.
+                    int room = -1; // what the control needs beside its text
+                    if (ClassName(c) == L"Static")
+                        room = 0;
+                    else if (isButton && type == BS_AUTOCHECKBOX)
+                        room = dpi::Scale(20, dpi);
+                    else if (isButton && type == BS_GROUPBOX)
+                        room = dpi::Scale(24, dpi);
+                    else if (isButton)
+                        room = dpi::Scale(8, dpi);
+                    if (room >= 0) {
+                        EXPECT_GE(r.right - r.left, s.cx + room)
+                            << "dpi " << dpi << " page " << p << " id " << GetDlgCtrlID(c);
+                    }
+                    bool isGroup = type == BS_GROUPBOX && isButton;
+                    if (!isGroup)
+                        items.push_back({c, r});
+                    else
+                        groups.push_back({c, r});
+                }
+                // A group's caption keeps off its frame's line (a blank at
+                // each end) and off every control in the group (they start
+                // below the caption's text).
+                for (const auto& [group, frame] : groups) {
+                    const std::wstring caption = WindowText(group);
+                    ASSERT_GE(caption.size(), 3u);
+                    EXPECT_EQ(caption.front(), L' ');
+                    EXPECT_EQ(caption.back(), L' ');
+                    SIZE text{};
+                    HDC dc = GetDC(group);
                     HGDIOBJ old = SelectObject(
-                        dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
-                    std::wstring text = WindowText(c);
-                    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+                        dc, reinterpret_cast<HFONT>(SendMessageW(group, WM_GETFONT, 0, 0)));
+                    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()),
+                                          &text);
                     SelectObject(dc, old);
-                    ReleaseDC(c, dc);
-                    EXPECT_GE(r.right - r.left, s.cx);
+                    ReleaseDC(group, dc);
+                    for (const auto& [control, r] : items) {
+                        RECT inside;
+                        if (!IntersectRect(&inside, &frame, &r))
+                            continue;
+                        EXPECT_GE(r.top, frame.top + text.cy + dpi::Scale(2, dpi))
+                            << "dpi " << dpi << " page " << p << ": id " << GetDlgCtrlID(control)
+                            << " under the caption of " << GetDlgCtrlID(group);
+                    }
                 }
-                bool isGroup = (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
-                               ClassName(c) == L"Button";
-                if (!isGroup)
-                    items.push_back({c, r});
-                else
-                    groups.push_back({c, r});
+                for (size_t i = 0; i < items.size(); ++i)
+                    for (size_t j = i + 1; j < items.size(); ++j) {
+                        // A spin control sits on its field's right border.
+                        if (HWND(SendMessageW(items[j].first, UDM_GETBUDDY, 0, 0)) ==
+                            items[i].first)
+                            continue;
+                        RECT x;
+                        EXPECT_FALSE(IntersectRect(&x, &items[i].second, &items[j].second))
+                            << "dpi " << dpi << " page " << p << ": ids "
+                            << GetDlgCtrlID(items[i].first) << " and "
+                            << GetDlgCtrlID(items[j].first);
+                    }
             }
-            // A group's caption keeps off its frame's line (a blank at each
-            // end) and off every control in the group (they start below the
-            // caption's text).
-            for (const auto& [group, frame] : groups) {
-                const std::wstring caption = WindowText(group);
-                ASSERT_GE(caption.size(), 3u);
-                EXPECT_EQ(caption.front(), L' ');
-                EXPECT_EQ(caption.back(), L' ');
-                SIZE text{};
-                HDC dc = GetDC(group);
-                HGDIOBJ old = SelectObject(
-                    dc, reinterpret_cast<HFONT>(SendMessageW(group, WM_GETFONT, 0, 0)));
-                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-                SelectObject(dc, old);
-                ReleaseDC(group, dc);
-                for (const auto& [control, r] : items) {
-                    RECT inside;
-                    if (!IntersectRect(&inside, &frame, &r))
-                        continue;
-                    EXPECT_GE(r.top, frame.top + text.cy + dpi::Scale(2, dpi))
-                        << "dpi " << dpi << " page " << p << ": id " << GetDlgCtrlID(control)
-                        << " under the caption of " << GetDlgCtrlID(group);
-                }
-            }
-            for (size_t i = 0; i < items.size(); ++i)
-                for (size_t j = i + 1; j < items.size(); ++j) {
-                    // A spin control sits on its field's right border.
-                    if (HWND(SendMessageW(items[j].first, UDM_GETBUDDY, 0, 0)) == items[i].first)
-                        continue;
-                    RECT x;
-                    EXPECT_FALSE(IntersectRect(&x, &items[i].second, &items[j].second))
-                        << "dpi " << dpi << " page " << p << ": ids "
-                        << GetDlgCtrlID(items[i].first) << " and " << GetDlgCtrlID(items[j].first);
-                }
         }
     }
 }

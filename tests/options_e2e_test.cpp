@@ -559,7 +559,8 @@ TEST(OptionsE2E, WhileTheDialogIsOpenAConfiguredCombinationIsAnOrdinaryKey) {
 // changes nothing, OK changes the four key-capture controls of their page
 // and nothing else. Only the dialog's OK would commit them.
 TEST(OptionsE2E, DefaultAndClearAskFirstAndTouchOnlyTheirPagesKeys) {
-    std::string ini = IniWith("MoveUpKey=Ctrl+Alt+1\r\n"
+    std::string ini = IniWith("Language=ja\r\n"
+                              "MoveUpKey=Ctrl+Alt+1\r\n"
                               "MoveDownKey=Ctrl+Alt+2\r\n"
                               "MoveLeftKey=Ctrl+Alt+3\r\n"
                               "MoveRightKey=Ctrl+Alt+4\r\n"
@@ -725,7 +726,8 @@ TEST(OptionsE2E, StartWithWindowsMakesAndRemovesTheStartupShortcut) {
 // keyboard, close it through its dialog keys, and every opening makes a new
 // window.
 TEST(OptionsE2E, AboutBoxShowsTheVersionAndClosesOnEnterAndEsc) {
-    QuorelProcess q;
+    std::string ini = IniWith("Language=ja\r\n"); // the texts below are Japanese
+    QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     HWND previous = nullptr;
     for (UINT key : {VK_RETURN, VK_ESCAPE}) {

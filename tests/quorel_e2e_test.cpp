@@ -280,7 +280,7 @@ TEST(QuorelProgram, AHeldCombinationIsReportedWithItsTextAndTheRestStillWorks) {
     // This process holds Alt+F12 before the program starts.
     TargetWindow holder;
     ASSERT_TRUE(RegisterHotKey(holder.Handle(), 1, MOD_ALT, VK_F12));
-    std::string ini = IniWith("MaxRestoreKey=alt+f12\r\n");
+    std::string ini = IniWith("MaxRestoreKey=alt+f12\r\nLanguage=ja\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     // The box comes once the program's loop runs: by then the other keys

@@ -366,6 +366,7 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
     LoadSettings(blocked);
     ExpectDefaults();
+    Settings.Language = "ja"; // the messages below are Japanese
     auto failure = [](const std::wstring& path) {
         std::wstring message = L"no error";
         try {
@@ -376,6 +377,9 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
         return message;
     };
     EXPECT_EQ(failure(blocked), blocked + L" に書き込めません");
+    Settings.Language = "en";
+    EXPECT_EQ(failure(blocked), L"Cannot write to " + blocked);
+    Settings.Language = "ja";
 
     // A file that another program holds open without sharing keeps its
     // content. (A read-only attribute does not stop a test run as root.)
@@ -384,6 +388,7 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     testutil::WriteFileBytes(locked, old);
     LoadSettings(locked);
     EXPECT_EQ(Settings.MoveP, 3);
+    Settings.Language = "ja";
     Settings.MoveP = 4;
     HANDLE holder =
         CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -397,6 +402,34 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     std::wstring nowhere = dir.File(L"missing\\Quorel.INI");
     EXPECT_THROW(SaveSettings(nowhere), EQuorelError);
     EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The language: "ja" or "en" last in the file, only while set; anything
+// else reads as automatic and leaves the file at the next write. The other
+// keys and values are the same whatever the language.
+TEST(IniFile, TheLanguageIsWrittenOnlyWhileSetAndChangesNothingElse) {
+    testutil::TempDir dir;
+    std::wstring path = dir.File(L"Language.INI");
+    const std::pair<const char*, const char*> cases[] = {
+        {"ja", "Language=ja\r\n"}, {"en", "Language=en\r\n"}, {"", ""}};
+    for (auto [language, tail] : cases) {
+        LoadSettings(dir.File(L"none.ini"));
+        Settings.Language = language;
+        SaveSettings(path);
+        EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText + std::string(tail));
+        Settings = AppSettings{};
+        LoadSettings(path);
+        ExpectDefaults();
+        EXPECT_EQ(Settings.Language, language);
+    }
+    for (const char* stored : {"fr", "JA", "english", " "}) {
+        testutil::WriteFileBytes(path,
+                                 testutil::IniWith(std::string("Language=") + stored + "\r\n"));
+        LoadSettings(path);
+        EXPECT_EQ(Settings.Language, "") << stored;
+        SaveSettings(path);
+        EXPECT_EQ(testutil::ReadFileBytes(path), testutil::kDefaultIniText) << stored;
+    }
 }
 
 // Beside the exe when its folder can be written; otherwise the per-user

@@ -3,6 +3,7 @@
 #include "settings/startup_shortcut.h"
 
 #include "base/error_report.h"
+#include "settings/settings.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,7 @@ TEST(StartupShortcut, PointsAtTheExeReplacesABrokenOneAndReportsAnUnusableFolder
     EXPECT_FALSE(IsShortcutTo(link, exe));
 
     const std::wstring missing = dir.File(L"missing\\Quorel.lnk");
+    Settings.Language = "ja"; // the message below is Japanese
     try {
         WriteShortcut(missing, exe);
         FAIL() << "no error";

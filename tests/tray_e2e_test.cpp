@@ -106,7 +106,7 @@ TEST(QuorelTray, HotkeySixteenOpensTheMenuAtTheCursor) {
 }
 
 TEST(QuorelTray, DoubleClickOpensTheOptionsDialogAndTrayActionsOnlyBringItForward) {
-    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\nLanguage=ja\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     PostTray(q, WM_LBUTTONDBLCLK);
@@ -136,7 +136,7 @@ TEST(QuorelTray, DoubleClickOpensTheOptionsDialogAndTrayActionsOnlyBringItForwar
 }
 
 TEST(QuorelTray, AboutBoxShowsTheVersionAndANewOneIsMadeEachTime) {
-    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\n");
+    std::string ini = IniWith("PopupMenuKey=Ctrl+Alt+F6\r\nLanguage=ja\r\n");
     QuorelProcess q(&ini);
     ASSERT_TRUE(q.Start());
     for (int round = 0; round < 2; ++round) {
@@ -301,7 +301,8 @@ TEST(QuorelTray, ClickingTheRealIconOpensTheMenu) {
 // here the viewer stops at a message box of its own (the empty file is no
 // help file), and the program goes on with its messages meanwhile.
 TEST(QuorelTray, AHelpFileBesideTheProgramGoesToTheSystemsViewerWithoutHoldingTheProgram) {
-    QuorelProcess q;
+    std::string ini = IniWith("Language=ja\r\n"); // the texts below are Japanese
+    QuorelProcess q(&ini);
     WriteFileBytes(q.ExePath().substr(0, q.ExePath().size() - 4) + L".hlp", "");
     ASSERT_TRUE(q.Start());
     PostMessageW(q.MainForm(), WM_COMMAND, kHelpCommand, 0);

@@ -1,4 +1,5 @@
 #include "tray/tray_icon.h"
+#include "settings/settings.h"
 
 #include "base/error_report.h"
 #include "base/message_filter.h"
@@ -125,6 +126,7 @@ class TrayIconTest : public ::testing::Test {
         events.clear();
         refuseAdds = refuseModifies = 0;
         TrayIcon::ShellNotify = FakeShell;
+        Settings.Language = "ja"; // the component's messages below are Japanese
         owner = CreateTestWindow(L"owner");
         icon = LoadIconFile("tray.ico", 16);
         ASSERT_NE(icon, nullptr);

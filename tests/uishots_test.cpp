@@ -92,53 +92,63 @@ std::wstring DpiName(const std::wstring& name, UINT dpi) {
 
 } // namespace
 
+// The options dialog in Japanese ("options-<page>") and in English
+// ("options-<page>-en"), at 96 DPI and moved to 144 and 192.
 TEST(UiShots, DISABLED_RenderDialogs) {
     TempDir dir;
     LoadSettings(dir.File(L"none.ini")); // the defaults
-
-    auto options = std::make_unique<OptionsDialog>(nullptr);
-    HWND dlg = options->Handle();
-    options->Show();
-    SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-    SetCursorPos(0, 0);
-    // The focus on the tab strip, as after a click on a tab.
-    SetFocus(OptionsDialogControl(dlg, idPageTabs));
-    for (int page = 0; page < kOptionPageCount; ++page) {
-        options->SetActivePage(page);
-        EXPECT_TRUE(Capture(dlg, L"options-" + std::to_wstring(page)));
-    }
-    UINT current = 96;
-    for (UINT dpi : {144u, 192u}) {
-        SimulateDpi(dlg, current, dpi);
-        current = dpi;
-        for (int page : {0, 2, 4}) {
+    for (const char* language : {"ja", "en"}) {
+        Settings.Language = language;
+        const std::wstring suffix = Settings.Language == "en" ? L"-en" : L"";
+        auto options = std::make_unique<OptionsDialog>(nullptr);
+        HWND dlg = options->Handle();
+        options->Show();
+        SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+        SetCursorPos(0, 0);
+        // The focus on the tab strip, as after a click on a tab.
+        SetFocus(OptionsDialogControl(dlg, idPageTabs));
+        for (int page = 0; page < kOptionPageCount; ++page) {
             options->SetActivePage(page);
-            Capture(dlg, L"options-" + std::to_wstring(page) + L"-" + std::to_wstring(dpi));
+            EXPECT_TRUE(Capture(dlg, L"options-" + std::to_wstring(page) + suffix));
         }
+        UINT current = 96;
+        for (UINT dpi : {144u, 192u}) {
+            SimulateDpi(dlg, current, dpi);
+            current = dpi;
+            for (int page : {0, 2, 4}) {
+                options->SetActivePage(page);
+                Capture(dlg,
+                        L"options-" + std::to_wstring(page) + suffix + L"-" + std::to_wstring(dpi));
+            }
+        }
+        SendMessageW(OptionsDialogControl(dlg, idCancelBtn), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
     }
-    SendMessageW(OptionsDialogControl(dlg, idCancelBtn), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }));
 }
 
 // The About box at the DPI the system runs at (tools/screenshots.sh runs
 // this at 96, 144 and 192 DPI): "about" at 96 DPI, "about-<dpi>" otherwise.
 TEST(UiShots, DISABLED_RenderAboutBox) {
     const UINT dpi = dpi::ForSystem();
-    AboutBox box(nullptr);
-    box.SetProgramName(L"Quorel");
-    box.SetVersionText(L"Version 1.06");
-    box.OnShow = [&](AboutBox& b) {
-        SetWindowPos(b.Handle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-        // Active, as after opening it from the menu. Wine draws the caption
-        // of a process's first window inactive when no window had the X
-        // focus before; the caption is drawn again as active.
-        SetForegroundWindow(b.Handle());
-        WaitUntil([&] { return GetForegroundWindow() == b.Handle(); });
-        SendMessageW(b.Handle(), WM_NCACTIVATE, TRUE, 0);
-        Capture(b.Handle(), DpiName(L"about", dpi));
-        PostMessageW(b.Handle(), WM_COMMAND, IDOK, 0);
-    };
-    box.ShowModal();
+    for (const char* language : {"ja", "en"}) {
+        Settings.Language = language;
+        const std::wstring suffix = Settings.Language == "en" ? L"-en" : L"";
+        AboutBox box(nullptr);
+        box.SetProgramName(L"Quorel");
+        box.SetVersionText(L"Version 1.06");
+        box.OnShow = [&](AboutBox& b) {
+            SetWindowPos(b.Handle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+            // Active, as after opening it from the menu. Wine draws the caption
+            // of a process's first window inactive when no window had the X
+            // focus before; the caption is drawn again as active.
+            SetForegroundWindow(b.Handle());
+            WaitUntil([&] { return GetForegroundWindow() == b.Handle(); });
+            SendMessageW(b.Handle(), WM_NCACTIVATE, TRUE, 0);
+            Capture(b.Handle(), DpiName(L"about" + suffix, dpi));
+            PostMessageW(b.Handle(), WM_COMMAND, IDOK, 0);
+        };
+        box.ShowModal();
+    }
 }
 
 // The real program's icon in the notification area as Wine shows it when
@@ -196,31 +206,35 @@ TEST(UiShots, DISABLED_RenderHelp) {
 // shell's callback for a right-button press) and at the cursor (its
 // hotkey).
 TEST(UiShots, DISABLED_RenderPopupMenu) {
-    const std::string ini = "[Option]\r\nPopupMenuKey=Ctrl+Alt+P\r\n";
-    QuorelProcess quorel(&ini);
-    ASSERT_TRUE(quorel.Start());
-    quorel.WaitIdle();
-    auto menu = [&] {
-        auto menus = quorel.VisibleWindows(L"#32768");
-        return menus.empty() ? HWND{} : menus.front();
-    };
-    auto shoot = [&](const wchar_t* name) {
-        ASSERT_TRUE(WaitUntil([&] { return menu() != nullptr; }));
+    for (const char* language : {"ja", "en"}) {
+        const std::wstring suffix = std::string(language) == "en" ? L"-en" : L"";
+        const std::string ini =
+            "[Option]\r\nPopupMenuKey=Ctrl+Alt+P\r\nLanguage=" + std::string(language) + "\r\n";
+        QuorelProcess quorel(&ini);
+        ASSERT_TRUE(quorel.Start());
         quorel.WaitIdle();
-        Capture(menu(), name);
-        PressKey(0, VK_ESCAPE);
-        ASSERT_TRUE(WaitUntil([&] { return menu() == nullptr; }));
-    };
+        auto menu = [&] {
+            auto menus = quorel.VisibleWindows(L"#32768");
+            return menus.empty() ? HWND{} : menus.front();
+        };
+        auto shoot = [&](const std::wstring& name) {
+            ASSERT_TRUE(WaitUntil([&] { return menu() != nullptr; }));
+            quorel.WaitIdle();
+            Capture(menu(), name);
+            PressKey(0, VK_ESCAPE);
+            ASSERT_TRUE(WaitUntil([&] { return menu() == nullptr; }));
+        };
 
-    HWND receiver = FindWindowExW(quorel.MainForm(), nullptr, L"TNotifyWindow", nullptr);
-    ASSERT_TRUE(receiver);
-    SetCursorPos(200, 150);
-    PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONDOWN);
-    PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONUP);
-    shoot(L"menu-tray");
+        HWND receiver = FindWindowExW(quorel.MainForm(), nullptr, L"TNotifyWindow", nullptr);
+        ASSERT_TRUE(receiver);
+        SetCursorPos(200, 150);
+        PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONDOWN);
+        PostMessageW(receiver, WM_USER + 102, 1, WM_RBUTTONUP);
+        shoot(L"menu-tray" + suffix);
 
-    SetCursorPos(200, 150);
-    PressKey(MOD_CONTROL | MOD_ALT, 'P');
-    shoot(L"menu-cursor");
-    EXPECT_TRUE(quorel.Close());
+        SetCursorPos(200, 150);
+        PressKey(MOD_CONTROL | MOD_ALT, 'P');
+        shoot(L"menu-cursor" + suffix);
+        EXPECT_TRUE(quorel.Close());
+    }
 }

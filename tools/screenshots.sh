@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Renders the options dialog (all six pages, and three of them at 150 % and
-# 200 %), the About box and the tray icon (at 100 %, 150 % and 200 %), the
+# 200 %; in Japanese, and in English as options-<page>-en...), the About box
+# (also about-en) and the tray icon (at 100 %, 150 % and 200 %), the
 # help window (two topics, one of them also at 150 %; in Japanese, and in
 # English as help-en.png, help-1-en.png, help-1-en-144.png) and the popup menu
-# (from the tray icon and at the cursor) on a virtual display under Wine,
+# (from the tray icon and at the cursor; also menu-tray-en, menu-cursor-en)
+# on a virtual display under Wine,
 # and writes them as PNG files to docs/images/. Builds first.
 #   tools/screenshots.sh            build, render, convert
 #   QUOREL_WINEPREFIX=/tmp/x ...    reuse a Wine prefix

@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "settings/startup_shortcut.h"
+#include "settings/ui_texts.h"
 #include "ui/about_box.h"
 #include "ui/key_checks.h"
 #include "ui/options_dialog.h"
@@ -47,8 +48,7 @@ MainForm::MainForm(Application& app) : app_(app) {
     message_filter::AllowFromLowerLevels(Handle(), names::kSecondInstanceMessage);
     tray_ = std::make_unique<TrayIcon>(Handle());
     tray_->SetTipString("Quorel");
-    if (IsElevatedLevel(OwnIntegrityLevel()))
-        tray_->SetTipText(L"Quorel (管理者)");
+    ShowLanguage();
     tray_->OnBalloonClick = [this](TrayIcon&) { OnBalloonClick(); };
     tray_->SetIconID(1);
     tray_->OnDblClick = [this](TrayIcon&, TMouseButton b) { OnTrayDoubleClick(b); };
@@ -96,18 +96,18 @@ MenuHandle CreateProgramMenu() {
     HMENU m = menu.get();
     auto item = [m](UINT id, const wchar_t* caption) { AppendMenuW(m, MF_STRING, id, caption); };
     auto sep = [m] { AppendMenuW(m, MF_SEPARATOR, 0, nullptr); };
-    item(idOption, L"オプション(&O)...");
+    item(idOption, UiText(TextId::MenuOptions));
     sep();
-    item(idWinAllRestore, L"すべて元のサイズに戻す(&R)");
-    item(idWinAllMin, L"すべて最小化(&N)");
+    item(idWinAllRestore, UiText(TextId::MenuRestoreAll));
+    item(idWinAllMin, UiText(TextId::MenuMinimizeAll));
     sep();
-    item(idOpenScreenSaver, L"スクリーンセーバー(&S)");
+    item(idOpenScreenSaver, UiText(TextId::MenuScreenSaver));
     sep();
-    item(idHelp, L"ヘルプ(&H)...");
-    item(idAbout, L"バージョン情報(&A)...");
+    item(idHelp, UiText(TextId::MenuHelp));
+    item(idAbout, UiText(TextId::MenuAbout));
     sep();
-    item(idExit, L"Quorel の終了(&X)");
-    item(idCancel, L"キャンセル(&C)");
+    item(idExit, UiText(TextId::MenuExit));
+    item(idCancel, UiText(TextId::MenuCancel));
     return menu;
 }
 
@@ -117,7 +117,7 @@ void PreparePopupMenu(HMENU m, bool fromTray) {
     if (fromTray && hasCancel)
         DeleteMenu(m, idCancel, MF_BYCOMMAND);
     else if (!fromTray && !hasCancel)
-        AppendMenuW(m, MF_STRING, idCancel, L"キャンセル(&C)");
+        AppendMenuW(m, MF_STRING, idCancel, UiText(TextId::MenuCancel));
 }
 
 void MainForm::Close() {
@@ -157,7 +157,7 @@ bool MainForm::TryRegisterHotkey(const std::string& text, int index) {
 }
 
 void MainForm::ShowRefusedHotkey(const std::string& text) {
-    std::wstring message = L"ホットキー「" + AnsiToWide(text) + L"」の登録に失敗しました。";
+    std::wstring message = UiTextWith(TextId::HotkeyRefused, AnsiToWide(text));
     MessageBoxW(Handle(), message.c_str(), L"Quorel", MB_ICONERROR | MB_OK);
 }
 
@@ -322,7 +322,7 @@ void MainForm::NoticeBlockedTarget(const Target& target) {
     // Told only once the shell has taken the balloon: one it refused comes
     // again at the next press.
     if (blocked_.CanTell(iconShown) && blocked_.ShouldTell(target.identity, iconShown) &&
-        tray_->ShowBalloon(L"Quorel", kBlockedTargetNotice))
+        tray_->ShowBalloon(L"Quorel", UiText(TextId::BlockedTargetNotice)))
         blocked_.MarkTold();
 }
 
@@ -357,6 +357,19 @@ void MainForm::UpdateTrayIcon() {
     // component loads it again when that DPI changes.
     tray_->SetIconResource(GetModuleHandleW(nullptr), IDI_TRAY);
     tray_->SetRegistered(true);
+}
+
+void MainForm::ShowLanguage() {
+    const UiLanguage language = CurrentUiLanguage();
+    if (shownLanguage_ && *shownLanguage_ == language)
+        return;
+    const bool first = !shownLanguage_;
+    shownLanguage_ = language;
+    if (!first)
+        menu_ = CreateProgramMenu();
+    // Only the tip of a copy run as administrator has words to translate.
+    if (tray_ && IsElevatedLevel(OwnIntegrityLevel()))
+        tray_->SetTipText(UiText(TextId::TrayTipAdministrator));
 }
 
 void MainForm::ShowMenuAtCursor() {
@@ -471,7 +484,10 @@ void MainForm::OpenOptions() {
     OptionsDialog* dialog = options_.get();
     dialog->UnregisterHotKeys = [this] { UnregisterAllHotkeys(); };
     dialog->RegisterHotKeys = [this] { RegisterAllHotkeys(); };
-    dialog->UpdateTray = [this] { UpdateTrayIcon(); };
+    dialog->UpdateTray = [this] {
+        ShowLanguage();
+        UpdateTrayIcon();
+    };
     dialog->KeyHeldElsewhere = [this](TShortCut value) { return KeyHeldElsewhere(value); };
     dialog->SaveSettings = [this] { SaveSettings(settingsFiles_); };
     dialog->StartsWithWindows = StartsWithWindows;

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "hotkey/global_hotkeys.h"
 #include "settings/settings.h"
 #include "settings/settings_location.h"
+#include "settings/ui_language.h"
 #include "tray/tray_icon.h"
 #include "ui/key_checks.h"
 #include "winops/blocked_target.h"
@@ -86,6 +88,9 @@ class MainForm : public MessageWindow {
     // Shows or hides the tray icon according to Settings.NoTrayIcon. Throws
     // EInvalidOperation from the tray component.
     void UpdateTrayIcon();
+    // The menu and the tray tip in the language in effect, made again when
+    // it has changed since they were made (the options' OK).
+    void ShowLanguage();
     // Opens the program's menu at the mouse cursor, or brings the open
     // dialog forward.
     void ShowMenuAtCursor();
@@ -183,6 +188,8 @@ class MainForm : public MessageWindow {
     std::vector<UnreadableKey> startUnreadable_;
     // By hotkey number: the combination registered now (0: none).
     std::array<TShortCut, HotkeyCommandLast + 1> held_{};
+    // The language the menu and the tray tip are in.
+    std::optional<UiLanguage> shownLanguage_;
     // The options dialog, from its opening until its window has gone.
     std::unique_ptr<OptionsDialog> options_;
     // The About box while it is shown (it lives on the stack of OpenAbout).
@@ -190,12 +197,6 @@ class MainForm : public MessageWindow {
     BlockedTargetNotice blocked_{SystemBlockedCheck()};
     ElevatedRestart restart_;
 };
-
-// The balloon's text when a command could not reach a window of a program
-// run as administrator.
-inline constexpr wchar_t kBlockedTargetNotice[] =
-    L"このウィンドウは管理者として実行されています。Quorel から操作するには、"
-    L"ここをクリックして Quorel を管理者として再起動してください。";
 
 // Whether a hotkey command of this kind acts on the foreground window (as
 // opposed to the desktop, the cursor or the program itself).

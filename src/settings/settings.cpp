@@ -24,7 +24,8 @@ constexpr bool GroupsKeepToTheirPages() {
 }
 static_assert(GroupsKeepToTheirPages(), "a hotkey group spans pages or stands out of page order");
 
-// Every hotkey has exactly one text row, and every text row is a hotkey.
+// Every hotkey has exactly one text row, and every text row but the
+// language is a hotkey.
 constexpr bool EveryHotkeyStoredOnce() {
     for (const HotkeyEntry& h : kHotkeyTable) {
         int rows = 0;
@@ -36,7 +37,7 @@ constexpr bool EveryHotkeyStoredOnce() {
     }
     int textRows = 0;
     for (const SettingEntry& s : kSettingTable)
-        if (s.Kind == SettingKind::Text)
+        if (s.Kind == SettingKind::Text && s.Text != &AppSettings::Language)
             ++textRows;
     return textRows == static_cast<int>(kHotkeyTable.size());
 }
@@ -145,6 +146,10 @@ std::vector<const HotkeyEntry*> HotkeysInPageOrder() {
         for (const HotkeyEntry* h : HotkeysOfPage(static_cast<OptionPage>(page)))
             rows.push_back(h);
     return rows;
+}
+
+std::string KnownLanguageSetting(std::string_view text) {
+    return text == "ja" || text == "en" ? std::string(text) : std::string();
 }
 
 std::optional<std::int64_t> ParseIniNumber(std::string_view text) {

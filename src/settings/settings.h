@@ -165,7 +165,12 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Label = L"最大化、元のサイズに戻す :",
      .Name = L"最大化、元のサイズに戻す",
      .Description = L"手前のウィンドウを最大化し、最大化されていれば元に戻します。最大化ボタンのな"
-                    L"いウィンドウ（多くのダイアログなど）には何もしません。"},
+                    L"いウィンドウ（多くのダイアログなど）には何もしません。",
+     .LabelEn = L"Maximize or restore:",
+     .NameEn = L"Maximize or Restore",
+     .DescriptionEn =
+         L"Maximizes the foreground window, or restores it when it is maximized. Does nothing to a "
+         L"window without a Maximize button (most dialog boxes, for example)."},
     {.Number = hkMinimize,
      .Key = "MinKey",
      .DefaultText = "Alt+F11",
@@ -178,7 +183,11 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"最小化 :",
      .Name = L"最小化",
-     .Description = L"手前のウィンドウを最小化します。最小化ボタンがなければ何もしません。"},
+     .Description = L"手前のウィンドウを最小化します。最小化ボタンがなければ何もしません。",
+     .LabelEn = L"Minimize:",
+     .NameEn = L"Minimize",
+     .DescriptionEn =
+         L"Minimizes the foreground window. Does nothing when it has no Minimize button."},
     {.Number = hkMoveUp,
      .Key = "MoveUpKey",
      .DefaultText = "Shift+Alt+Up",
@@ -191,7 +200,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"上へ移動",
-     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ上へ動かします。"},
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ上へ動かします。",
+     .LabelEn = L"Up (↑):",
+     .NameEn = L"Move Up",
+     .DescriptionEn = L"Moves the foreground window up by the number of pixels in \"Step\"."},
     {.Number = hkMoveDown,
      .Key = "MoveDownKey",
      .DefaultText = "Shift+Alt+Down",
@@ -204,7 +216,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"下へ移動",
-     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ下へ動かします。"},
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ下へ動かします。",
+     .LabelEn = L"Down (↓):",
+     .NameEn = L"Move Down",
+     .DescriptionEn = L"Moves the foreground window down by the number of pixels in \"Step\"."},
     {.Number = hkMoveLeft,
      .Key = "MoveLeftKey",
      .DefaultText = "Shift+Alt+Left",
@@ -217,7 +232,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"左へ移動",
-     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ左へ動かします。"},
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ左へ動かします。",
+     .LabelEn = L"Left (←):",
+     .NameEn = L"Move Left",
+     .DescriptionEn = L"Moves the foreground window left by the number of pixels in \"Step\"."},
     {.Number = hkMoveRight,
      .Key = "MoveRightKey",
      .DefaultText = "Shift+Alt+Right",
@@ -230,7 +248,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"右へ移動",
-     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ右へ動かします。"},
+     .Description = L"手前のウィンドウを「間隔」のピクセル数だけ右へ動かします。",
+     .LabelEn = L"Right (→):",
+     .NameEn = L"Move Right",
+     .DescriptionEn = L"Moves the foreground window right by the number of pixels in \"Step\"."},
     {.Number = hkRBSizeUp,
      .Key = "RB_SizeUpKey",
      .DefaultText = "Ctrl+Alt+Up",
@@ -243,7 +264,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"右下を上へ（低く）",
-     .Description = L"下の辺を上へ動かします。低くなります。"},
+     .Description = L"下の辺を上へ動かします。低くなります。",
+     .LabelEn = L"Up (↑):",
+     .NameEn = L"Bottom Edge Up (Shorter)",
+     .DescriptionEn = L"Moves the bottom edge up. The window gets shorter."},
     {.Number = hkRBSizeDown,
      .Key = "RB_SizeDownKey",
      .DefaultText = "Ctrl+Alt+Down",
@@ -256,7 +280,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"右下を下へ（高く）",
-     .Description = L"下の辺を下へ動かします。高くなります。"},
+     .Description = L"下の辺を下へ動かします。高くなります。",
+     .LabelEn = L"Down (↓):",
+     .NameEn = L"Bottom Edge Down (Taller)",
+     .DescriptionEn = L"Moves the bottom edge down. The window gets taller."},
     {.Number = hkRBSizeLeft,
      .Key = "RB_SizeLeftKey",
      .DefaultText = "Ctrl+Alt+Left",
@@ -269,7 +296,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"右下を左へ（狭く）",
-     .Description = L"右の辺を左へ動かします。狭くなります。"},
+     .Description = L"右の辺を左へ動かします。狭くなります。",
+     .LabelEn = L"Left (←):",
+     .NameEn = L"Right Edge Left (Narrower)",
+     .DescriptionEn = L"Moves the right edge left. The window gets narrower."},
     {.Number = hkRBSizeRight,
      .Key = "RB_SizeRightKey",
      .DefaultText = "Ctrl+Alt+Right",
@@ -282,7 +312,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"右下を右へ（広く）",
-     .Description = L"右の辺を右へ動かします。広くなります。"},
+     .Description = L"右の辺を右へ動かします。広くなります。",
+     .LabelEn = L"Right (→):",
+     .NameEn = L"Right Edge Right (Wider)",
+     .DescriptionEn = L"Moves the right edge right. The window gets wider."},
     {.Number = hkTLSizeUp,
      .Key = "TL_SizeUpKey",
      .DefaultText = "Shift+Ctrl+Alt+Up",
@@ -295,7 +328,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"上(↑) :",
      .Name = L"左上を上へ（高く）",
-     .Description = L"上の辺を上へ動かします。高くなります。"},
+     .Description = L"上の辺を上へ動かします。高くなります。",
+     .LabelEn = L"Up (↑):",
+     .NameEn = L"Top Edge Up (Taller)",
+     .DescriptionEn = L"Moves the top edge up. The window gets taller."},
     {.Number = hkTLSizeDown,
      .Key = "TL_SizeDownKey",
      .DefaultText = "Shift+Ctrl+Alt+Down",
@@ -308,7 +344,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"下(↓) :",
      .Name = L"左上を下へ（低く）",
-     .Description = L"上の辺を下へ動かします。低くなります。"},
+     .Description = L"上の辺を下へ動かします。低くなります。",
+     .LabelEn = L"Down (↓):",
+     .NameEn = L"Top Edge Down (Shorter)",
+     .DescriptionEn = L"Moves the top edge down. The window gets shorter."},
     {.Number = hkTLSizeLeft,
      .Key = "TL_SizeLeftKey",
      .DefaultText = "Shift+Ctrl+Alt+Left",
@@ -321,7 +360,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"左(←) :",
      .Name = L"左上を左へ（広く）",
-     .Description = L"左の辺を左へ動かします。広くなります。"},
+     .Description = L"左の辺を左へ動かします。広くなります。",
+     .LabelEn = L"Left (←):",
+     .NameEn = L"Left Edge Left (Wider)",
+     .DescriptionEn = L"Moves the left edge left. The window gets wider."},
     {.Number = hkTLSizeRight,
      .Key = "TL_SizeRightKey",
      .DefaultText = "Shift+Ctrl+Alt+Right",
@@ -334,7 +376,10 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .GapBefore = false,
      .Label = L"右(→) :",
      .Name = L"左上を右へ（狭く）",
-     .Description = L"左の辺を右へ動かします。狭くなります。"},
+     .Description = L"左の辺を右へ動かします。狭くなります。",
+     .LabelEn = L"Right (→):",
+     .NameEn = L"Left Edge Right (Narrower)",
+     .DescriptionEn = L"Moves the left edge right. The window gets narrower."},
     {.Number = hkMouseMove,
      .Key = "MouseMoveKey",
      .DefaultText = "Ctrl+Alt+M",
@@ -349,7 +394,12 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"カーソルを隅へ移動",
      .Description =
          L"マウスカーソルを「移動する位置」の隅から「隅からの距離」（0～100）だけ内側（縦と横の両方"
-         L"）へ移動します。モニターが複数あるときは、メインのモニターの隅です。"},
+         L"）へ移動します。モニターが複数あるときは、メインのモニターの隅です。",
+     .LabelEn = L"Move to corner:",
+     .NameEn = L"Move Pointer to Corner",
+     .DescriptionEn = L"Moves the mouse pointer to the corner chosen in \"Corner\", inset by "
+                      L"\"Distance from corner\" (0 to 100) both across and down. With more than "
+                      L"one monitor, it is a corner of the main display."},
     {.Number = hkPopupMenu,
      .Key = "PopupMenuKey",
      .DefaultText = "",
@@ -364,7 +414,11 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"メニューを開く",
      .Description = L"マウスカーソルの位置に Quorel "
                     L"のメニューを開きます。オプションやバージョン情報の画面が開いているときは、そ"
-                    L"の画面を手前に出します。"},
+                    L"の画面を手前に出します。",
+     .LabelEn = L"Hotkey:",
+     .NameEn = L"Open Menu",
+     .DescriptionEn = L"Opens the Quorel menu at the mouse pointer. When the Options or About "
+                      L"Quorel window is open, brings that window to the front instead."},
     {.Number = hkClose,
      .Key = "CloseKey",
      .DefaultText = "",
@@ -379,7 +433,12 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"閉じる",
      .Description =
          L"手前のウィンドウを、システムメニューの「閉じる」と同じように閉じます。保存の確認などはそ"
-         L"のプログラムが行います。システムメニューのないウィンドウには何もしません。"},
+         L"のプログラムが行います。システムメニューのないウィンドウには何もしません。",
+     .LabelEn = L"Close:",
+     .NameEn = L"Close",
+     .DescriptionEn =
+         L"Closes the foreground window, as Close on its window menu does. The program itself asks "
+         L"about saving changes. Does nothing to a window without a window menu."},
     {.Number = hkAllRestore,
      .Key = "AllRestoreKey",
      .DefaultText = "",
@@ -394,7 +453,12 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"すべて元のサイズに戻す",
      .Description =
          L"最小化されているウィンドウを元に戻します。非表示や操作できない状態のウィンドウ（ダイアロ"
-         L"グを開いている親など）とツールウィンドウは戻しません。メニューからも使えます。"},
+         L"グを開いている親など）とツールウィンドウは戻しません。メニューからも使えます。",
+     .LabelEn = L"Restore all:",
+     .NameEn = L"Restore All",
+     .DescriptionEn = L"Restores every minimized window. Hidden windows, windows that cannot be "
+                      L"used right now (such as the owner of an open dialog box) and tool windows "
+                      L"stay as they are. Also on the menu."},
     {.Number = hkAllMin,
      .Key = "AllMinKey",
      .DefaultText = "",
@@ -408,7 +472,11 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Label = L"すべて最小化 :",
      .Name = L"すべて最小化",
      .Description = L"最小化ボタンのあるウィンドウをすべて最小化します。非表示や操作できない状態の"
-                    L"ウィンドウはそのままです。メニューからも使えます。"},
+                    L"ウィンドウはそのままです。メニューからも使えます。",
+     .LabelEn = L"Minimize all:",
+     .NameEn = L"Minimize All",
+     .DescriptionEn = L"Minimizes every window that has a Minimize button. Hidden windows and "
+                      L"windows that cannot be used right now stay as they are. Also on the menu."},
     {.Number = hkScreenSaver,
      .Key = "ScreenSaver",
      .DefaultText = "",
@@ -422,7 +490,11 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Label = L"スクリーンセーバー :",
      .Name = L"スクリーンセーバー",
      .Description = L"スクリーンセーバーを起動します。設定されていなければ何も起こりません。メニュ"
-                    L"ーからも使えます。"},
+                    L"ーからも使えます。",
+     .LabelEn = L"Screen saver:",
+     .NameEn = L"Screen Saver",
+     .DescriptionEn = L"Starts the screen saver. Nothing happens when no screen saver is set. Also "
+                      L"on the menu."},
     {.Number = hkTopMost,
      .Key = "TopMostKey",
      .DefaultText = "",
@@ -437,7 +509,12 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Name = L"常に手前に表示",
      .Description = L"手前のウィンドウを、ほかのウィンドウより常に手前に表示します。常に手前に"
                     L"表示されていれば元に戻します。デスクトップ（背景）と Quorel の画面には何も"
-                    L"しません。"},
+                    L"しません。",
+     .LabelEn = L"Always on top:",
+     .NameEn = L"Always on Top",
+     .DescriptionEn =
+         L"Keeps the foreground window on top of all other windows, or stops keeping it there when "
+         L"it is already on top. Does nothing to the desktop and to Quorel's own windows."},
     {.Number = hkCenter,
      .Key = "CenterKey",
      .DefaultText = "",
@@ -453,7 +530,14 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Description = L"手前のウィンドウを、それがあるモニターの作業領域（タスクバーを除いた部分）の"
                     L"中央へ動かします。大きさは変わりません。作業領域より幅や高さが大きいときは、"
                     L"その向きでは作業領域の左端や上端に合わせます。最大化、最小化されている"
-                    L"ウィンドウとデスクトップ（背景）は動かしません。"},
+                    L"ウィンドウとデスクトップ（背景）は動かしません。",
+     .LabelEn = L"Center:",
+     .NameEn = L"Center",
+     .DescriptionEn =
+         L"Moves the foreground window to the center of the work area of its monitor (the screen "
+         L"without the taskbar). Its size stays the same. A window wider or taller than the work "
+         L"area is lined up with the work area's left or top edge in that direction. Maximized and "
+         L"minimized windows and the desktop stay where they are."},
     {.Number = hkNextMonitor,
      .Key = "NextMonitorKey",
      .DefaultText = "",
@@ -523,7 +607,8 @@ std::vector<const HotkeyEntry*> HotkeysInPageOrder();
 
 // The keys of the INI file in file order: the hotkeys that are always
 // written and the six values in their fixed order, then the hotkeys written
-// only while set, in number order.
+// only while set, in number order, and last the language, also written
+// only while set.
 enum class SettingKind { Text, Integer, Switch };
 struct SettingEntry {
     const char* Key;
@@ -557,6 +642,9 @@ constexpr SettingEntry Integer(const char* key, std::int32_t AppSettings::*field
 constexpr SettingEntry Switch(const char* key, bool AppSettings::*field, bool def) {
     return {key, SettingKind::Switch, nullptr, nullptr, field, nullptr, def ? 1 : 0, false};
 }
+// "ja" or "en"; the file holds no key for the automatic choice.
+inline constexpr SettingEntry kLanguage{
+    "Language", SettingKind::Text, &AppSettings::Language, nullptr, nullptr, "", 0, true};
 
 // The keys that every file holds, in file order.
 inline constexpr std::array kAlwaysWritten{
@@ -596,13 +684,14 @@ constexpr std::size_t CountWrittenOnlyWhenSet() {
 }
 
 constexpr auto AllSettings() {
-    std::array<SettingEntry, kAlwaysWritten.size() + CountWrittenOnlyWhenSet()> all{};
+    std::array<SettingEntry, kAlwaysWritten.size() + CountWrittenOnlyWhenSet() + 1> all{};
     std::size_t i = 0;
     for (const SettingEntry& s : kAlwaysWritten)
         all[i++] = s;
     for (const HotkeyEntry& h : kHotkeyTable)
         if (h.WrittenOnlyWhenSet)
             all[i++] = Hotkey(h);
+    all[i++] = kLanguage;
     return all;
 }
 } // namespace settings_rows
@@ -626,3 +715,7 @@ const SettingEntry* FindIntegerSetting(std::int32_t AppSettings::*field);
 // The value of an integer row from its text in the file: the number read,
 // brought into the row's range; the default when the text holds none.
 std::int32_t IntegerSettingOf(const SettingEntry& row, std::string_view text);
+
+// The Language setting as read from the file: "ja" and "en" as they are,
+// anything else empty (automatic).
+std::string KnownLanguageSetting(std::string_view text);

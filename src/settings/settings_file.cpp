@@ -3,6 +3,7 @@
 #include "base/error_report.h"
 #include "base/names.h"
 #include "settings/settings.h"
+#include "settings/ui_texts.h"
 
 #include <windows.h>
 
@@ -99,6 +100,7 @@ void LoadSettings(const std::wstring& iniPath) {
             break;
         }
     }
+    loaded.Language = KnownLanguageSetting(loaded.Language);
     Settings = std::move(loaded);
 }
 
@@ -121,9 +123,7 @@ void SaveSettings(const std::wstring& iniPath) {
                                  : WriteIniValue(iniPath, names::kIniSection, s.Key, value);
         if (!written) {
             ReportSystemError(L"WritePrivateProfileStringW", iniPath);
-            std::wstring message = iniPath;
-            message += L" に書き込めません";
-            throw EQuorelError(std::move(message));
+            throw EQuorelError(UiTextWith(TextId::SettingsNotWritten, iniPath));
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "base/com_apartment.h"
 #include "base/error_report.h"
 #include "base/known_folder.h"
+#include "settings/ui_texts.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -46,8 +47,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 [[noreturn]] void ThrowNotWritten(const std::wstring& linkPath, const wchar_t* call, DWORD error) {
     ReportSystemError(call, linkPath, error);
-    throw EQuorelError(L"スタートアップ フォルダーにショートカットを作成できません。\n\n" +
-                       linkPath);
+    throw EQuorelError(UiText(TextId::StartupShortcutNotMade) + linkPath);
 }
 
 } // namespace
@@ -115,7 +115,7 @@ bool IsShortcutToProgram(const std::wstring& linkPath, const std::wstring& exePa
 
 void WriteShortcut(const std::wstring& linkPath, const std::wstring& exePath) {
     if (linkPath.empty())
-        throw EQuorelError(L"スタートアップ フォルダーが見つかりません。");
+        throw EQuorelError(UiText(TextId::StartupFolderNotFound));
     ComPtr<IShellLinkW> link;
     HRESULT hr =
         CreateComObject(CLSID_ShellLink, IID_IShellLinkW, reinterpret_cast<void**>(link.Out()));
@@ -140,8 +140,7 @@ void RemoveShortcut(const std::wstring& linkPath) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return;
     ReportSystemError(L"DeleteFileW", linkPath, error);
-    throw EQuorelError(L"スタートアップ フォルダーのショートカットを削除できません。\n\n" +
-                       linkPath);
+    throw EQuorelError(UiText(TextId::StartupShortcutNotDeleted) + linkPath);
 }
 
 bool StartsWithWindows() {

@@ -8,6 +8,7 @@
 #include "base/message_window.h"
 #include "base/names.h"
 #include "base/system_library.h"
+#include "settings/ui_texts.h"
 
 #include <climits>
 #include <cstring>
@@ -173,7 +174,7 @@ void TrayReceiver::Create(HWND owner) {
     HWND hwnd = CreateFor(child ? 0 : WS_EX_TOOLWINDOW, names::kTrayReceiverClass, L"",
                           child ? WS_CHILD : WS_POPUP, owner);
     if (!hwnd) {
-        throw EInvalidOperation(L"タスクトレイに登録できません");
+        throw EInvalidOperation(UiText(TextId::TrayNotAdded));
     }
     HWND root = child ? GetAncestor(owner, GA_ROOT) : hwnd;
     if (child && root && common_controls::SetSubclass(root, RootProc, RootSubclassID, 0)) {
@@ -450,7 +451,7 @@ void TrayIcon::SetIcon(HICON icon) {
 
 void TrayIcon::SetIconID(int id) {
     if (id < 1) {
-        throw EInvalidOperation(L"0以下は指定できません");
+        throw EInvalidOperation(UiText(TextId::TrayIdNotPositive));
     }
     if (id == iconID_) {
         return;
@@ -462,7 +463,7 @@ void TrayIcon::SetIconID(int id) {
     }
     std::string key = std::to_string(id);
     if (FindByKey(key)) {
-        throw EInvalidOperation(L"同じアイコン識別子が有ります");
+        throw EInvalidOperation(UiText(TextId::TrayIdTaken));
     }
     if (registered_) {
         RemoveIcon();
@@ -481,7 +482,7 @@ void TrayIcon::SetRegistered(bool registered) {
     }
     if (registered) {
         if (!icon_) {
-            throw EInvalidOperation(L"アイコンが指定されていません");
+            throw EInvalidOperation(UiText(TextId::TrayNoIcon));
         }
         registered_ = true;
         RefreshIcon();
@@ -542,7 +543,7 @@ void TrayIcon::RefreshIcon() {
     std::memset(nid_.szTip, 0, 64);
     std::memcpy(nid_.szTip, tip.data(), tip.size());
     if (!(inTray_ ? ModifyInShell(nid_) : AddToShell(nid_)))
-        throw EInvalidOperation(L"タスクトレイに登録できません");
+        throw EInvalidOperation(UiText(TextId::TrayNotAdded));
     inTray_ = true;
     if (!wideTip_.empty()) {
         ModifyWide(NIF_TIP, wideTip_, {}, {});

@@ -5,6 +5,7 @@
 #include "base/names.h"
 #include "res/resource.h"
 #include "base/dpi.h"
+#include "settings/ui_texts.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ void AboutBox::SetVersionText(std::wstring text) {
 
 int AboutBox::ShowModal() {
     ui::RegisterDialogClass(names::kAboutBoxClass);
-    auto tmpl = ui::EmptyDialogTemplate(kStyle, kExStyle, names::kAboutBoxClass, L"バージョン情報");
+    auto tmpl = ui::EmptyDialogTemplate(kStyle, kExStyle, names::kAboutBoxClass,
+                                        UiText(TextId::AboutCaption));
     INT_PTR r = RunModal(tmpl, owner_);
     hwnd_ = nullptr;
     shown_ = false;
@@ -87,7 +89,7 @@ void AboutBox::PlaceLabel(int id, int left96, int top96, HFONT font) {
 
 void AboutBox::Layout(UINT dpi) {
     dpi_ = dpi;
-    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+    font_ = ui::CreateTextFont(CurrentUiLanguage(), dpi);
     programNameFont_ = ui::CreateDialogFont(L"Times New Roman", -16, FW_BOLD, ANSI_CHARSET, dpi);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {

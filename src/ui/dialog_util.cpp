@@ -30,6 +30,12 @@ UniqueFont CreateDialogFont(const wchar_t* face, int height96, int weight, BYTE 
     return UniqueFont(CreateFontIndirectW(&lf));
 }
 
+UniqueFont CreateTextFont(UiLanguage language, UINT dpi) {
+    if (language == UiLanguage::English)
+        return CreateDialogFont(L"Segoe UI", -12, FW_NORMAL, DEFAULT_CHARSET, dpi);
+    return CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+}
+
 void RegisterDialogClass(const wchar_t* className) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     WNDCLASSEXW probe{};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/handles.h"
+#include "settings/ui_language.h"
 
 #include <windows.h>
 
@@ -21,6 +22,9 @@ using handles::UniqueIcon;
 // A font of the given face and 96-dpi character height (negative: the
 // height of the characters, as in LOGFONT), scaled to dpi.
 UniqueFont CreateDialogFont(const wchar_t* face, int height96, int weight, BYTE charset, UINT dpi);
+// The font of the program's dialogs in a language: "ＭＳ Ｐゴシック" for
+// Japanese, "Segoe UI" (Windows' own dialog font) for English, both 9 points.
+UniqueFont CreateTextFont(UiLanguage language, UINT dpi);
 
 // Registers (once per process) a dialog window class: DefDlgProcW as its
 // window procedure and the extra bytes the dialog manager needs. Using a

@@ -566,7 +566,12 @@ class Builder {
     void IniKeys() {
         for (const SettingEntry& e : SettingTable()) {
             std::wstring meaning;
-            if (e.Kind == SettingKind::Text) {
+            if (e.Text == &AppSettings::Language) {
+                meaning = T(L"表示言語：ja（日本語）、en（英語）。ないときは Windows の表示言語に"
+                            L"合わせます（設定したときだけ書き込みます）",
+                            L"Display language: ja (Japanese) or en (English); without it, the "
+                            L"Windows display language decides (written only while set)");
+            } else if (e.Kind == SettingKind::Text) {
                 for (const HotkeyEntry& h : HotkeyTable())
                     if (h.Field == e.Text)
                         meaning = NameOf(h);

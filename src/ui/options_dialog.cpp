@@ -3,6 +3,7 @@
 #include "base/error_report.h"
 #include "base/names.h"
 #include "settings/settings.h"
+#include "settings/ui_texts.h"
 #include "base/dpi.h"
 #include "ui/help_topics.h"
 #include "ui/key_capture.h"
@@ -33,8 +34,9 @@ constexpr int kDialogButtonGap = 7;          // between the tab control and the 
 constexpr int kDialogButtonSpacing = 6;      // between two buttons
 constexpr UINT kReleaseMessage = WM_APP + 1; // the posted release
 
-const wchar_t* const kPageCaptions[kOptionPageCount] = {L"全般",        L"移動",   L"サイズ変更1",
-                                                        L"サイズ変更2", L"マウス", L"その他"};
+constexpr TextId kPageCaptions[kOptionPageCount] = {
+    TextId::PageGeneral,     TextId::PageMove,  TextId::PageSizeBottomRight,
+    TextId::PageSizeTopLeft, TextId::PageMouse, TextId::PageOther};
 
 // The layout of the pages, in 96-dpi pixels relative to the page. Items
 // are created in this order, which is also the tab order.
@@ -98,8 +100,8 @@ constexpr PageButtons kPageButtons[] = {
     {OptionPage::SizeTopLeft, idSizeTopLeftDefaults, idSizeTopLeftClear},
 };
 
-const wchar_t* PageCaption(OptionPage page) {
-    return kPageCaptions[static_cast<int>(page)];
+const wchar_t* PageCaption(UiLanguage language, OptionPage page) {
+    return TextIn(language, kPageCaptions[static_cast<int>(page)]);
 }
 
 // Lays out one page from the top down: group boxes one below the other,
@@ -107,14 +109,16 @@ const wchar_t* PageCaption(OptionPage page) {
 // lines.
 class PageLayout {
   public:
-    PageLayout(std::vector<Item>& items, int& nextGroupId, int& nextLabelId, OptionPage page)
+    PageLayout(std::vector<Item>& items, int& nextGroupId, int& nextLabelId, OptionPage page,
+               UiLanguage language)
         : items_(items), groupId_(nextGroupId), labelId_(nextLabelId), page_(page),
-          column_(ControlColumn(page)) {}
+          column_(ControlColumn(page)), language_(language) {}
 
-    void BeginGroup(const wchar_t* title) {
+    void BeginGroup(TextId title) {
         groupTop_ = groupItem_ == kNoGroup ? kFirstGroupTop : bottom_ + kGroupFoot + kGroupSpacing;
         groupItem_ = items_.size();
-        items_.push_back({page_, Kind::Group, groupId_++, title, kGroupX, groupTop_, kGroupW, 0});
+        items_.push_back(
+            {page_, Kind::Group, groupId_++, Text(title), kGroupX, groupTop_, kGroupW, 0});
         firstLine_ = true;
     }
     void EndGroup() {
@@ -127,22 +131,22 @@ class PageLayout {
             if (e->Group != group)
                 continue;
             int y = Line(kLineSpacing + (e->GapBefore ? kSectionGap : 0), kRowH);
-            Labelled(e->Label, y);
+            Labelled(InLanguage(language_, e->Label, e->LabelEn), y);
             items_.push_back(
                 {page_, Kind::Hotkey, e->Number, nullptr, column_, y, kKeyRight - column_, kRowH});
         }
     }
-    void NumberRow(int id, const wchar_t* label, const wchar_t* note = nullptr) {
+    void NumberRow(int id, TextId label, std::optional<TextId> note = std::nullopt) {
         int y = Line(kLineSpacing, kRowH);
-        Labelled(label, y);
+        Labelled(Text(label), y);
         items_.push_back({page_, Kind::Number, id, nullptr, column_, y, kNumberW, kRowH});
         if (note)
             items_.push_back(
-                {page_, Kind::Label, labelId_++, note, column_ + kNumberW + 8, y, 0, kRowH});
+                {page_, Kind::Label, labelId_++, Text(*note), column_ + kNumberW + 8, y, 0, kRowH});
     }
-    void ComboRow(int id, const wchar_t* label, int width) {
+    void ComboRow(int id, TextId label, int width) {
         int y = Line(kLineSpacing, kRowH);
-        Labelled(label, y);
+        Labelled(Text(label), y);
         // The height is the list's when dropped down.
         items_.push_back({page_, Kind::Combo, id, nullptr, column_, y, width, 6 * kRowH});
     }
@@ -151,15 +155,15 @@ class PageLayout {
             if (b.page != page_)
                 continue;
             int y = Line(kButtonSpacing, kButtonH);
-            items_.push_back(
-                {page_, Kind::Button, b.defaults, L"デフォルト", column_, y, 76, kButtonH});
-            items_.push_back(
-                {page_, Kind::Button, b.clear, L"クリア", column_ + 82, y, 76, kButtonH});
+            items_.push_back({page_, Kind::Button, b.defaults, Text(TextId::ButtonDefaults),
+                              column_, y, 76, kButtonH});
+            items_.push_back({page_, Kind::Button, b.clear, Text(TextId::ButtonClear), column_ + 82,
+                              y, 76, kButtonH});
         }
     }
-    void Check(int id, const wchar_t* text) {
+    void Check(int id, TextId text) {
         int y = Line(kCheckSpacing, kCheckH);
-        items_.push_back({page_, Kind::Check, id, text, kLabelX, y, 300, kCheckH});
+        items_.push_back({page_, Kind::Check, id, Text(text), kLabelX, y, 300, kCheckH});
     }
 
   private:
@@ -171,6 +175,7 @@ class PageLayout {
         bottom_ = top + height;
         return top;
     }
+    const wchar_t* Text(TextId id) const { return TextIn(language_, id); }
     void Labelled(const wchar_t* label, int y) {
         items_.push_back({page_, Kind::Label, labelId_++, label, kLabelX, y, 0, kRowH});
     }
@@ -185,15 +190,16 @@ class PageLayout {
     int groupTop_ = 0;
     int bottom_ = 0;
     bool firstLine_ = true;
+    UiLanguage language_;
 };
 
-std::vector<Item> BuildLayout() {
+std::vector<Item> BuildLayout(UiLanguage language) {
     std::vector<Item> items;
     int group = idGroupBase;
     int label = idLabelBase;
-    auto page = [&](OptionPage p) { return PageLayout(items, group, label, p); };
+    auto page = [&](OptionPage p) { return PageLayout(items, group, label, p, language); };
     // A page whose one group holds its hotkeys and its two buttons.
-    auto arrowPage = [&](PageLayout pl, HotkeyGroup group, const wchar_t* title) {
+    auto arrowPage = [&](PageLayout pl, HotkeyGroup group, TextId title) {
         pl.BeginGroup(title);
         pl.HotkeyRows(group);
         pl.PageButtonRow();
@@ -201,56 +207,61 @@ std::vector<Item> BuildLayout() {
     };
 
     PageLayout general = page(OptionPage::General);
-    general.BeginGroup(L"ウィンドウの操作");
+    general.BeginGroup(TextId::GroupWindow);
     general.HotkeyRows(HotkeyGroup::WindowCommands);
     general.EndGroup();
 
-    PageLayout move = arrowPage(page(OptionPage::Move), HotkeyGroup::Move, L"ウィンドウの移動");
-    move.NumberRow(idMoveP, L"間隔 :");
+    PageLayout move = arrowPage(page(OptionPage::Move), HotkeyGroup::Move, TextId::GroupMove);
+    move.NumberRow(idMoveP, TextId::LabelStep);
     move.EndGroup();
 
     PageLayout bottomRight = arrowPage(page(OptionPage::SizeBottomRight),
-                                       HotkeyGroup::SizeBottomRight, L"ウィンドウ右下の操作");
-    bottomRight.NumberRow(idSizeP, L"間隔 :", L"(サイズ変更1, 2共通)");
+                                       HotkeyGroup::SizeBottomRight, TextId::GroupSizeBottomRight);
+    bottomRight.NumberRow(idSizeP, TextId::LabelStep, TextId::NoteStepShared);
     bottomRight.EndGroup();
 
-    PageLayout topLeft =
-        arrowPage(page(OptionPage::SizeTopLeft), HotkeyGroup::SizeTopLeft, L"ウィンドウ左上の操作");
+    PageLayout topLeft = arrowPage(page(OptionPage::SizeTopLeft), HotkeyGroup::SizeTopLeft,
+                                   TextId::GroupSizeTopLeft);
     topLeft.EndGroup();
 
     PageLayout mouse = page(OptionPage::Mouse);
-    mouse.BeginGroup(L"マウスカーソルの移動");
+    mouse.BeginGroup(TextId::GroupMouse);
     mouse.HotkeyRows(HotkeyGroup::MouseCursor);
-    mouse.ComboRow(idMouseMovePos, L"移動する位置 :", 100);
-    mouse.NumberRow(idMouseOffset, L"隅からの距離 :");
-    mouse.Check(idStartMouseMove, L"起動時に隅へ移動");
+    mouse.ComboRow(idMouseMovePos, TextId::LabelCorner, 100);
+    mouse.NumberRow(idMouseOffset, TextId::LabelCornerDistance);
+    mouse.Check(idStartMouseMove, TextId::CheckStartMouseMove);
     mouse.EndGroup();
 
     PageLayout other = page(OptionPage::Other);
-    other.BeginGroup(L"ポップアップメニュー");
+    other.BeginGroup(TextId::GroupPopupMenu);
     other.HotkeyRows(HotkeyGroup::PopupMenu);
     other.EndGroup();
-    other.BeginGroup(L"ウィンドウの配置");
+    other.BeginGroup(TextId::GroupPlacement);
     other.HotkeyRows(HotkeyGroup::Placement);
     other.EndGroup();
-    other.BeginGroup(L"トレイアイコン");
-    other.Check(idNoTrayIcon, L"タスクトレイのアイコンを表示しない");
+    other.BeginGroup(TextId::GroupTrayIcon);
+    other.Check(idNoTrayIcon, TextId::CheckNoTrayIcon);
     other.EndGroup();
-    other.BeginGroup(L"Windows の起動");
-    other.Check(idStartWithWindows, L"Windows の起動時に Quorel を起動する");
+    other.BeginGroup(TextId::GroupStartup);
+    other.Check(idStartWithWindows, TextId::CheckStartWithWindows);
+    other.EndGroup();
+    other.BeginGroup(TextId::GroupLanguage);
+    other.ComboRow(idLanguage, TextId::LabelLanguage, 140);
     other.EndGroup();
     return items;
 }
 
-const std::vector<Item>& Layout96() {
-    static const std::vector<Item> items = BuildLayout();
-    return items;
+// The layout with its texts in a language, made once for each.
+const std::vector<Item>& Layout96(UiLanguage language) {
+    static const std::vector<Item> japanese = BuildLayout(UiLanguage::Japanese);
+    static const std::vector<Item> english = BuildLayout(UiLanguage::English);
+    return language == UiLanguage::English ? english : japanese;
 }
 
 // The height of the pages: the lowest group box of any page, and its foot.
-int PageHeight96() {
+int PageHeight96(UiLanguage language) {
     int lowest = 0;
-    for (const Item& it : Layout96())
+    for (const Item& it : Layout96(language))
         if (it.kind == Kind::Group)
             lowest = std::max(lowest, it.y + it.h);
     return lowest + kPageFoot;
@@ -280,7 +291,24 @@ const NumberField* FindNumberField(int editId) {
     return nullptr;
 }
 
-const wchar_t* const kCorners[] = {L"左上", L"右上", L"左下", L"右下"};
+constexpr TextId kCorners[] = {TextId::CornerTopLeft, TextId::CornerTopRight,
+                               TextId::CornerBottomLeft, TextId::CornerBottomRight};
+
+// The items of the language list, in order: automatic, then each language
+// under its own name, whatever the language of the dialog; and the value
+// of Settings.Language for each.
+constexpr const char* kLanguageSettings[] = {"", "ja", "en"};
+
+std::vector<const wchar_t*> ComboItems(int id, UiLanguage language) {
+    std::vector<const wchar_t*> items;
+    if (id == idLanguage) {
+        items = {TextIn(language, TextId::LanguageAutomatic), L"日本語", L"English"};
+        return items;
+    }
+    for (TextId corner : kCorners)
+        items.push_back(TextIn(language, corner));
+    return items;
+}
 
 void SetFontDeep(HWND root, HFONT font) {
     for (HWND c = GetWindow(root, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -381,19 +409,26 @@ int CornerItemOf(std::int32_t stored) {
     return stored >= 0 && stored <= 3 ? stored : -1;
 }
 
+int LanguageItemOf(const std::string& setting) {
+    for (int i = 1; i < static_cast<int>(std::size(kLanguageSettings)); ++i)
+        if (setting == kLanguageSettings[i])
+            return i;
+    return 0;
+}
+
 HWND OptionsDialogControl(HWND dialog, int id) {
     return ui::FindDescendant(dialog, id);
 }
 
 // --- the dialog ------------------------------------------------------------
 
-OptionsDialog::OptionsDialog(HWND owner) : owner_(owner) {
+OptionsDialog::OptionsDialog(HWND owner) : owner_(owner), language_(CurrentUiLanguage()) {
     ui::RegisterDialogClass(names::kOptionsDialogClass);
-    auto tmpl =
-        ui::EmptyDialogTemplate(kStyle, kExStyle, names::kOptionsDialogClass, L"オプション");
+    auto tmpl = ui::EmptyDialogTemplate(kStyle, kExStyle, names::kOptionsDialogClass,
+                                        TextIn(language_, TextId::OptionsCaption));
     HWND h = CreateModeless(tmpl, owner);
     if (!h)
-        throw EQuorelError(L"オプションダイアログを作成できません");
+        throw EQuorelError(TextIn(language_, TextId::OptionsNotMade));
     // Ctrl+Tab and Ctrl+Shift+Tab reach the dialog through the dialog
     // manager's message filter (IsDialogMessage calls it first).
     hook_.reset(SetWindowsHookExW(WH_MSGFILTER, &OptionsDialog::MsgFilterProc, nullptr,
@@ -447,7 +482,7 @@ void OptionsDialog::CreateControls() {
         ui::DisableSystemDialogScaling(page);
         ui::EnableTabPageTexture(page);
     }
-    for (const Item& it : Layout96()) {
+    for (const Item& it : Layout96(language_)) {
         HWND page = Page(static_cast<int>(it.page));
         switch (it.kind) {
         case Kind::Group: {
@@ -492,8 +527,8 @@ void OptionsDialog::CreateControls() {
             HWND cb = ui::CreateChild(
                 page, WC_COMBOBOXW, nullptr,
                 WS_VISIBLE | WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, it.id);
-            for (const wchar_t* corner : kCorners)
-                SendMessageW(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(corner));
+            for (const wchar_t* item : ComboItems(it.id, language_))
+                SendMessageW(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
             break;
         }
         case Kind::Check:
@@ -513,13 +548,15 @@ void OptionsDialog::CreateControls() {
     for (int i = 0; i < kOptionPageCount; ++i) {
         TCITEMW ti{};
         ti.mask = TCIF_TEXT;
-        ti.pszText = const_cast<wchar_t*>(kPageCaptions[i]);
+        ti.pszText = const_cast<wchar_t*>(PageCaption(language_, static_cast<OptionPage>(i)));
         SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&ti));
     }
     constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_NOTIFY;
     ui::CreateChild(hwnd_, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, idOKBtn);
-    ui::CreateChild(hwnd_, L"BUTTON", L"キャンセル", kButton | BS_PUSHBUTTON, 0, idCancelBtn);
-    ui::CreateChild(hwnd_, L"BUTTON", L"ヘルプ", kButton | BS_PUSHBUTTON, 0, idHelpBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", TextIn(language_, TextId::ButtonCancel),
+                    kButton | BS_PUSHBUTTON, 0, idCancelBtn);
+    ui::CreateChild(hwnd_, L"BUTTON", TextIn(language_, TextId::ButtonHelp),
+                    kButton | BS_PUSHBUTTON, 0, idHelpBtn);
     SendMessageW(hwnd_, DM_SETDEFID, idOKBtn, 0);
     ShowPage(0, false);
 }
@@ -528,7 +565,7 @@ void OptionsDialog::Layout(UINT dpi) {
     dpi_ = dpi;
     auto S = [dpi](int v) { return dpi::Scale(v, dpi); };
     constexpr UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    font_ = ui::CreateDialogFont(L"ＭＳ Ｐゴシック", -12, FW_NORMAL, SHIFTJIS_CHARSET, dpi);
+    font_ = ui::CreateTextFont(language_, dpi);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SetFontDeep(hwnd_, font_.get());
 
@@ -538,7 +575,7 @@ void OptionsDialog::Layout(UINT dpi) {
     HWND tab = GetDlgItem(hwnd_, idPageTabs);
     // Narrow padding keeps the six tabs on one row without scroll arrows.
     SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(S(4), S(3)));
-    RECT tabRect{0, 0, S(kClientWidth - 2 * kInset), S(PageHeight96())};
+    RECT tabRect{0, 0, S(kClientWidth - 2 * kInset), S(PageHeight96(language_))};
     SendMessageW(tab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&tabRect));
     const int tabHeight = tabRect.bottom - tabRect.top;
     const int clientHeight =
@@ -564,7 +601,7 @@ void OptionsDialog::Layout(UINT dpi) {
         SetWindowPos(Page(i), nullptr, area.left, area.top, area.right - area.left,
                      area.bottom - area.top, flags);
 
-    for (const Item& it : Layout96()) {
+    for (const Item& it : Layout96(language_)) {
         HWND page = Page(static_cast<int>(it.page));
         HWND c = GetDlgItem(page, ItemControlId(it));
         if (it.kind == Kind::Label) {
@@ -684,6 +721,8 @@ void OptionsDialog::FillFromSettings() {
                  Settings.StartMouseMove ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(Control(idNoTrayIcon), BM_SETCHECK,
                  Settings.NoTrayIcon ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(idLanguage), CB_SETCURSEL,
+                 static_cast<WPARAM>(LanguageItemOf(Settings.Language)), 0);
     // Not a setting: the shortcut in the Startup folder is the state.
     startsWithWindows_ = StartsWithWindows && StartsWithWindows();
     SendMessageW(Control(idStartWithWindows), BM_SETCHECK,
@@ -706,6 +745,9 @@ void OptionsDialog::CopyToSettings() {
     Settings.StartMouseMove =
         SendMessageW(Control(idStartMouseMove), BM_GETCHECK, 0, 0) == BST_CHECKED;
     Settings.NoTrayIcon = SendMessageW(Control(idNoTrayIcon), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    LRESULT language = SendMessageW(Control(idLanguage), CB_GETCURSEL, 0, 0);
+    if (language >= 0 && language < static_cast<LRESULT>(std::size(kLanguageSettings)))
+        Settings.Language = kLanguageSettings[language];
 }
 
 void OptionsDialog::Show() {
@@ -890,10 +932,9 @@ void OptionsDialog::OnHelp() {
 }
 
 void OptionsDialog::ResetPageHotkeys(OptionPage page, bool toDefaults) {
-    std::wstring question = L"[";
-    question += PageCaption(page);
-    question +=
-        toDefaults ? L"]のホットキーをデフォルトに戻します。" : L"]のホットキーをクリアします。";
+    std::wstring question =
+        TextIn(language_, toDefaults ? TextId::PageToDefaults : TextId::PageCleared);
+    question.replace(question.find(L"%1"), 2, PageCaption(language_, page));
     if (MessageBoxW(hwnd_, question.c_str(), L"Quorel", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
     for (const HotkeyEntry* e : HotkeysOfPage(page))

@@ -9,6 +9,7 @@
 #include "base/handles.h"
 #include "hotkey/shortcut.h"
 #include "settings/settings.h"
+#include "settings/ui_language.h"
 #include "ui/dialog_util.h"
 #include "ui/dialog_window.h"
 #include "ui/number_field.h"
@@ -43,6 +44,7 @@ enum OptionsDialogControlId : int {
     idStartMouseMove = 308,
     idNoTrayIcon = 309,
     idStartWithWindows = 310,
+    idLanguage = 311,
     idMoveDefaults = 401, // "デフォルト" of the move and resize pages
     idSizeBottomRightDefaults = 402,
     idSizeTopLeftDefaults = 403,
@@ -82,6 +84,9 @@ std::optional<std::int32_t> TypedNumber(const std::wstring& text, std::int32_t m
                                         std::int32_t max);
 // The drop-down item of a corner value: 0..3, or -1 (no item) otherwise.
 int CornerItemOf(std::int32_t stored);
+// The item of the language list for a Language setting: 0 automatic (also
+// for anything but "ja" and "en"), 1 日本語, 2 English.
+int LanguageItemOf(const std::string& setting);
 
 class OptionsDialog : public DialogWindow {
   public:
@@ -189,6 +194,8 @@ class OptionsDialog : public DialogWindow {
     void NotifyClosed();
 
     HWND owner_ = nullptr;
+    // The language of its texts: the one in effect when it was opened.
+    UiLanguage language_;
     handles::UniqueHook hook_;
     UINT dpi_ = 96;
     ui::UniqueFont font_;
