@@ -131,12 +131,14 @@ bool HotkeyRepeats(int index) {
 
 std::vector<const HotkeyEntry*> HotkeysOfPage(OptionPage page) {
     std::vector<const HotkeyEntry*> rows;
+    int lastGroup = -1;
     for (const HotkeyEntry& h : kHotkeyTable)
         if (h.Page == page)
-            rows.push_back(&h);
-    std::stable_sort(rows.begin(), rows.end(), [](const HotkeyEntry* a, const HotkeyEntry* b) {
-        return a->Group < b->Group;
-    });
+            lastGroup = std::max(lastGroup, static_cast<int>(h.Group));
+    for (int group = 0; group <= lastGroup; ++group)
+        for (const HotkeyEntry& h : kHotkeyTable)
+            if (h.Page == page && static_cast<int>(h.Group) == group)
+                rows.push_back(&h);
     return rows;
 }
 
