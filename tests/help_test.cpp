@@ -70,7 +70,7 @@ TEST(HelpTopics, KeysShowInTheirCanonicalTextForm) {
     EXPECT_EQ(HotkeyText("", UiLanguage::English), L"None");
     EXPECT_EQ(HotkeyText("alt+f12", UiLanguage::English), L"Alt+F12");
     EXPECT_EQ(HotkeyText("Ctrl+Foo", UiLanguage::English),
-              L"None (\"Ctrl+Foo\" is not a key name)");
+              L"None (\"Ctrl+Foo\" cannot be read as a key)");
     EXPECT_EQ(HotkeyText("alt+f12"), L"Alt+F12");
     EXPECT_EQ(HotkeyText("^Alt+Up"), L"Ctrl+Alt+Up");
     EXPECT_EQ(HotkeyText("Alt+Shift+Z"), L"Shift+Alt+Z");
