@@ -556,8 +556,8 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
                     L"域の左上に置きます。最大化されているウィンドウは最大化したまま移り、元のサイ"
                     L"ズに戻すとその先に戻ります。最小化されているウィンドウとデスクトップ（背景）"
                     L"は動かしません。モニターが一つのときは何もしません。",
-     .LabelEn = L"Move to next monitor:",
-     .NameEn = L"Move to next monitor",
+     .LabelEn = L"Next monitor:",
+     .NameEn = L"Move to Next Monitor",
      .DescriptionEn = L"Moves the foreground window to the next monitor (left to right, then top "
                       L"to bottom; after the last comes the first), keeping its size and its "
                       L"relative place in the work area. A window too big there is shrunk to fit "
@@ -579,10 +579,11 @@ inline constexpr auto kHotkeyTable = std::to_array<HotkeyEntry>({
      .Description = L"手前のウィンドウを前のモニターへ、「次のモニターへ移動」と逆の順に移します。"
                     L"ほかは「次のモニターへ移動」と同じです。続けて両方を押すと、ウィンドウは元の"
                     L"位置に戻ります。",
-     .LabelEn = L"Move to previous monitor:",
-     .NameEn = L"Move to previous monitor",
-     .DescriptionEn = L"Moves the foreground window to the previous monitor; otherwise as Move to "
-                      L"next monitor. The two one after the other bring the window back."},
+     .LabelEn = L"Previous monitor:",
+     .NameEn = L"Move to Previous Monitor",
+     .DescriptionEn = L"Moves the foreground window to the previous monitor, in the opposite order "
+                      L"to Move to Next Monitor and otherwise the same. Pressing the two keys one "
+                      L"after the other brings the window back where it was."},
 });
 // Rows in ascending number order: HotkeyTable()[n - 1].Number == n.
 constexpr int HotkeyCommandFirst = 1;
