@@ -48,8 +48,10 @@ namespace {
 constexpr UINT kTrayCallback = WM_USER + 102;
 constexpr WPARAM kTrayIconId = 1;
 constexpr WPARAM kAboutCommand = 106;
-const wchar_t kOptionsCaption[] = L"オプション";
-const wchar_t kAboutCaption[] = L"バージョン情報";
+// The dialogs' captions, in Japanese and in English (the language follows
+// the machine's display language).
+const wchar_t* const kOptionsCaption[] = {L"オプション", L"Options"};
+const wchar_t* const kAboutCaption[] = {L"バージョン情報", L"About Quorel"};
 
 constexpr double kLatencyMedianRatio = 1.1;
 constexpr double kLatencyP99Ratio = 1.15;
@@ -370,12 +372,12 @@ HWND FindInProcess(DWORD pid, const wchar_t* cls) {
     return nullptr;
 }
 
-HWND WaitForDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs) {
+HWND WaitForDialog(DWORD pid, const wchar_t* const (&captions)[2], DWORD timeoutMs) {
     HWND found = nullptr;
     WaitFor(
         [&] {
             for (HWND h : ProcessWindows(pid, nullptr, true))
-                if (WindowText(h) == caption) {
+                if (WindowText(h) == captions[0] || WindowText(h) == captions[1]) {
                     found = h;
                     return true;
                 }
