@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 #include <utility>
 
@@ -46,6 +48,81 @@ TEST(IniTables, HotkeyRowsByNumberAndFileKeysInOrder) {
     EXPECT_STREQ(FindHotkey(hkClose)->Key, "CloseKey");
     EXPECT_STREQ(FindHotkey(hkPopupMenu)->Key, "PopupMenuKey");
     EXPECT_EQ(FindHotkey(hkScreenSaver)->Field, &AppSettings::ScreenSaver);
+}
+
+namespace {
+// The rows of the README's command table: its cells, trimmed.
+std::vector<std::vector<std::string>> ReadmeCommandRows() {
+    std::string text;
+    if (FILE* f = _wfopen(testutil::SourcePath("README.md").c_str(), L"rb")) {
+        char buf[4096];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+            text.append(buf, n);
+        fclose(f);
+    }
+    std::vector<std::vector<std::string>> rows;
+    size_t at = text.find("## What it does");
+    if (at == std::string::npos)
+        return rows;
+    at = text.find("|---", at); // the header's rule; the rows follow
+    for (at = text.find('\n', at) + 1; at < text.size() && text[at] == '|';) {
+        const size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        std::vector<std::string> cells;
+        for (size_t c = 1, bar; (bar = line.find('|', c)) != std::string::npos; c = bar + 1) {
+            std::string cell = line.substr(c, bar - c);
+            cell.erase(0, cell.find_first_not_of(' '));
+            cell.erase(cell.find_last_not_of(' ') + 1);
+            cells.push_back(cell);
+        }
+        rows.push_back(cells);
+        at = end + 1;
+    }
+    return rows;
+}
+} // namespace
+
+// The README's table of the commands says what the hotkey table holds: every
+// number once and in order, with its INI key and its default key (a row of
+// four directions gives the keys' common part and "arrow").
+TEST(IniTables, TheReadmeCommandTableFollowsTheHotkeyTable) {
+    const auto rows = ReadmeCommandRows();
+    ASSERT_FALSE(rows.empty());
+    int next = HotkeyCommandFirst;
+    for (const auto& cells : rows) {
+        ASSERT_EQ(cells.size(), 4u) << cells[0];
+        const std::string& range = cells[0]; // "7" or "3–6"
+        const size_t dash = range.find("\u2013");
+        const int first = std::stoi(range);
+        const int last = dash == std::string::npos ? first : std::stoi(range.substr(dash + 3));
+        EXPECT_EQ(first, next) << range;
+        std::vector<std::string> keys;
+        for (size_t q = cells[3].find('`'); q != std::string::npos;) {
+            const size_t close = cells[3].find('`', q + 1);
+            keys.push_back(cells[3].substr(q + 1, close - q - 1));
+            q = cells[3].find('`', close + 1);
+        }
+        ASSERT_EQ(keys.size(), static_cast<size_t>(last - first + 1)) << range;
+        const std::string& def = cells[2];
+        const bool arrows = def.size() > 5 && def.ends_with("arrow");
+        for (int n = first; n <= last; ++n) {
+            const HotkeyEntry* e = FindHotkey(n);
+            ASSERT_NE(e, nullptr) << range;
+            EXPECT_EQ(keys[static_cast<size_t>(n - first)], e->Key) << range;
+            const std::string want = *e->DefaultText ? e->DefaultText : "none";
+            if (!arrows) {
+                EXPECT_EQ(def, want) << e->Key;
+                continue;
+            }
+            const std::string common = def.substr(0, def.size() - 5);
+            const std::string direction = want.substr(std::min(common.size(), want.size()));
+            EXPECT_TRUE(want.starts_with(common) && (direction == "Up" || direction == "Down" ||
+                                                     direction == "Left" || direction == "Right"))
+                << e->Key << " " << want;
+        }
+        next = last + 1;
+    }
+    EXPECT_EQ(next, HotkeyCommandLast + 1) << "the README lists fewer commands than the table";
 }
 
 TEST(IniPath, ExtensionReplacedByUpperCaseIni) {
