@@ -31,13 +31,8 @@ TEST(ElevatedRestart, TheOldCopyEndsOnlyOnceTheNewOneHasTakenOverAndStaysWhenItE
         Launched l;
         l.result = answer;
         l.error = answer == LaunchResult::Failed ? ERROR_FILE_NOT_FOUND : ERROR_CANCELLED;
-        if (answer == LaunchResult::Started) {
-            newCopy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            HANDLE copy = nullptr;
-            DuplicateHandle(GetCurrentProcess(), newCopy, GetCurrentProcess(), &copy, 0, FALSE,
-                            DUPLICATE_SAME_ACCESS);
-            l.process.reset(copy);
-        }
+        if (answer == LaunchResult::Started)
+            l.process.reset(testutil::StandInProcess(&newCopy));
         return l;
     };
     using NewCopy = ElevatedRestart::NewCopy;

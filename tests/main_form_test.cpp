@@ -228,13 +228,8 @@ TEST_F(MainFormTest, ADeclinedRestartKeepsTheProgramAndOnlyTheThreeMessagesAreLe
         ownerInFront.push_back(owner && GetForegroundWindow() == owner);
         Launched l;
         l.result = answer;
-        if (answer == LaunchResult::Started) {
-            newCopy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            HANDLE copy = nullptr;
-            DuplicateHandle(GetCurrentProcess(), newCopy, GetCurrentProcess(), &copy, 0, FALSE,
-                            DUPLICATE_SAME_ACCESS);
-            l.process.reset(copy);
-        }
+        if (answer == LaunchResult::Started)
+            l.process.reset(testutil::StandInProcess(&newCopy));
         return l;
     };
     int registered = 0;

@@ -357,6 +357,14 @@ bool WhollyOnOneMonitor(const RECT& r, HMONITOR* on, bool work) {
            r.bottom <= area.bottom;
 }
 
+HANDLE StandInProcess(HANDLE* ends) {
+    *ends = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE process = nullptr;
+    DuplicateHandle(GetCurrentProcess(), *ends, GetCurrentProcess(), &process, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    return process;
+}
+
 bool MakeForeground(HWND hwnd) {
     return WaitUntil([&] {
         if (GetForegroundWindow() != hwnd)

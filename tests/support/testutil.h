@@ -162,6 +162,10 @@ class QuorelProcess {
 // Makes a window, of this or another process, the foreground window; false
 // when that does not happen in time.
 bool MakeForeground(HWND hwnd);
+// Stands in for another process's handle: returns a handle that becomes
+// signalled, as a process's does when it ends, once *ends is set
+// (SetEvent); the caller closes both.
+HANDLE StandInProcess(HANDLE* ends);
 
 // A visible top-level window of this process for the program to act on. It
 // records the key-downs it receives.
