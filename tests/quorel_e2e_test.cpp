@@ -599,10 +599,13 @@ TEST(TwoMonitors, NextAndPrevCarryWindowsOverAndBackAndEveryCommandKeepsToItsMon
     // Move steps cross the boundary one by one.
     const RECT edge = Moved(start, m.primary.right - 420 - start.left, 0);
     SetWindowPos(w.Handle(), nullptr, edge.left, edge.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(w.MakeForeground());
     for (int i = 1; i <= 2; ++i) {
+        const RECT before = w.Rect(); // each step from where the one before left it
         PressKey(MOD_SHIFT | MOD_ALT, VK_RIGHT);
-        EXPECT_TRUE(WaitForRect(w, Moved(edge, 50 * i, 0)));
+        EXPECT_TRUE(WaitForRect(w, Moved(before, 50, 0))) << i;
     }
+    EXPECT_GT(w.Rect().right, m.primary.right); // across the boundary, not clamped
 
     // Centred on the second monitor's work area once it is mostly there.
     SetWindowPos(w.Handle(), nullptr, m.second.left + 100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
