@@ -961,6 +961,17 @@ TEST(TwoMonitors, AMaximizedWindowGoesOverWithItsRestoreRectangleAndAMinimizedOn
     const RECT restored = WindowRect(w);
     EXPECT_TRUE(EqualRect(&there, &restored)) << restored.left << "," << restored.top;
 
+    // Too tall for the second monitor: shrunk there, though its own size
+    // did not change on the way.
+    const RECT tall{100, m.primaryWork.top, 600, m.primaryWork.bottom};
+    SetWindowPos(w, nullptr, tall.left, tall.top, 500, tall.bottom - tall.top, SWP_NOZORDER);
+    ASSERT_TRUE(MakeForeground(w));
+    Now(NeighbourMonitorCommand(ForegroundTarget(), 1));
+    const RECT shrunk = MonitorMoveGeometry(tall, m.primaryWork, m.secondWork, true);
+    const RECT placed = WindowRect(w);
+    ASSERT_LT(shrunk.bottom - shrunk.top, tall.bottom - tall.top);
+    EXPECT_TRUE(EqualRect(&shrunk, &placed)) << placed.top << "," << placed.bottom;
+
     TestWindow mini(WS_OVERLAPPEDWINDOW, 0, SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(MakeForeground(mini));
     mini.Clear();

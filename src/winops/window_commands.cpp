@@ -443,19 +443,23 @@ void PlaceAt(HWND wnd, const RECT& r, UINT flags = 0) {
 
 // A window that is not maximized onto the new monitor, in two steps:
 // first only moved there, where a program that follows the monitors'
-// scaling resizes its window for the new scale (WM_DPICHANGED); then, once
-// there, put in its place by its size by then, unless it is there already.
+// scaling resizes its window for the new scale (WM_DPICHANGED); then put
+// in its place by its size by then. A window that neither rescaled nor
+// needs shrinking is in its place after the first step, and is not placed
+// again over what may have moved it since.
 void PlaceOnMonitor(HWND wnd, const RECT& before, const RECT& from, const RECT& to,
                     bool resizable) {
-    PlaceAt(wnd, MonitorMoveGeometry(before, from, to, resizable), SWP_NOSIZE);
+    const auto sameSize = [](const RECT& a, const RECT& b) {
+        return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
+    };
+    const RECT first = MonitorMoveGeometry(before, from, to, resizable);
+    PlaceAt(wnd, first, SWP_NOSIZE);
     RECT now{};
-    if (!GetWindowRect(wnd, &now))
+    if (!GetWindowRect(wnd, &now) || (sameSize(now, before) && sameSize(first, before)))
         return;
     const RECT resized{before.left, before.top, before.left + (now.right - now.left),
                        before.top + (now.bottom - now.top)};
-    const RECT wanted = MonitorMoveGeometry(resized, from, to, resizable);
-    if (!EqualRect(&wanted, &now))
-        PlaceAt(wnd, wanted);
+    PlaceAt(wnd, MonitorMoveGeometry(resized, from, to, resizable));
 }
 
 // The window to the monitor after or before its own, as it is when the
