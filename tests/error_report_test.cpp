@@ -41,6 +41,9 @@ TEST(ErrorReport, ExceptionMessagesKeepTheirUnicodeText) {
     EXPECT_EQ(ExceptionMessage(e), L"アイコンが指定されていません");
     std::runtime_error r("plain");
     EXPECT_EQ(ExceptionMessage(r), L"plain");
+    // Another's what() in UTF-8, or else in the system's code page.
+    EXPECT_EQ(ExceptionMessage(std::runtime_error("caf\xc3\xa9")), L"caf\u00e9");
+    EXPECT_EQ(ExceptionMessage(std::runtime_error("caf\xe9")), AnsiToWide("caf\xe9"));
 }
 
 TEST(ErrorReport, ShowExceptionShowsTheMessageUnderTheApplicationTitle) {

@@ -1,5 +1,6 @@
 #include "base/error_report.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -102,9 +103,14 @@ std::wstring ErrorReportText(const std::wstring& message) {
 }
 
 std::wstring ExceptionMessage(const std::exception& e) {
-    if (auto* q = dynamic_cast<const EQuorelError*>(&e))
-        return q->Message();
-    return AnsiToWide(e.what());
+    // The program's own errors keep their text in what() as UTF-8; the
+    // runtime's are plain ASCII, which reads the same. Text that is not
+    // UTF-8 is read in the system's code page.
+    const char* what = e.what();
+    const int length = static_cast<int>(std::strlen(what));
+    if (length > 0 && !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, what, length, nullptr, 0))
+        return AnsiToWide(what);
+    return Utf8ToWide(what);
 }
 
 void ShowErrorMessage(const std::wstring& message) noexcept {

@@ -40,7 +40,9 @@ std::wstring ErrorReportText(const std::wstring& message);
 // Japanese punctuation and the full-width forms.
 bool IsJapaneseCharacter(wchar_t c);
 
-// The message of any exception as the user should read it.
+// The message of any exception as the user should read it: the text of an
+// EQuorelError as it was given, another's what() (UTF-8, or else in the
+// system's code page).
 std::wstring ExceptionMessage(const std::exception& e);
 
 // Shows the standard error report for an exception that escaped a handler:
