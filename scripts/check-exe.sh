@@ -6,7 +6,7 @@
 # them out of the time until its hotkeys work), whose header states
 # the Windows it needs and the protections it takes, and that it carries its version record
 # (its texts in a Japanese and an English block) and a manifest with the
-# version of src/res/version.h.
+# version of src/res/version.h; the 32-bit one within its size budget.
 #   scripts/check-exe.sh build/i686/Quorel.exe
 #   scripts/check-exe.sh build/x86_64/Quorel.exe x86_64
 set -euo pipefail
@@ -100,6 +100,13 @@ expect "manifest's assembly version" "name=\"\"Quorel\"\" version=\"\"$file_text
 if [ ${#missing[@]} -gt 0 ]; then
   echo "$exe: its resources lack or differ in:" >&2
   printf '  %s\n' "${missing[@]}" >&2
+  exit 1
+fi
+# The 32-bit product keeps within its size budget of 256 KiB.
+budget=262144
+size=$(stat -c %s "$exe")
+if [ "$arch" = i686 ] && [ "$size" -gt "$budget" ]; then
+  echo "$exe: $size bytes, over the 32-bit exe's budget of $budget bytes (256 KiB)" >&2
   exit 1
 fi
 echo "$exe: $bits-bit GUI exe for Windows 6.1 or later ($(echo ${flags[@]})), $(stat -c %s "$exe") bytes, version $file_text ($short_text), imports: $(echo $dlls)"
