@@ -941,7 +941,8 @@ TEST(WindowCommandsDesktop, ScreenSaverCommandReturnsWithNoScreenSaverConfigured
 }
 
 // A maximized window of this process goes over maximized and restores
-// there; a minimized one stays.
+// there; one too tall for the other monitor shrinks there; a minimized one
+// stays.
 TEST(TwoMonitors, AMaximizedWindowGoesOverWithItsRestoreRectangleAndAMinimizedOneStays) {
     testutil::MonitorPair m{};
     if (!testutil::FindTwoMonitors(m)) {
