@@ -109,4 +109,4 @@ if [ "$arch" = i686 ] && [ "$size" -gt "$budget" ]; then
   echo "$exe: $size bytes, over the 32-bit exe's budget of $budget bytes (256 KiB)" >&2
   exit 1
 fi
-echo "$exe: $bits-bit GUI exe for Windows 6.1 or later ($(echo ${flags[@]})), $(stat -c %s "$exe") bytes, version $file_text ($short_text), imports: $(echo $dlls)"
+echo "$exe: $bits-bit GUI exe for Windows 6.1 or later ($(echo ${flags[@]})), $size bytes, version $file_text ($short_text), imports: $(echo $dlls)"
