@@ -407,15 +407,22 @@ WindowCommand ScreenSaverCommand() {
 }
 
 namespace {
+// The window's rectangle and the monitor it is on (the nearest one), as
+// they are now; false when either cannot be read.
+bool WindowAndItsMonitor(HWND wnd, RECT& window, MONITORINFO& monitor) {
+    monitor = MONITORINFO{};
+    monitor.cbSize = sizeof monitor;
+    return GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &monitor) &&
+           GetWindowRect(wnd, &window);
+}
+
 // Where the window is when the command runs, on the monitor it is on then.
 void CenterOnWorkArea(HWND wnd) {
     if (IsZoomed(wnd) || IsIconic(wnd))
         return;
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    RECT r{};
-    if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &info) ||
-        !GetWindowRect(wnd, &r))
+    MONITORINFO info;
+    RECT r;
+    if (!WindowAndItsMonitor(wnd, r, info))
         return;
     const WindowPosRequest req = CenterGeometry(r, info.rcWork);
     SetWindowPos(wnd, HWND_TOP, req.X, req.Y, req.Width, req.Height, req.Flags);
@@ -471,11 +478,9 @@ void MoveToNeighbourMonitor(HWND wnd, int step) {
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&list));
     const std::span<MonitorArea> monitors(list.areas, list.count);
     SortMonitors(monitors);
-    MONITORINFO own{};
-    own.cbSize = sizeof own;
-    RECT r{};
-    if (!GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &own) ||
-        !GetWindowRect(wnd, &r))
+    MONITORINFO own;
+    RECT r;
+    if (!WindowAndItsMonitor(wnd, r, own))
         return;
     std::size_t at = 0;
     while (at < monitors.size() && !EqualRect(&monitors[at].monitor, &own.rcMonitor))
